@@ -1,0 +1,28 @@
+# Thin wrapper over CMake; every target installs what is missing first.
+BUILD   ?= build
+RELEASE ?= build-release
+JOBS    ?= $(shell nproc)
+
+.PHONY: all bootstrap configure build check bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+configure: bootstrap
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+check: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: bootstrap
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake --build $(RELEASE) -j $(JOBS)
+	$(RELEASE)/generator/bench/generator_bench
+
+clean:
+	rm -rf $(BUILD) $(RELEASE)

@@ -3,7 +3,7 @@ BUILD   ?= build
 RELEASE ?= build-release
 JOBS    ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build check bench clean
+.PHONY: all bootstrap configure build run check bench screenshot clean
 
 all: build
 
@@ -16,6 +16,9 @@ configure: bootstrap
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+run: build
+	$(BUILD)/shell/lumiro
+
 check: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
@@ -23,6 +26,10 @@ bench: bootstrap
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build $(RELEASE) -j $(JOBS)
 	$(RELEASE)/generator/bench/generator_bench
+
+screenshot: build
+	@scripts/bootstrap look
+	scripts/screenshot $(BUILD) docs/lumiro.png
 
 clean:
 	rm -rf $(BUILD) $(RELEASE)

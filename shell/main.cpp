@@ -1,0 +1,19 @@
+// Start-up. The program takes no arguments; any given are ignored.
+#include <exception>
+
+#include "application.h"
+#include "tform1.h"
+
+int main()
+{
+    using lumiro::shell::Application;
+    Application application;
+    try {
+        application.Initialize();
+        application.CreateForm(Form1);
+        application.Run();
+    } catch (...) {
+        Application::ShowException(lumiro::shell::AsException(std::current_exception()));
+    }
+    return 0;
+}

@@ -1,0 +1,59 @@
+#include "plain_memo.h"
+
+PlainMemo::PlainMemo(QWidget* parent) : QsciScintilla(parent)
+{
+    setUtf8(true);
+    setEolMode(EolUnix);
+    setWrapMode(WrapNone);
+    setFolding(NoFoldStyle);
+    setLexer(nullptr);
+    for (int margin = 0; margin < margins(); ++margin)
+        setMarginWidth(margin, 0);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
+}
+
+void PlainMemo::setFont(const QFont& font)
+{
+    QWidget::setFont(font);
+    QsciScintilla::setFont(font);  // the default style, which draws the text
+}
+
+void PlainMemo::ReplaceText(std::string_view text)
+{
+    // Undoing into a 100 MB insert helps nobody and would keep a second copy of it.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_DOCUMENTEND);
+}
+
+void PlainMemo::AppendText(std::string_view text)
+{
+    // Text the user typed after the last line break is a line of its own: end
+    // it, so that the new entries start on a line of theirs.
+    const long length = SendScintilla(SCI_GETLENGTH);
+    if (length > 0 && SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(length - 1)) != '\n')
+        SendScintilla(SCI_APPENDTEXT, 1UL, "\n");
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    SendScintilla(SCI_DOCUMENTEND);
+}
+
+std::string PlainMemo::Bytes() const
+{
+    const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+    std::string bytes(length + 1, '\0');  // SCI_GETTEXT writes a terminating NUL
+    SendScintilla(SCI_GETTEXT, static_cast<unsigned long>(bytes.size()), bytes.data());
+    bytes.resize(length);
+    return bytes;
+}
+
+bool PlainMemo::focusNextPrevChild(bool next)
+{
+    // QScintilla keeps Tab for itself in an editable document.
+    return QWidget::focusNextPrevChild(next);
+}

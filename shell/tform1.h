@@ -1,0 +1,47 @@
+// The main window: the form described in tform1.ui, with the window
+// operations of the generator supplied over its controls.
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+#include <string_view>
+
+#include "form_logic.h"
+#include "ui_tform1.h"
+
+class QLineEdit;
+
+class TForm1 : public QWidget, private Ui::TForm1, public lumiro::TForm1Logic {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+
+protected:
+    bool event(QEvent* event) override;
+
+    std::string FieldText(lumiro::Field field) const override;
+    void SetFieldText(lumiro::Field field, std::string_view text) override;
+    void ClearOutput() override;
+    void AppendOutput(std::string_view entry) override;
+    void SetProgressMin(int value) override;
+    void SetProgressMax(int value) override;
+    void SetProgressPosition(int value) override;
+
+private:
+    using Handler = void (lumiro::TForm1Logic::*)();
+
+    QLineEdit* FieldEdit(lumiro::Field field) const;
+    // Runs a handler to its end, hands its output to the area in one insert,
+    // and shows its error, if any, without letting it cross the event loop.
+    void Dispatch(Handler handler);
+    void FlushOutput();
+
+    bool activated_ = false;
+    // Entries appended during the running handler, each followed by '\n'.
+    std::string pending_;
+    bool replacePending_ = false;
+};
+
+extern TForm1* Form1;

@@ -26,6 +26,7 @@ bench: bootstrap
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build $(RELEASE) -j $(JOBS)
 	$(RELEASE)/generator/bench/generator_bench
+	$(RELEASE)/shell/bench/window_bench
 
 screenshot: build
 	@scripts/bootstrap look

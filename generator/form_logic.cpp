@@ -1,5 +1,6 @@
 #include "form_logic.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "conversions.h"
@@ -69,12 +70,16 @@ void TForm1Logic::Button1Click()
 
 void TForm1Logic::Button2Click()
 {
-    SetProgressPosition(0);
-    ClearOutput();
-    AppendOutput(kListingHeading);
-
     // "i=" + index + "\tKąt=" + angle + "\tsinus=" + value, built in place.
     char line[2 + kIntChars + 6 + kFloatChars + 7 + kFloatChars];
+    constexpr std::size_t kFixedBytes = 512;  // heading, separator, caption, keywords
+    const auto samples = static_cast<std::size_t>(std::max(val90, 0));
+
+    SetProgressPosition(0);
+    ClearOutput();
+    ExpectOutput(kFixedBytes + samples * (sizeof line + 1 + kRowChars + 1));
+    AppendOutput(kListingHeading);
+
     for (std::int32_t i = 0; i < val90; ++i) {
         const float value = SineSample(i, rad_step);
         char* end = Put(line, "i=");

@@ -41,6 +41,9 @@ protected:
     virtual void ClearOutput() = 0;
     // One entry; the text may hold line feeds and stays one entry.
     virtual void AppendOutput(std::string_view entry) = 0;
+    // A hint before a long run of entries: at most this many bytes follow,
+    // counting one line break per entry. A window that collects them may reserve.
+    virtual void ExpectOutput(std::size_t bytes) { static_cast<void>(bytes); }
     // The minimum is always set before the maximum.
     virtual void SetProgressMin(int value) = 0;
     virtual void SetProgressMax(int value) = 0;

@@ -21,14 +21,45 @@ void PlainMemo::setFont(const QFont& font)
     QsciScintilla::setFont(font);  // the default style, which draws the text
 }
 
+namespace {
+
+// While a large text goes in, Scintilla's change notices stay off: each one
+// hands the whole inserted text to the accessibility layer as a UTF-16 copy,
+// which for the largest table costs more than the insert itself.
+class QuietModifications {
+public:
+    explicit QuietModifications(PlainMemo& memo) : memo_(memo)
+    {
+        mask_ = memo_.SendScintilla(QsciScintillaBase::SCI_GETMODEVENTMASK);
+        memo_.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL);
+    }
+    ~QuietModifications()
+    {
+        memo_.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK,
+                            static_cast<unsigned long>(mask_));
+    }
+    QuietModifications(const QuietModifications&) = delete;
+    QuietModifications& operator=(const QuietModifications&) = delete;
+
+private:
+    PlainMemo& memo_;
+    long mask_ = 0;
+};
+
+}  // namespace
+
 void PlainMemo::ReplaceText(std::string_view text)
 {
-    // Undoing into a 100 MB insert helps nobody and would keep a second copy of it.
-    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
-    SendScintilla(SCI_CLEARALL);
-    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
-    SendScintilla(SCI_EMPTYUNDOBUFFER);
-    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    {
+        const QuietModifications quiet(*this);
+        // Undoing into a 100 MB insert helps nobody and would keep a second copy of it.
+        SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+        SendScintilla(SCI_CLEARALL);
+        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+        SendScintilla(SCI_EMPTYUNDOBUFFER);
+        SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    }
+    emit textChanged();
     SendScintilla(SCI_DOCUMENTEND);
 }
 

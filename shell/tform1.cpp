@@ -53,6 +53,10 @@ void TForm1::Dispatch(Handler handler)
     } catch (...) {
         error = std::current_exception();
     }
+    if (deferredPosition_) {
+        ProgressBar1->setValue(*deferredPosition_);
+        deferredPosition_.reset();
+    }
     // What the handler appended before an error stays, as it would on screen.
     try {
         FlushOutput();
@@ -112,6 +116,12 @@ void TForm1::AppendOutput(std::string_view entry)
     pending_.push_back('\n');
 }
 
+void TForm1::ExpectOutput(std::size_t bytes)
+{
+    // Reserved once: growing by doubling would touch every page several times.
+    pending_.reserve(pending_.size() + bytes);
+}
+
 void TForm1::SetProgressMin(int value)
 {
     ProgressBar1->setMinimum(value);
@@ -124,5 +134,17 @@ void TForm1::SetProgressMax(int value)
 
 void TForm1::SetProgressPosition(int value)
 {
+    // QProgressBar repaints itself on nearly every step, and one drawing costs
+    // more than a thousand samples: it is redrawn once a screen frame at most.
+    // The start of a pass is always shown, and the last position when the
+    // handler ends.
+    constexpr qint64 kFrameMilliseconds = 16;
+    if (value != ProgressBar1->minimum() && progressFrame_.isValid() &&
+        progressFrame_.elapsed() < kFrameMilliseconds) {
+        deferredPosition_ = value;
+        return;
+    }
+    deferredPosition_.reset();
     ProgressBar1->setValue(value);
+    progressFrame_.start();
 }

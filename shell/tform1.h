@@ -2,8 +2,10 @@
 // operations of the generator supplied over its controls.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,7 @@ protected:
     void SetFieldText(lumiro::Field field, std::string_view text) override;
     void ClearOutput() override;
     void AppendOutput(std::string_view entry) override;
+    void ExpectOutput(std::size_t bytes) override;
     void SetProgressMin(int value) override;
     void SetProgressMax(int value) override;
     void SetProgressPosition(int value) override;
@@ -42,6 +45,8 @@ private:
     // Entries appended during the running handler, each followed by '\n'.
     std::string pending_;
     bool replacePending_ = false;
+    QElapsedTimer progressFrame_;  // since the bar was last redrawn
+    std::optional<int> deferredPosition_;
 };
 
 extern TForm1* Form1;

@@ -27,6 +27,7 @@ bench: bootstrap
 	cmake --build $(RELEASE) -j $(JOBS)
 	$(RELEASE)/generator/bench/generator_bench
 	$(RELEASE)/shell/bench/window_bench
+	$(RELEASE)/cli/bench/coe_bench
 
 screenshot: build
 	@scripts/bootstrap look

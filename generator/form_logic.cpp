@@ -35,6 +35,16 @@ char* Put(char* out, std::string_view text)
 
 }  // namespace
 
+std::int32_t ParseDivisions(std::string_view text)
+{
+    const std::int32_t divisions = StrToInt(text);
+    if (divisions < kMinDivisions || divisions > kMaxDivisions)
+        throw Exception("Na ile części podzielić 360 stopni: dozwolone są liczby od " +
+                        IntToStr(kMinDivisions) + " do " + IntToStr(kMaxDivisions) +
+                        " (podano " + IntToStr(divisions) + ").");
+    return divisions;
+}
+
 void TForm1Logic::FormActivate()
 {
     div360 = kDefaultDivisions;
@@ -52,11 +62,7 @@ void TForm1Logic::Button1Click()
 {
     // Everything is checked before anything is stored, so a refused count
     // leaves the values and the fields in step.
-    const std::int32_t divisions = StrToInt(FieldText(Field::Edit1));
-    if (divisions < kMinDivisions || divisions > kMaxDivisions)
-        throw Exception("Na ile części podzielić 360 stopni: dozwolone są liczby od " +
-                        IntToStr(kMinDivisions) + " do " + IntToStr(kMaxDivisions) +
-                        " (podano " + IntToStr(divisions) + ").");
+    const std::int32_t divisions = ParseDivisions(FieldText(Field::Edit1));
 
     div360 = divisions;
     val90 = QuarterCount(divisions);

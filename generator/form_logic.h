@@ -13,6 +13,10 @@ namespace lumiro {
 
 enum class Field { Edit1, Edit2, Edit3, Edit4 };
 
+// The division count as the confirm takes it: StrToInt's texts, from
+// kMinDivisions to kMaxDivisions; anything else is refused with a message.
+std::int32_t ParseDivisions(std::string_view text);
+
 class TForm1Logic {
 public:
     virtual ~TForm1Logic() = default;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "application.h"
+#include "table_writer.h"
 #include "plain_memo.h"
 #include "tform1.h"
 
@@ -253,6 +254,33 @@ private slots:
 
         Press("Button2");
         QCOMPARE(AreaText(), expected);
+    }
+
+    // lumiro-coe's listing is promised to be the area's text, byte for byte.
+    void listingOfTheCommandLineIsTheAreaText_data()
+    {
+        QTest::addColumn<int>("divisions");
+        QTest::newRow("8") << 8;
+        QTest::newRow("1024") << 1024;
+    }
+
+    void listingOfTheCommandLineIsTheAreaText()
+    {
+        QFETCH(int, divisions);
+        Type("Edit1", QString::number(divisions));
+        Press("Button1");
+        Press("Button2");
+
+        char* data = nullptr;
+        std::size_t size = 0;
+        std::FILE* stream = ::open_memstream(&data, &size);
+        lumiro::coe::WriteTable(stream, divisions, lumiro::coe::Format::Listing,
+                                lumiro::coe::Radix::Binary);
+        std::fclose(stream);
+        const std::string listing(data, size);
+        std::free(data);
+
+        QCOMPARE(AreaText(), listing);
     }
 
     void floatTestAppendsBelowTypedText()

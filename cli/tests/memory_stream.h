@@ -1,0 +1,23 @@
+// A FILE* that writes into memory, for reading back what a writer produced.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace lumiro::coe::testing {
+
+template <class Write>
+std::string Capture(Write write)
+{
+    char* data = nullptr;
+    std::size_t size = 0;
+    std::FILE* stream = ::open_memstream(&data, &size);
+    write(stream);
+    std::fclose(stream);
+    std::string text(data, size);
+    std::free(data);
+    return text;
+}
+
+}  // namespace lumiro::coe::testing

@@ -1,0 +1,104 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace lumiro::coe {
+namespace {
+
+Options Parse(std::vector<std::string_view> arguments)
+{
+    return ParseOptions(arguments);
+}
+
+std::string Refusal(std::vector<std::string_view> arguments)
+{
+    try {
+        ParseOptions(arguments);
+    } catch (const UsageError& error) {
+        return error.what();
+    }
+    return "(accepted)";
+}
+
+TEST(Options, Defaults)
+{
+    const Options options = Parse({"1024"});
+    EXPECT_FALSE(options.help);
+    EXPECT_EQ(options.divisions, 1024);
+    EXPECT_EQ(options.format, Format::Coe);
+    EXPECT_EQ(options.radix, Radix::Binary);
+    EXPECT_FALSE(options.outputPath);
+}
+
+TEST(Options, EveryOptionInEitherSpelling)
+{
+    Options options = Parse({"--format", "mem", "--radix", "16", "-o", "sine.mem", "64"});
+    EXPECT_EQ(options.format, Format::Mem);
+    EXPECT_EQ(options.radix, Radix::Hex);
+    EXPECT_EQ(options.outputPath, "sine.mem");
+    EXPECT_EQ(options.divisions, 64);
+
+    options = Parse({" 8 ", "--format=listing"});
+    EXPECT_EQ(options.format, Format::Listing);
+    EXPECT_EQ(options.divisions, 8);
+
+    options = Parse({"--radix=2", "--format=coe", "--", "4194304"});
+    EXPECT_EQ(options.divisions, 4194304);
+}
+
+TEST(Options, HelpNeedsNoCount)
+{
+    EXPECT_TRUE(Parse({"-h"}).help);
+    EXPECT_TRUE(Parse({"--format", "mem", "--help"}).help);
+    // ...but a misspelt option is still refused.
+    EXPECT_EQ(Refusal({"--help", "--bogus"}), "nieznana opcja '--bogus'.");
+}
+
+struct Refused {
+    std::vector<std::string_view> arguments;
+    const char* message;
+};
+
+class OptionsRefuse : public ::testing::TestWithParam<Refused> {};
+
+TEST_P(OptionsRefuse, WithAPolishMessage)
+{
+    EXPECT_EQ(Refusal(GetParam().arguments), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, OptionsRefuse,
+    ::testing::Values(
+        Refused{{}, "brak liczby N: na ile części podzielić 360 stopni."},
+        Refused{{"--format", "mem"}, "brak liczby N: na ile części podzielić 360 stopni."},
+        Refused{{"--verbose", "8"}, "nieznana opcja '--verbose'."},
+        Refused{{"-x", "8"}, "nieznana opcja '-x'."},
+        Refused{{"8", "16"}, "podano więcej niż jedną liczbę N."},
+        Refused{{"--format", "xml", "8"},
+                "opcja --format przyjmuje wartość coe, mem albo listing (podano 'xml')."},
+        Refused{{"8", "--format"}, "opcja --format wymaga wartości."},
+        Refused{{"--radix=8", "8"}, "opcja --radix przyjmuje wartość 2 albo 16 (podano '8')."},
+        Refused{{"8", "-o"}, "opcja -o wymaga nazwy pliku."},
+        Refused{{"--format", "listing", "--radix", "16", "8"},
+                "opcja --radix nie dotyczy formatu listing."},
+        Refused{{"abc"}, "'abc' nie jest poprawną liczbą całkowitą."},
+        Refused{{"0"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do 4194304 "
+                       "(podano 0)."},
+        Refused{{"-5"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do 4194304 "
+                        "(podano -5)."},
+        Refused{{"4194305"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do "
+                             "4194304 (podano 4194305)."}));
+
+TEST(Options, HelpExplainsEveryOptionInPolish)
+{
+    for (const char* option : {"--format coe", "--format mem", "--format listing", "--radix 2",
+                               "--radix 16", "-o PLIK", "--help", "Użycie: lumiro-coe"}) {
+        EXPECT_NE(kHelpText.find(option), std::string_view::npos) << option;
+    }
+}
+
+}  // namespace
+}  // namespace lumiro::coe

@@ -1,0 +1,153 @@
+#include "table_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "coe_checker.h"
+#include "memory_stream.h"
+#include "table.h"
+
+namespace lumiro::coe::testing {
+namespace {
+
+std::string Table(std::int32_t divisions, Format format, Radix radix = Radix::Binary)
+{
+    return Capture([&](std::FILE* out) { WriteTable(out, divisions, format, radix); });
+}
+
+std::uint32_t Expected(std::int32_t divisions, std::int32_t index)
+{
+    return WordOf(SineSample(index, RadStep(divisions)));
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The window's row form: every digit followed by a space, then ','.
+std::string SpacedRow(std::string_view bits)
+{
+    std::string row;
+    for (char bit : bits) {
+        row += bit;
+        row += ' ';
+    }
+    return row + ",";
+}
+
+// sin(π/4 + 2.2e-8) rounds to the single 0x3F3504F3; sin(0) is +0.
+const char* const kEightSecondWord = "00111111001101010000010011110011";
+
+TEST(CoeOutput, EightDivisionsAsTheVendorWritesIt)
+{
+    EXPECT_EQ(Table(8, Format::Coe), std::string("memory_initialization_radix=2;\n"
+                                                 "memory_initialization_vector=\n"
+                                                 "00000000000000000000000000000000,\n") +
+                                         kEightSecondWord + ";\n");
+    EXPECT_EQ(Table(8, Format::Coe, Radix::Hex), "memory_initialization_radix=16;\n"
+                                                 "memory_initialization_vector=\n"
+                                                 "00000000,\n"
+                                                 "3F3504F3;\n");
+}
+
+class CoeReadsBack : public ::testing::TestWithParam<std::tuple<std::int32_t, Radix>> {};
+
+TEST_P(CoeReadsBack, EveryWordIsTheSample)
+{
+    const auto [divisions, radix] = GetParam();
+    std::string error;
+    const CoeFile file = ReadCoe(Table(divisions, Format::Coe, radix), error);
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(file.radix, static_cast<int>(radix));
+    ASSERT_EQ(file.values.size(), static_cast<std::size_t>(divisions / 4));
+    const std::size_t digits = radix == Radix::Hex ? 8 : 32;
+    for (std::size_t i = 0; i < file.values.size(); ++i) {
+        ASSERT_EQ(file.values[i].size(), digits) << i;
+        EXPECT_EQ(std::stoul(file.values[i], nullptr, static_cast<int>(radix)),
+                  Expected(divisions, static_cast<std::int32_t>(i)))
+            << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, CoeReadsBack,
+                         ::testing::Combine(::testing::Values(4, 8, 1024, 65536),
+                                            ::testing::Values(Radix::Binary, Radix::Hex)));
+
+TEST(CoeOutput, TheWindowsBlockDoesNotLoadAsIs)
+{
+    // Why this program exists: the rows the window shows are for reading.
+    const std::string listing = Table(1024, Format::Listing);
+    const std::string block = listing.substr(listing.find("memory_initialization_radix"));
+    std::string error;
+    ReadCoe(block, error);
+    EXPECT_NE(error, "");
+}
+
+TEST(CoeChecker, ReadsTheVendorsLayoutAndRefusesBrokenFiles)
+{
+    std::string error;
+    const CoeFile file = ReadCoe("; a comment line\n"
+                                 "Memory_Initialization_Radix = 16; trailing comment\n"
+                                 "MEMORY_INITIALIZATION_VECTOR =\n"
+                                 "0a1b, 2C3D\n"
+                                 "4e5f ;  the end\n",
+                                 error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(file.values, (std::vector<std::string>{"0a1b", "2C3D", "4e5f"}));
+
+    for (const char* broken : {"memory_initialization_radix=2;\nmemory_initialization_vector=0,1,\n",
+                               "memory_initialization_radix 2;\nmemory_initialization_vector=0;\n",
+                               "memory_initialization_radix=3;\nmemory_initialization_vector=0;\n",
+                               "memory_initialization_radix=2;\nmemory_initialization_vector=012;\n",
+                               "memory_initialization_vector=0;\n", ""}) {
+        ReadCoe(broken, error);
+        EXPECT_NE(error, "") << broken;
+    }
+}
+
+TEST(MemOutput, OneWordALineAndNothingElse)
+{
+    EXPECT_EQ(Table(8, Format::Mem), std::string(32, '0') + "\n" + kEightSecondWord + "\n");
+    EXPECT_EQ(Table(8, Format::Mem, Radix::Hex), "00000000\n3F3504F3\n");
+    const auto lines = Lines(Table(65536, Format::Mem, Radix::Hex));
+    ASSERT_EQ(lines.size(), 16384U);
+    EXPECT_EQ(std::stoul(lines.back(), nullptr, 16), Expected(65536, 16383));
+}
+
+TEST(ListingOutput, IsTheWindowsAreaText)
+{
+    EXPECT_EQ(Table(8, Format::Listing),
+              "\nWygenerowana tablica funkcji sinus. Kąt w radianach, wartosc sinus dziesietnie:\n\n"
+              "i=0\tKąt=0\tsinus=0\n"
+              "i=1\tKąt=0.7853981852531433\tsinus=0.7071067690849304\n"
+              "\n" + std::string(112, '-') + "\n\n"
+              "Ponizej funkcja sinus wygenerowana w postaci pliku coe dla generatora BRAM Xilinx'a:\n"
+              "memory_initialization_radix=2;\n"
+              "memory_initialization_vector=\n" +
+                  SpacedRow(std::string(32, '0')) + "\n" + SpacedRow(kEightSecondWord) + "\n");
+}
+
+TEST(EmptyQuarter, BelowFourDivisions)
+{
+    for (std::int32_t divisions : {1, 2, 3}) {
+        EXPECT_EQ(Table(divisions, Format::Coe),
+                  "memory_initialization_radix=2;\nmemory_initialization_vector=;\n");
+        EXPECT_EQ(Table(divisions, Format::Coe, Radix::Hex),
+                  "memory_initialization_radix=16;\nmemory_initialization_vector=;\n");
+        EXPECT_EQ(Table(divisions, Format::Mem), "");
+        EXPECT_EQ(Lines(Table(divisions, Format::Listing)).size(), 5U + 4U);  // 4 inner breaks
+        std::string error;
+        EXPECT_TRUE(ReadCoe(Table(divisions, Format::Coe), error).values.empty());
+        EXPECT_EQ(error, "");
+    }
+}
+
+}  // namespace
+}  // namespace lumiro::coe::testing

@@ -1,9 +1,13 @@
 # Thin wrapper over CMake; every target installs what is missing first.
-BUILD   ?= build
-RELEASE ?= build-release
+BUILD    ?= build
+SANITIZE ?= build-asan
+RELEASE  ?= build-release
+FUZZ     ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := str_to_int str_to_float confirm_generate float_test
 JOBS    ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run check bench screenshot clean
+.PHONY: all bootstrap configure build run check sanitize bench fuzz screenshot clean
 
 all: build
 
@@ -19,8 +23,15 @@ build: configure
 run: build
 	$(BUILD)/shell/lumiro
 
+# The whole suite twice: as built, and under AddressSanitizer and UBSan.
 check: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory sanitize
+
+sanitize: bootstrap
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRO_SANITIZE=ON
+	cmake --build $(SANITIZE) -j $(JOBS)
+	ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 
 bench: bootstrap
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -29,9 +40,23 @@ bench: bootstrap
 	$(RELEASE)/shell/bench/window_bench
 	$(RELEASE)/cli/bench/coe_bench
 
+# Each target for FUZZ_SECONDS; what it finds beyond the seeds stays in $(FUZZ)/corpus.
+fuzz:
+	@scripts/bootstrap fuzz
+	cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DLUMIRO_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZ_TARGETS:%=%_fuzzer)
+	@for target in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ)/corpus/$$target && \
+	  echo "fuzz: $$target for $(FUZZ_SECONDS) s" && \
+	  $(FUZZ)/generator/fuzz/$${target}_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ)/$$target- $(FUZZ)/corpus/$$target generator/fuzz/corpus/$$target \
+	    || exit 1; \
+	done
+
 screenshot: build
 	@scripts/bootstrap look
 	scripts/screenshot $(BUILD) docs/lumiro.png
 
 clean:
-	rm -rf $(BUILD) $(RELEASE)
+	rm -rf $(BUILD) $(SANITIZE) $(RELEASE) $(FUZZ)

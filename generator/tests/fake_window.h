@@ -2,6 +2,7 @@
 // of the calls that fix it.
 #pragma once
 
+#include <bit>
 #include <map>
 #include <string>
 #include <string_view>

@@ -9,10 +9,8 @@
 #include <bit>
 #include <memory>
 
-#include "application.h"
 #include "table_writer.h"
-#include "plain_memo.h"
-#include "tform1.h"
+#include "window_driver.h"
 
 namespace {
 
@@ -36,74 +34,12 @@ std::string RowOf(std::string_view bits)
 
 }  // namespace
 
-class TForm1Test : public QObject {
+class TForm1Test : public QObject, private WindowDriver {
     Q_OBJECT
 
-private:
-    std::unique_ptr<TForm1> form;
-    QStringList errors;
-
-    template <class Widget>
-    Widget* Control(const char* name) const
-    {
-        auto* widget = form->findChild<Widget*>(QString::fromLatin1(name));
-        if (widget == nullptr)
-            qFatal("no control %s", name);
-        return widget;
-    }
-    QLineEdit* Edit(const char* name) const { return Control<QLineEdit>(name); }
-    std::string AreaText() const { return Control<PlainMemo>("Memo1")->Bytes(); }
-
-    void Type(const char* edit, const QString& text)
-    {
-        QLineEdit* field = Edit(edit);
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Delete);
-        QTest::keyClicks(field, text);
-    }
-    void Press(const char* button)
-    {
-        QTest::mouseClick(Control<QPushButton>(button), Qt::LeftButton);
-    }
-
-    // Everything a rejected input must leave alone.
-    struct Snapshot {
-        QStringList fields;
-        std::int32_t div360;
-        std::int32_t val90;
-        std::uint32_t radStep;
-        int progressMin;
-        int progressMax;
-        int progressValue;
-        std::string area;
-        bool operator==(const Snapshot&) const = default;
-    };
-    Snapshot Take() const
-    {
-        const auto* bar = Control<QProgressBar>("ProgressBar1");
-        return {{Edit("Edit1")->text(), Edit("Edit2")->text(), Edit("Edit3")->text(),
-                 Edit("Edit4")->text()},
-                form->div360, form->val90, std::bit_cast<std::uint32_t>(form->rad_step),
-                bar->minimum(), bar->maximum(), bar->value(), AreaText()};
-    }
-
 private slots:
-    void initTestCase()
-    {
-        lumiro::shell::InstallFontSubstitutes();
-        lumiro::shell::Application::SetExceptionDisplay(
-            [this](const QString& message) { errors << message; });
-    }
-
-    void init()
-    {
-        errors.clear();
-        form = std::make_unique<TForm1>();
-        form->show();
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    }
+    void initTestCase() { RecordErrors(); }
+    void init() { QVERIFY(Open()); }
 
     void cleanup() { form.reset(); }
 

@@ -3,6 +3,7 @@
 // here, so it runs the same under a real window and under a test double.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,6 +1,7 @@
 #include "tform1.h"
 
 #include <QEvent>
+#include <QFont>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>

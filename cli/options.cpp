@@ -8,9 +8,9 @@ const std::string_view kHelpText =
     R"(Użycie: lumiro-coe [OPCJE] N
 
 Zapisuje tablicę funkcji sinus dla pierwszych 90 stopni, gdy kąt pełny dzieli się
-na N równych części (N od 1 do 4194304, próbek N / 4), jako słowa IEEE-754
+na N równych części (N od 1 do 4194304; próbek jest N / 4), jako słowa IEEE-754
 pojedynczej precyzji, w pliku, który narzędzia FPGA wczytują bez poprawek.
-Próbki są te same, bit w bit, co w oknie Lumiro.
+Próbki są co do bitu te same, co w oknie Lumiro.
 
 Opcje:
   --format coe       plik COE dla generatora pamięci blokowej Xilinx (domyślnie):

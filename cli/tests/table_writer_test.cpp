@@ -7,10 +7,13 @@
 
 #include "coe_checker.h"
 #include "memory_stream.h"
+#include "row_of.h"
 #include "table.h"
 
 namespace lumiro::coe::testing {
 namespace {
+
+using lumiro::testing::RowOf;
 
 std::string Table(std::int32_t divisions, Format format, Radix radix = Radix::Binary)
 {
@@ -29,17 +32,6 @@ std::vector<std::string> Lines(const std::string& text)
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
-}
-
-// The window's row form: every digit followed by a space, then ','.
-std::string SpacedRow(std::string_view bits)
-{
-    std::string row;
-    for (char bit : bits) {
-        row += bit;
-        row += ' ';
-    }
-    return row + ",";
 }
 
 // sin(π/4 + 2.2e-8) rounds to the single 0x3F3504F3; sin(0) is +0.
@@ -131,7 +123,7 @@ TEST(ListingOutput, IsTheWindowsAreaText)
               "Ponizej funkcja sinus wygenerowana w postaci pliku coe dla generatora BRAM Xilinx'a:\n"
               "memory_initialization_radix=2;\n"
               "memory_initialization_vector=\n" +
-                  SpacedRow(std::string(32, '0')) + "\n" + SpacedRow(kEightSecondWord) + "\n");
+                  RowOf(std::string(32, '0')) + "\n" + RowOf(kEightSecondWord) + "\n");
 }
 
 TEST(EmptyQuarter, BelowFourDivisions)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "form_logic.h"
+#include "row_of.h"
 
 namespace lumiro::testing {
 
@@ -83,16 +84,5 @@ protected:
 private:
     static std::uint32_t WordOf(float value) { return std::bit_cast<std::uint32_t>(value); }
 };
-
-// The row for a word given as 32 binary digits, built independently of the writer.
-inline std::string RowOf(std::string_view bits)
-{
-    std::string row;
-    for (char bit : bits) {
-        row += bit;
-        row += ' ';
-    }
-    return row + ",";
-}
 
 }  // namespace lumiro::testing

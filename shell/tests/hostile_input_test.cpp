@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "conversions.h"
+#include "row_of.h"
 #include "table.h"
 #include "window_driver.h"
 
@@ -12,15 +13,7 @@ namespace {
 
 QString Repeated(char c, int count) { return QString(count, QLatin1Char(c)); }
 
-std::string RowOf(std::uint32_t word)
-{
-    std::string row;
-    for (int bit = 31; bit >= 0; --bit) {
-        row += ((word >> bit) & 1U) != 0 ? '1' : '0';
-        row += ' ';
-    }
-    return row + ",";
-}
+using lumiro::testing::RowOf;
 
 }  // namespace
 

@@ -10,9 +10,12 @@
 #include <memory>
 
 #include "table_writer.h"
+#include "row_of.h"
 #include "window_driver.h"
 
 namespace {
+
+using lumiro::testing::RowOf;
 
 const std::string kListingHeading =
     "\nWygenerowana tablica funkcji sinus. Kąt w radianach, wartosc sinus dziesietnie:\n";
@@ -21,16 +24,6 @@ const std::string kCoeBlockAfterListing =
     "Ponizej funkcja sinus wygenerowana w postaci pliku coe dla generatora BRAM Xilinx'a:\n"
     "memory_initialization_radix=2;\n"
     "memory_initialization_vector=\n";
-
-std::string RowOf(std::string_view bits)
-{
-    std::string row;
-    for (char bit : bits) {
-        row += bit;
-        row += ' ';
-    }
-    return row + ",";
-}
 
 }  // namespace
 

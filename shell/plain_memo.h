@@ -24,6 +24,6 @@ public:
     std::string Bytes() const;
 
 protected:
-    // Tab moves on to the next control, as in a memo; Ctrl+Tab still types one.
+    // Tab moves on to the next control, as in a memo, instead of typing a tab.
     bool focusNextPrevChild(bool next) override;
 };

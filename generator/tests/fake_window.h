@@ -2,7 +2,6 @@
 // of the calls that fix it.
 #pragma once
 
-#include <bit>
 #include <map>
 #include <string>
 #include <string_view>
@@ -10,6 +9,7 @@
 
 #include "form_logic.h"
 #include "row_of.h"
+#include "table.h"
 
 namespace lumiro::testing {
 
@@ -80,9 +80,6 @@ protected:
         progressPosition = value;
         calls.push_back("pos " + std::to_string(value));
     }
-
-private:
-    static std::uint32_t WordOf(float value) { return std::bit_cast<std::uint32_t>(value); }
 };
 
 }  // namespace lumiro::testing

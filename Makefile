@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := str_to_int str_to_float confirm_generate float_test
 JOBS    ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run check sanitize bench fuzz screenshot clean
+.PHONY: all bootstrap configure build run check sanitize bench fuzz exactness screenshot clean
 
 all: build
 
@@ -39,6 +39,14 @@ bench: bootstrap
 	$(RELEASE)/generator/bench/generator_bench
 	$(RELEASE)/shell/bench/window_bench
 	$(RELEASE)/cli/bench/coe_bench
+
+# Every sample of these ranges of N (FROM:TO:STEP) against MPFR; a minute or so.
+EXACTNESS ?= 1:8192:1 2000000:4194304:49999 3985036:3985036:1
+exactness: configure
+	cmake --build $(BUILD) -j $(JOBS) --target exactness_scan
+	@for range in $(EXACTNESS); do \
+	  $(BUILD)/generator/exactness/exactness_scan $$(echo $$range | tr : ' ') || exit 1; \
+	done
 
 # Each target for FUZZ_SECONDS; what it finds beyond the seeds stays in $(FUZZ)/corpus.
 fuzz:

@@ -1,10 +1,11 @@
 #include "conversions.h"
 
-#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
-#include <limits>
 #include <system_error>
+
+#include <fast_float/fast_float.h>
 
 namespace lumiro {
 namespace {
@@ -87,83 +88,50 @@ float StrToFloat(std::string_view text)
         return Exception(QuoteInput(text) + " nie jest poprawną liczbą zmiennoprzecinkową.");
     };
 
-    // Rebuilt in the one form std::from_chars takes: [-]digits[.digits][e[-]digits].
-    std::string plain;
-    plain.reserve(number.size() + 1);
+    // The grammar is checked here; fast_float would also take "inf", "nan" and
+    // more than we state.
     std::size_t at = 0;
-    bool negative = false;
-    if (at < number.size() && (number[at] == '+' || number[at] == '-')) {
-        negative = number[at] == '-';
+    if (at < number.size() && (number[at] == '+' || number[at] == '-'))
         ++at;
-    }
-    if (negative)
-        plain += '-';
-
-    const std::size_t intStart = at;
-    const std::size_t intDigits = DigitRun(number, at);
-    at += intDigits;
-    std::size_t fracStart = at;
-    std::size_t fracDigits = 0;
+    const std::size_t mantissaStart = number.starts_with('+') ? 1 : 0;  // fast_float takes no '+'
+    std::size_t digits = DigitRun(number, at);
+    at += digits;
+    char point = '.';
     if (at < number.size() && (number[at] == '.' || number[at] == ',')) {
-        fracStart = ++at;
-        fracDigits = DigitRun(number, at);
-        at += fracDigits;
+        point = number[at++];
+        const std::size_t fraction = DigitRun(number, at);
+        digits += fraction;
+        at += fraction;
     }
-    if (intDigits + fracDigits == 0)
+    if (digits == 0)
         throw reject();
-    plain += intDigits > 0 ? number.substr(intStart, intDigits) : "0";
-    if (fracDigits > 0) {
-        plain += '.';
-        plain += number.substr(fracStart, fracDigits);
-    }
-
-    // Decimal exponent, saturated: only its sign matters once it is this large.
-    constexpr std::int64_t kSaturated = std::int64_t{1} << 50;
-    std::int64_t exponent = 0;
     if (at < number.size() && (number[at] == 'e' || number[at] == 'E')) {
         ++at;
-        bool negativeExponent = false;
-        if (at < number.size() && (number[at] == '+' || number[at] == '-')) {
-            negativeExponent = number[at] == '-';
+        if (at < number.size() && (number[at] == '+' || number[at] == '-'))
             ++at;
-        }
-        const std::size_t expDigits = DigitRun(number, at);
-        if (expDigits == 0)
+        const std::size_t exponentDigits = DigitRun(number, at);
+        if (exponentDigits == 0)
             throw reject();
-        for (char c : number.substr(at, expDigits))
-            exponent = std::min(exponent * 10 + (c - '0'), kSaturated);
-        at += expDigits;
-        if (negativeExponent)
-            exponent = -exponent;
-        plain += 'e';
-        plain += std::to_string(exponent);
+        at += exponentDigits;
     }
     if (at != number.size())
         throw reject();
 
+    // Rounded once, to nearest with ties to even, straight from the decimal
+    // digits; fast_float's rounding is exact by design and does not depend on
+    // the C++ runtime. Beyond the largest single it gives infinity, below the
+    // smallest subnormal a signed zero.
     float value = 0.0F;
-    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (error == std::errc{} && end == plain.data() + plain.size())
-        return value;
-    if (error != std::errc::result_out_of_range)
+    const char* const first = number.data() + mantissaStart;
+    const char* const last = number.data() + number.size();
+    const auto result = fast_float::from_chars_advanced(
+        first, last, value, fast_float::parse_options{fast_float::chars_format::general, point});
+    if (result.ec != std::errc{} || result.ptr != last)
         throw reject();
-
-    // from_chars says "out of range" both above the largest single and below the
-    // smallest subnormal; the place of the first significant digit tells which.
-    std::string_view digits = plain;
-    digits.remove_prefix(negative ? 1 : 0);
-    digits = digits.substr(0, digits.find('e'));
-    const std::size_t point = digits.find('.');
-    const std::size_t wholeDigits = point == std::string_view::npos ? digits.size() : point;
-    const std::size_t first = digits.find_first_not_of("0.");
-    if (first == std::string_view::npos)
-        return negative ? -0.0F : 0.0F;
-    const auto place = static_cast<std::int64_t>(wholeDigits) - static_cast<std::int64_t>(first) -
-                       (first > wholeDigits ? 0 : 1);
-    if (place + exponent < 0)
-        return negative ? -0.0F : 0.0F;
-    throw Exception(QuoteInput(text) +
-                    " leży poza zakresem liczby float (największa wartość to 3.4028235e+38).");
+    if (std::isinf(value))
+        throw Exception(QuoteInput(text) +
+                        " leży poza zakresem liczby float (największa wartość to 3.4028235e+38).");
+    return value;
 }
 
 char* WriteInt(char* out, std::int32_t value)

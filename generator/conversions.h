@@ -24,8 +24,8 @@ public:
 std::int32_t StrToInt(std::string_view text);
 
 // Rounds the decimal text once, straight to single precision: going through a
-// double first could round twice and miss the nearest single. A magnitude beyond
-// the largest finite single is refused; one below the smallest becomes a
+// double first could round twice and miss the nearest single. A value that rounds
+// beyond the largest finite single is refused; one below the smallest becomes a
 // subnormal or a signed zero, as IEEE-754 rounding gives.
 float StrToFloat(std::string_view text);
 

@@ -3,9 +3,10 @@
 #pragma once
 
 #include <bit>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
+
+#include "exact_sine.h"
 
 namespace lumiro {
 
@@ -32,10 +33,11 @@ inline double SampleAngle(std::int32_t index, float step)
     return static_cast<double>(index) * static_cast<double>(step);
 }
 
-// Double-precision sine, rounded once to single. Never sinf: its result differs.
+// The double-precision sine, correctly rounded, then rounded once to single.
+// Never sinf: its result differs.
 inline float SineSample(std::int32_t index, float step)
 {
-    return static_cast<float>(std::sin(SampleAngle(index, step)));
+    return SingleSine(SampleAngle(index, step));
 }
 
 inline std::uint32_t WordOf(float value) { return std::bit_cast<std::uint32_t>(value); }

@@ -112,6 +112,9 @@ INSTANTIATE_TEST_SUITE_P(
         FloatCase{"25e-1", 0x40200000},
         // The largest finite single, 3.40282347e38, is the nearest to these.
         FloatCase{"3.4028235e38", 0x7F7FFFFF}, FloatCase{"-3.4028235e38", 0xFF7FFFFF},
+        FloatCase{"3.402823567e38", 0x7F7FFFFF},
+        // Just below the midpoint of the largest single and 2^128 = 3.4028236692e38.
+        FloatCase{"3.4028235677973366e38", 0x7F7FFFFF},
         // 1 + 2^-24 is the midpoint of 1 and the next single: ties go to even...
         FloatCase{"1.000000059604644775390625", 0x3F800000},
         // ...and a hair above it must round up. Through a double the hair is lost
@@ -120,6 +123,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Below the normal range: subnormals, and zero with its sign.
         FloatCase{"1e-40", 0x000116C2},  // 1e-40 * 2^149 = 71362.38
         FloatCase{"1e-45", 0x00000001}, FloatCase{"1e-50", 0x00000000},
+        // 2^-150, half the smallest subnormal, ties to even (zero); a hair above it does not.
+        FloatCase{"7.00649232162408535461864791644958065640130970938257885878534141944895541342930300743319094181060791015625e-46", 0x00000000},
+        FloatCase{"7.006492321624085354618647916449580656401309709382578858785341419448955413429303007433190941810607910156251e-46", 0x00000001},
+        // 3 × 2^-150, the midpoint of the first two subnormals: ties to the even one.
+        FloatCase{"2.101947696487225606385594374934874196920392912814773657635602425834686624028790902229957282543182373046875e-45", 0x00000002},
         FloatCase{"-1e-50", 0x80000000}, FloatCase{"7e-46", 0x00000000},  // below 2^-150
         FloatCase{"1e-99999999999999999999", 0x00000000},
         FloatCase{"0e99999999999999999999", 0x00000000}));
@@ -151,7 +159,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, StrToFloatRejects,
 
 TEST(StrToFloat, BeyondTheLargestSingleIsRefused)
 {
-    for (const char* text : {"1e39", "-1e39", "3.4028236e38", "1e99999999999999999999"}) {
+    // The midpoint of the largest single and 2^128 ties to the even 2^128: too large.
+    for (const char* text : {"1e39", "-1e39", "3.4028236e38", "1e99999999999999999999",
+                             "3.40282356779733661637539395458142568448e38"}) {
         const std::string message = MessageOf([text] { StrToFloat(text); });
         EXPECT_NE(message.find("poza zakresem liczby float"), std::string::npos) << text;
     }

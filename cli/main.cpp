@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "atomic_file.h"
+#include "output_file.h"
 #include "options.h"
 #include "table_writer.h"
 
@@ -38,15 +38,20 @@ void WriteToStandardOutput(const lumiro::coe::Options& options)
 int main(int argc, char** argv)
 {
     using namespace lumiro::coe;
-    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    // argc may be 0 when a caller execs with an empty argument vector.
+    const std::vector<std::string_view> arguments(argc > 0 ? argv + 1 : argv,
+                                                  argc > 0 ? argv + argc : argv);
     try {
         const Options options = ParseOptions(arguments);
         if (options.help) {
             std::fwrite(kHelpText.data(), 1, kHelpText.size(), stdout);
-            return std::fflush(stdout) == 0 ? kWritten : kWriteFailed;
+            errno = 0;
+            if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
+                ThrowWriteError("na standardowe wyjście", errno != 0 ? errno : EIO);
+            return kWritten;
         }
         if (options.outputPath) {
-            AtomicFile file(*options.outputPath);
+            OutputFile file(*options.outputPath);
             WriteTable(file.Stream(), options.divisions, options.format, options.radix);
             file.Commit();
         } else {

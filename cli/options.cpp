@@ -20,8 +20,11 @@ Opcje:
                      zatwierdzeniu N i wygenerowaniu tablicy
   --radix 2          słowa jako 32 cyfry dwójkowe (domyślnie)
   --radix 16         słowa jako 8 cyfr szesnastkowych
-  -o PLIK            zapis do PLIKU zamiast na standardowe wyjście; istniejący
-                     PLIK zostaje zastąpiony dopiero po udanym zapisie całości
+  -o PLIK            zapis do PLIKU zamiast na standardowe wyjście (-o - to
+                     standardowe wyjście); istniejący plik zostaje zastąpiony
+                     nowym dopiero po udanym zapisie całości, więc dowiązania
+                     twarde do niego zachowują starą treść; urządzenie lub
+                     potok (np. /dev/stdout) dostaje dane wprost
   -h, --help         ten opis
 
 Kody wyjścia: 0 – zapisano, 1 – błąd zapisu, 2 – błędne wywołanie.
@@ -43,8 +46,8 @@ Format FormatNamed(std::string_view name)
         return Format::Mem;
     if (name == "listing")
         return Format::Listing;
-    throw UsageError("opcja --format przyjmuje wartość coe, mem albo listing (podano '" +
-                     std::string(name) + "').");
+    throw UsageError("opcja --format przyjmuje wartość coe, mem albo listing (podano " +
+                     QuoteInput(name) + ").");
 }
 
 Radix RadixNamed(std::string_view name)
@@ -53,8 +56,8 @@ Radix RadixNamed(std::string_view name)
         return Radix::Binary;
     if (name == "16")
         return Radix::Hex;
-    throw UsageError("opcja --radix przyjmuje wartość 2 albo 16 (podano '" + std::string(name) +
-                     "').");
+    throw UsageError("opcja --radix przyjmuje wartość 2 albo 16 (podano " + QuoteInput(name) +
+                     ").");
 }
 
 }  // namespace
@@ -91,7 +94,11 @@ Options ParseOptions(std::span<const std::string_view> arguments)
         } else if (argument == "-o") {
             if (at + 1 >= arguments.size() || arguments[at + 1].empty())
                 throw UsageError("opcja -o wymaga nazwy pliku.");
-            options.outputPath = std::string(arguments[++at]);
+            // "-" is standard output, as for most tools.
+            if (arguments[++at] != "-")
+                options.outputPath = std::string(arguments[at]);
+            else
+                options.outputPath.reset();
         } else if (argument == "--") {
             for (++at; at < arguments.size(); ++at) {
                 if (count)
@@ -99,7 +106,7 @@ Options ParseOptions(std::span<const std::string_view> arguments)
                 count = arguments[at];
             }
         } else if (argument.starts_with('-') && !LooksLikeNumber(argument)) {
-            throw UsageError("nieznana opcja '" + std::string(argument) + "'.");
+            throw UsageError("nieznana opcja " + QuoteInput(argument) + ".");
         } else {
             if (count)
                 throw UsageError("podano więcej niż jedną liczbę N.");

@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <utility>
 #include <cstdint>
 #include <system_error>
 
@@ -31,27 +33,103 @@ std::size_t DigitRun(std::string_view text, std::size_t from)
     return end - from;
 }
 
+char32_t DecodeUtf8(std::string_view sequence)
+{
+    const auto lead = static_cast<unsigned char>(sequence[0]);
+    const unsigned leadBits[] = {0x7FU, 0x1FU, 0x0FU, 0x07U};
+    char32_t c = lead & leadBits[sequence.size() - 1];
+    for (std::size_t i = 1; i < sequence.size(); ++i)
+        c = (c << 6) | (static_cast<unsigned char>(sequence[i]) & 0x3FU);
+    return c;
+}
+
+// Bytes of the well-formed UTF-8 sequence at `at`, or 0.
+std::size_t Utf8Length(std::string_view text, std::size_t at)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    char32_t smallest = 0;
+    if (lead < 0x80U)
+        return 1;
+    if ((lead & 0xE0U) == 0xC0U) {
+        length = 2;
+        smallest = 0x80;
+    } else if ((lead & 0xF0U) == 0xE0U) {
+        length = 3;
+        smallest = 0x800;
+    } else if ((lead & 0xF8U) == 0xF0U) {
+        length = 4;
+        smallest = 0x10000;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(text[at + i]) & 0xC0U) != 0x80U)
+            return 0;
+    const char32_t c = DecodeUtf8(text.substr(at, length));
+    const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+    return c < smallest || c > 0x10FFFF || surrogate ? 0 : length;
+}
+
+bool IsControl(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// Characters that reorder text or cannot be seen: a quoted "1<U+200B>5" must
+// not pass for "15".
+bool IsHiddenOrReordering(char32_t c)
+{
+    constexpr std::pair<char32_t, char32_t> kRanges[] = {
+        {0x00A0, 0x00A0}, {0x00AD, 0x00AD}, {0x0300, 0x036F},
+        {0x061C, 0x061C}, {0x115F, 0x1160}, {0x1680, 0x1680}, {0x17B4, 0x17B5},
+        {0x180B, 0x180F}, {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF}, {0x2000, 0x200F},
+        {0x2028, 0x202F}, {0x205F, 0x206F}, {0x20D0, 0x20FF}, {0x3000, 0x3000},
+        {0x3164, 0x3164}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F}, {0xFEFF, 0xFEFF},
+        {0xFFA0, 0xFFA0}, {0xFFF9, 0xFFFB}, {0xE0000, 0xE0FFF}};
+    for (const auto& [first, last] : kRanges)
+        if (c >= first && c <= last)
+            return true;
+    return false;
+}
+
+std::string VisibleName(char32_t c)
+{
+    char name[16];
+    const int length = std::snprintf(name, sizeof name, "<U+%04X>", static_cast<unsigned>(c));
+    return {name, static_cast<std::size_t>(length)};
+}
+
 }  // namespace
 
-std::string QuoteInput(std::string_view text)
+std::string QuoteInput(std::string_view text, std::size_t maxCodePoints)
 {
-    constexpr std::size_t kMaxCodePoints = 40;
-    std::string quoted = "'";
+    // Isolated, so that nothing typed can reorder the message around it.
+    std::string quoted = "'\u2068";
     std::size_t codePoints = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const bool continuation = (byte & 0xC0U) == 0x80U;
-        if (!continuation && ++codePoints > kMaxCodePoints) {
+    for (std::size_t at = 0; at < text.size();) {
+        if (++codePoints > maxCodePoints) {
             quoted += "…";
             break;
         }
-        // Control characters would vanish or break the message box's layout.
-        if (byte < 0x20U || byte == 0x7FU)
+        const std::size_t length = Utf8Length(text, at);
+        if (length == 0) {  // not UTF-8: one byte stands for itself as U+FFFD
             quoted += "\uFFFD";
+            ++at;
+            continue;
+        }
+        const char32_t c = DecodeUtf8(text.substr(at, length));
+        if (IsControl(c))
+            quoted += "\uFFFD";  // would vanish, or drive the terminal
+        else if (IsHiddenOrReordering(c))
+            quoted += VisibleName(c);
         else
-            quoted += text[i];
+            quoted += text.substr(at, length);
+        at += length;
     }
-    quoted += "'";
+    quoted += "\u2069'";
     return quoted;
 }
 

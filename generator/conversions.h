@@ -8,6 +8,7 @@
 // with an Exception whose Polish message quotes the text.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -44,7 +45,10 @@ char* WriteInt(char* out, std::int32_t value);
 char* WriteFloat(char* out, double value);
 
 // Where a message quotes what the user typed: long texts are cut, so that a
-// pasted page does not become a screen-filling message box.
-std::string QuoteInput(std::string_view text);
+// pasted page does not become a screen-filling message box. Control characters
+// become U+FFFD, invisible and reordering ones "<U+200B>", and the text is
+// isolated (U+2068 … U+2069) so that it cannot reorder the message around it.
+inline constexpr std::size_t kQuotedCodePoints = 40;
+std::string QuoteInput(std::string_view text, std::size_t maxCodePoints = kQuotedCodePoints);
 
 }  // namespace lumiro

@@ -5,8 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "quoted.h"
+
 namespace lumiro::coe {
 namespace {
+
+using lumiro::testing::Quoted;
 
 Options Parse(std::vector<std::string_view> arguments)
 {
@@ -54,12 +58,12 @@ TEST(Options, HelpNeedsNoCount)
     EXPECT_TRUE(Parse({"-h"}).help);
     EXPECT_TRUE(Parse({"--format", "mem", "--help"}).help);
     // ...but a misspelt option is still refused.
-    EXPECT_EQ(Refusal({"--help", "--bogus"}), "nieznana opcja '--bogus'.");
+    EXPECT_EQ(Refusal({"--help", "--bogus"}), "nieznana opcja " + Quoted("--bogus") + ".");
 }
 
 struct Refused {
     std::vector<std::string_view> arguments;
-    const char* message;
+    std::string message;
 };
 
 class OptionsRefuse : public ::testing::TestWithParam<Refused> {};
@@ -74,23 +78,41 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refused{{}, "brak liczby N: na ile części podzielić 360 stopni."},
         Refused{{"--format", "mem"}, "brak liczby N: na ile części podzielić 360 stopni."},
-        Refused{{"--verbose", "8"}, "nieznana opcja '--verbose'."},
-        Refused{{"-x", "8"}, "nieznana opcja '-x'."},
+        Refused{{"--verbose", "8"}, "nieznana opcja " + Quoted("--verbose") + "."},
+        Refused{{"-x", "8"}, "nieznana opcja " + Quoted("-x") + "."},
         Refused{{"8", "16"}, "podano więcej niż jedną liczbę N."},
         Refused{{"--format", "xml", "8"},
-                "opcja --format przyjmuje wartość coe, mem albo listing (podano 'xml')."},
+                "opcja --format przyjmuje wartość coe, mem albo listing (podano " + Quoted("xml") + ")."},
         Refused{{"8", "--format"}, "opcja --format wymaga wartości."},
-        Refused{{"--radix=8", "8"}, "opcja --radix przyjmuje wartość 2 albo 16 (podano '8')."},
+        Refused{{"--radix=8", "8"}, "opcja --radix przyjmuje wartość 2 albo 16 (podano " + Quoted("8") + ")."},
         Refused{{"8", "-o"}, "opcja -o wymaga nazwy pliku."},
         Refused{{"--format", "listing", "--radix", "16", "8"},
                 "opcja --radix nie dotyczy formatu listing."},
-        Refused{{"abc"}, "'abc' nie jest poprawną liczbą całkowitą."},
+        Refused{{"abc"}, Quoted("abc") + " nie jest poprawną liczbą całkowitą."},
         Refused{{"0"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do 4194304 "
                        "(podano 0)."},
         Refused{{"-5"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do 4194304 "
                         "(podano -5)."},
         Refused{{"4194305"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do "
                              "4194304 (podano 4194305)."}));
+
+TEST(Options, HostileValuesAreQuotedSafelyAndShort)
+{
+    // An ESC sequence and 100 kB in one value: masked, and cut to 40 characters.
+    const std::string value = "\x1B]0;pwned\x07" + std::string(100000, 'x');
+    for (const std::string& call : {"--format=" + value, "--radix=" + value, "--" + value}) {
+        const std::string message = Refusal({call, "8"});
+        EXPECT_LT(message.size(), 200U) << message.substr(0, 200);
+        EXPECT_EQ(message.find('\x1B'), std::string::npos);
+        EXPECT_NE(message.find("\u2068"), std::string::npos);
+    }
+}
+
+TEST(Options, DashIsStandardOutput)
+{
+    EXPECT_FALSE(Parse({"8", "-o", "-"}).outputPath.has_value());
+    EXPECT_EQ(Parse({"8", "-o", "./-"}).outputPath, "./-");
+}
 
 TEST(Options, HelpExplainsEveryOptionInPolish)
 {

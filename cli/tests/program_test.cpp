@@ -14,79 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "quoted.h"
+#include "scratch.h"
 #include "table.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in)
-        text << in.rdbuf();
-    return text.str();
-}
-
-class Scratch : public ::testing::Test {
-protected:
-    fs::path dir;
-
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "lumiro-coe-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    // Runs a program with its streams in files; `fileLimit` caps what it may write.
-    Outcome Start(std::vector<std::string> argv, const std::string& stdoutPath = {},
-              rlim_t fileLimit = RLIM_INFINITY)
-    {
-        const fs::path out = stdoutPath.empty() ? dir / "stdout" : fs::path(stdoutPath);
-        const fs::path err = dir / "stderr";
-        const pid_t child = ::fork();
-        if (child == 0) {
-            std::FILE* o = std::freopen(out.c_str(), "w", stdout);
-            std::FILE* e = std::freopen(err.c_str(), "w", stderr);
-            if (o == nullptr || e == nullptr)
-                ::_exit(127);
-            if (fileLimit != RLIM_INFINITY) {
-                std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG
-                const rlimit limit{fileLimit, fileLimit};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            }
-            std::vector<char*> args;
-            for (std::string& arg : argv)
-                args.push_back(arg.data());
-            args.push_back(nullptr);
-            ::execvp(args[0], args.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        Outcome run;
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = stdoutPath == "/dev/full" ? "" : Slurp(out);
-        run.err = Slurp(err);
-        return run;
-    }
-
-    Outcome Coe(std::vector<std::string> arguments, const std::string& stdoutPath = {},
-            rlim_t fileLimit = RLIM_INFINITY)
-    {
-        arguments.insert(arguments.begin(), LUMIRO_COE);
-        return Start(std::move(arguments), stdoutPath, fileLimit);
-    }
-};
+using lumiro::testing::Outcome;
+using lumiro::testing::Scratch;
+using lumiro::testing::Slurp;
+namespace fs = std::filesystem;
 
 using Program = Scratch;
 
@@ -141,7 +78,8 @@ TEST_F(Program, FailedWriteLeavesTheOldFileAsItWas)
 
     const Outcome tooBig = Coe({"4194304", "-o", file.string()}, {}, 1 << 20);
     EXPECT_EQ(tooBig.status, 1);
-    EXPECT_NE(tooBig.err.find("nie udało się zapisać pliku '" + file.string() + "'"),
+    EXPECT_NE(tooBig.err.find("nie udało się zapisać pliku " +
+                              lumiro::testing::Quoted(file.string()) + " (plik jest za duży)."),
               std::string::npos)
         << tooBig.err;
     EXPECT_EQ(Slurp(file), "old contents\n");

@@ -6,8 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "quoted.h"
+
 namespace lumiro {
 namespace {
+
+using testing::Quoted;
 
 std::uint32_t BitsOf(float value) { return std::bit_cast<std::uint32_t>(value); }
 
@@ -50,7 +54,7 @@ TEST_P(StrToIntRejects, WithPolishMessageQuotingTheText)
 {
     const std::string message = MessageOf([] { StrToInt(GetParam()); });
     EXPECT_NE(message.find("nie jest poprawną liczbą całkowitą"), std::string::npos) << message;
-    EXPECT_EQ(message.rfind("'" + GetParam() + "'", 0), 0U) << message;
+    EXPECT_EQ(message.rfind(Quoted(GetParam()), 0), 0U) << message;
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StrToIntRejects,
@@ -64,9 +68,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, StrToIntRejects,
 TEST(StrToInt, OutOfRangeMessageGivesTheRange)
 {
     EXPECT_EQ(MessageOf([] { StrToInt("2147483648"); }),
-              "'2147483648' nie jest poprawną liczbą całkowitą (dozwolony zakres: "
+              Quoted("2147483648") + " nie jest poprawną liczbą całkowitą (dozwolony zakres: "
               "od -2147483648 do 2147483647).");
-    EXPECT_EQ(MessageOf([] { StrToInt("abc"); }), "'abc' nie jest poprawną liczbą całkowitą.");
+    EXPECT_EQ(MessageOf([] { StrToInt("abc"); }), Quoted("abc") + " nie jest poprawną liczbą całkowitą.");
 }
 
 TEST(StrToInt, LongRunsAreRefusedWithoutOverflow)
@@ -78,13 +82,31 @@ TEST(StrToInt, LongRunsAreRefusedWithoutOverflow)
 
 TEST(QuoteInput, CutsLongTextsAndMasksControlCharacters)
 {
-    EXPECT_EQ(QuoteInput(std::string(100, '7')), "'" + std::string(40, '7') + "…'");
+    EXPECT_EQ(QuoteInput(std::string(100, '7')), Quoted(std::string(40, '7') + "…"));
     // Forty two-byte letters stay whole; the cut never splits a character.
     std::string letters;
     for (int i = 0; i < 41; ++i)
         letters += "ą";
-    EXPECT_EQ(QuoteInput(letters), "'" + letters.substr(0, 80) + "…'");
-    EXPECT_EQ(QuoteInput(std::string("1\0" "2\n", 4)), "'1\uFFFD2\uFFFD'");
+    EXPECT_EQ(QuoteInput(letters), Quoted(letters.substr(0, 80) + "…"));
+    EXPECT_EQ(QuoteInput(std::string("1\0" "2\n", 4)), Quoted("1\uFFFD2\uFFFD"));
+    // ESC and the one-byte CSI of C1 would reach a terminal as commands.
+    EXPECT_EQ(QuoteInput("\x1B[2J\u009B1m"), Quoted("\uFFFD[2J\uFFFD1m"));
+    // Bytes that are no UTF-8 at all: a stray continuation, an overlong '/', a surrogate.
+    EXPECT_EQ(QuoteInput("\x80" "\xC0\xAF" "\xED\xA0\x80"),
+              Quoted("\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"));
+}
+
+TEST(QuoteInput, ShowsWhatWouldHideOrReorderTheText)
+{
+    // Right-to-left override, isolates and marks would mirror the message.
+    EXPECT_EQ(QuoteInput("1\u202E5"), Quoted("1<U+202E>5"));
+    EXPECT_EQ(QuoteInput("\u2067x\u2069\u200F"), Quoted("<U+2067>x<U+2069><U+200F>"));
+    // Invisible or blank-looking: "1<U+200B>5" must not read as "15".
+    EXPECT_EQ(QuoteInput("1\u200B5"), Quoted("1<U+200B>5"));
+    EXPECT_EQ(QuoteInput("1\u00A05\uFEFF"), Quoted("1<U+00A0>5<U+FEFF>"));
+    EXPECT_EQ(QuoteInput("5\u0301"), Quoted("5<U+0301>"));  // combining acute
+    // Letters of any script stay as they are.
+    EXPECT_EQ(QuoteInput("żółć \u05D0\u0661"), Quoted("żółć \u05D0\u0661"));
 }
 
 // --- StrToFloat -------------------------------------------------------------
@@ -148,7 +170,7 @@ TEST_P(StrToFloatRejects, WithPolishMessageQuotingTheText)
     const std::string message = MessageOf([] { StrToFloat(GetParam()); });
     EXPECT_NE(message.find("nie jest poprawną liczbą zmiennoprzecinkową"), std::string::npos)
         << message;
-    EXPECT_EQ(message.rfind("'" + GetParam() + "'", 0), 0U) << message;
+    EXPECT_EQ(message.rfind(Quoted(GetParam()), 0), 0U) << message;
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StrToFloatRejects,

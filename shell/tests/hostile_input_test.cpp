@@ -1,5 +1,7 @@
 // Whatever the user types or pastes: the window shows an error or takes the
 // input, changes nothing else, and keeps working. And it holds the largest table.
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <algorithm>
@@ -146,6 +148,26 @@ private slots:
                              RowOf(std::bit_cast<std::uint32_t>(value)) + "\n";
         }
         QVERIFY(Take() == expected);
+        ExpectWindowStillWorks();
+    }
+
+    void pasteIsCutToTheFieldsLimit()
+    {
+        // 200,000 characters: the field keeps 100,000, as a line edit cuts a paste.
+        const QString pasted = QStringLiteral("0,") + Repeated('7', 199998);
+        for (const char* edit : {"Edit1", "Edit4"}) {
+            QGuiApplication::clipboard()->setText(pasted);
+            QLineEdit* field = Edit(edit);
+            field->setFocus();
+            field->clear();
+            field->paste();
+            QCOMPARE(field->text(), pasted.left(100000));
+        }
+        // The echo holds all that the field holds.
+        Press("Button3");
+        QCOMPARE(errors.size(), 0);
+        const std::string echo = "\n0," + std::string(99998, '7') + "\n \n";
+        QVERIFY(AreaText().find(echo) != std::string::npos);
         ExpectWindowStillWorks();
     }
 

@@ -234,15 +234,15 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         QTest::newRow("letters in Edit1") << "Edit1" << "Button1" << "abc"
-                                          << "'abc' nie jest poprawną liczbą całkowitą.";
+                                          << "'\u2068abc\u2069' nie jest poprawną liczbą całkowitą.";
         QTest::newRow("zero in Edit1") << "Edit1" << "Button1" << "0"
                                        << "Na ile części podzielić 360 stopni: dozwolone są "
                                           "liczby od 1 do 4194304 (podano 0).";
         QTest::newRow("empty Edit4") << "Edit4" << "Button3" << ""
-                                     << "'' nie jest poprawną liczbą zmiennoprzecinkową.";
+                                     << "'\u2068\u2069' nie jest poprawną liczbą zmiennoprzecinkową.";
         QTest::newRow("too large for a float")
             << "Edit4" << "Button3" << "1e39"
-            << "'1e39' leży poza zakresem liczby float (największa wartość to 3.4028235e+38).";
+            << "'\u20681e39\u2069' leży poza zakresem liczby float (największa wartość to 3.4028235e+38).";
     }
 
     void rejectedInput()

@@ -1,0 +1,254 @@
+#include "output_file.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <utility>
+
+namespace lumiro::coe {
+namespace {
+
+// stdio's own buffer is 4 KiB whatever setvbuf asks for without a buffer.
+constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
+
+// Short and fixed, so that a temporary beside a name of 255 bytes still fits.
+constexpr char kTemporaryName[] = ".lumiro-coe.XXXXXX";
+
+std::string Directory(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The path a chain of symbolic links leads to; the last one may name nothing yet.
+std::string FollowLinks(std::string path, int& error)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return path;
+        char buffer[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
+        if (length < 0 || static_cast<std::size_t>(length) >= sizeof buffer) {
+            error = length < 0 ? errno : ENAMETOOLONG;
+            return path;
+        }
+        std::string next(buffer, static_cast<std::size_t>(length));
+        path = next.starts_with('/') ? next : Directory(path) + "/" + next;
+    }
+    error = ELOOP;
+    return path;
+}
+
+// The temporary of the running write, for the signal handler: it must not
+// stay behind when the user interrupts a long write.
+char pendingTemporary[PATH_MAX];
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction previousActions[std::size(kCleanupSignals)];
+
+extern "C" void RemoveTemporaryAndDie(int signal)
+{
+    if (pendingTemporary[0] != '\0')
+        ::unlink(pendingTemporary);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void GuardTemporary(const std::string& path)
+{
+    std::strncpy(pendingTemporary, path.c_str(), sizeof pendingTemporary - 1);
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporaryAndDie;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
+        ::sigaction(kCleanupSignals[i], &action, &previousActions[i]);
+}
+
+void ReleaseTemporary()
+{
+    pendingTemporary[0] = '\0';
+    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
+        ::sigaction(kCleanupSignals[i], &previousActions[i], nullptr);
+}
+
+// Blocks the cleanup signals while the temporary changes its name.
+class SignalsHeld {
+public:
+    SignalsHeld()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int signal : kCleanupSignals)
+            sigaddset(&held, signal);
+        ::sigprocmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~SignalsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
+}  // namespace
+
+OutputFile::OutputFile(const std::string& path) : shownPath_(path)
+{
+    try {
+        Open();
+    } catch (...) {
+        Discard();  // the destructor does not run for a half-made object
+        throw;
+    }
+}
+
+void OutputFile::Open()
+{
+    struct stat existing {};
+    if (::stat(shownPath_.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode))
+            Fail(EISDIR);
+        if (!S_ISREG(existing.st_mode)) {
+            // The kernel follows the links, /proc/self/fd's to pipes included.
+            target_ = shownPath_;
+            OpenDirect();
+            return;
+        }
+        if (::access(shownPath_.c_str(), W_OK) != 0)  // as cp refuses it
+            Fail(errno);
+        char resolved[PATH_MAX];
+        if (::realpath(shownPath_.c_str(), resolved) == nullptr)
+            Fail(errno);
+        target_ = resolved;  // the temporary goes beside the file, not beside a link
+        OpenTemporary(&existing);
+    } else if (errno == ENOENT) {
+        int error = 0;
+        target_ = FollowLinks(shownPath_, error);  // a dangling link makes what it names
+        if (error != 0)
+            Fail(error);
+        OpenTemporary(nullptr);
+    } else {
+        Fail(errno);
+    }
+}
+
+OutputFile::~OutputFile()
+{
+    Discard();
+}
+
+void OutputFile::Discard() noexcept
+{
+    if (stream_ != nullptr)
+        std::fclose(std::exchange(stream_, nullptr));
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        ReleaseTemporary();
+        temporary_.clear();
+    }
+}
+
+void OutputFile::OpenDirect()
+{
+    const int descriptor = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        Fail(errno);
+    AttachStream(descriptor);
+}
+
+void OutputFile::OpenTemporary(const struct stat* existing)
+{
+    std::string temporary = Directory(target_) + "/" + kTemporaryName;
+    {
+        const SignalsHeld held;
+        const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (descriptor < 0)
+            Fail(errno);
+        temporary_ = std::move(temporary);
+        GuardTemporary(temporary_);
+        AttachStream(descriptor);
+    }
+
+    // The replacement keeps the file's permission bits but never setuid, setgid
+    // or sticky; a new file gets what the umask leaves of 0666.
+    mode_t mode = 0;
+    if (existing != nullptr) {
+        mode = existing->st_mode & 0777;
+        // Root replacing someone else's file leaves it theirs.
+        if (::geteuid() == 0 && ::fchown(::fileno(stream_), existing->st_uid, existing->st_gid) != 0)
+            Fail(errno);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(::fileno(stream_), mode) != 0)
+        Fail(errno);
+}
+
+void OutputFile::AttachStream(int descriptor)
+{
+    stream_ = ::fdopen(descriptor, "wb");
+    if (stream_ == nullptr) {
+        const int error = errno;
+        ::close(descriptor);
+        Fail(error);
+    }
+    buffer_ = std::make_unique<char[]>(kBufferBytes);
+    std::setvbuf(stream_, buffer_.get(), _IOFBF, kBufferBytes);
+}
+
+void OutputFile::Fail(int error) const
+{
+    ThrowWriteError(FileNamed(shownPath_), error);
+}
+
+void OutputFile::Commit()
+{
+    std::FILE* stream = std::exchange(stream_, nullptr);
+    int error = 0;
+    errno = 0;
+    if (std::fflush(stream) != 0 || std::ferror(stream) != 0)
+        error = errno != 0 ? errno : EIO;
+    else if (!temporary_.empty() && ::fsync(::fileno(stream)) != 0)  // on disk before the rename
+        error = errno;
+    if (std::fclose(stream) != 0 && error == 0)
+        error = errno;
+    if (temporary_.empty()) {
+        if (error != 0)
+            Fail(error);
+        return;
+    }
+    const std::string folderPath = Directory(target_);
+
+    {
+        const SignalsHeld held;
+        if (error == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0)
+            error = errno;
+        if (error != 0)
+            ::unlink(temporary_.c_str());
+        ReleaseTemporary();
+        temporary_.clear();
+    }
+    if (error != 0)
+        Fail(error);
+
+    // Without this the new name itself may be lost in a crash.
+    const int folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        Fail(errno);
+    error = ::fsync(folder) == 0 ? 0 : errno;
+    ::close(folder);
+    if (error != 0)
+        Fail(error);
+}
+
+}  // namespace lumiro::coe

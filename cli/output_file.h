@@ -1,0 +1,48 @@
+// Where -o writes. A regular file (or a new name) is replaced whole or not at
+// all: the table goes to a temporary beside it, which is then renamed over it.
+// A device, FIFO or socket is written directly, since renaming over it would
+// replace the node itself.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "write_error.h"
+
+namespace lumiro::coe {
+
+class OutputFile {
+public:
+    // Follows symbolic links to what they name; refuses folders and files the
+    // caller may not write. Throws WriteError.
+    explicit OutputFile(const std::string& path);
+    ~OutputFile();  // removes the temporary unless committed
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    std::FILE* Stream() const { return stream_; }
+
+    // Flushes and, for a regular file, syncs it, renames it over the target and
+    // syncs the folder. Throws WriteError, leaving the target as it was.
+    void Commit();
+
+private:
+    void Open();
+    void Discard() noexcept;
+    void OpenDirect();
+    void OpenTemporary(const struct stat* existing);
+    void AttachStream(int descriptor);
+    [[noreturn]] void Fail(int error) const;
+
+    std::string shownPath_;  // as the user gave it, for messages
+    std::string target_;     // symbolic links resolved
+    std::string temporary_;  // empty when written directly
+    std::FILE* stream_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
+};
+
+}  // namespace lumiro::coe

@@ -1,0 +1,239 @@
+// -o as careful tools do it: links followed, devices written in place, modes
+// and owners kept, nothing left behind on a signal. Each case in a scratch folder.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "scratch.h"
+
+namespace {
+
+using lumiro::testing::Outcome;
+using lumiro::testing::Slurp;
+namespace fs = std::filesystem;
+
+constexpr uid_t kNobody = 65534;
+
+struct stat StatOf(const fs::path& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+class OutputFile : public lumiro::testing::Scratch {
+protected:
+    std::string table8;  // what `lumiro-coe 8` writes
+
+    void SetUp() override
+    {
+        Scratch::SetUp();
+        table8 = Coe({"8"}).out;
+        ASSERT_FALSE(table8.empty());
+    }
+};
+
+TEST_F(OutputFile, LinkIsFollowedAndStaysALink)
+{
+    fs::create_directory(dir / "real");
+    std::ofstream(dir / "real" / "sine.coe") << "old\n";
+    fs::create_symlink("real/sine.coe", dir / "link.coe");
+
+    const Outcome run = Coe({"8", "-o", (dir / "link.coe").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "link.coe"));
+    EXPECT_EQ(Slurp(dir / "real" / "sine.coe"), table8);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 1);
+
+    // A dangling link makes the file it names.
+    fs::create_symlink("real/new.coe", dir / "dangling.coe");
+    ASSERT_EQ(Coe({"8", "-o", (dir / "dangling.coe").string()}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.coe"));
+    EXPECT_EQ(Slurp(dir / "real" / "new.coe"), table8);
+}
+
+TEST_F(OutputFile, FolderOrLinkToOneIsRefused)
+{
+    fs::create_directory(dir / "folder");
+    fs::create_directory_symlink("folder", dir / "link");
+    for (const char* name : {"folder", "link"}) {
+        const Outcome run = Coe({"8", "-o", (dir / name).string()});
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_NE(run.err.find("(to jest folder)"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    EXPECT_TRUE(fs::is_empty(dir / "folder"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"folder", "link"}));
+}
+
+TEST_F(OutputFile, FifoIsWrittenInPlace)
+{
+    const fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto reader = std::async(std::launch::async, [&] { return Slurp(fifo); });
+
+    const Outcome run = Coe({"8", "-o", fifo.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(reader.get(), table8);
+    EXPECT_TRUE(S_ISFIFO(StatOf(fifo).st_mode));
+    EXPECT_EQ(Names(), std::vector<std::string>{"pipe"});
+}
+
+TEST_F(OutputFile, DevStdoutAndDashReachAPipe)
+{
+    for (const char* target : {"/dev/stdout", "-"}) {
+        const std::string command = std::string(LUMIRO_COE) + " 8 -o " + target;
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string out;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        EXPECT_EQ(::pclose(pipe), 0) << target;
+        EXPECT_EQ(out, table8) << target;
+    }
+    EXPECT_TRUE(S_ISCHR(StatOf("/dev/null").st_mode));
+}
+
+TEST_F(OutputFile, ReplacementKeepsPermissionBitsButNoSpecialOnes)
+{
+    const fs::path file = dir / "sine.coe";
+    std::ofstream(file) << "old\n";
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    ASSERT_EQ(Coe({"8", "-o", file.string()}).status, 0);
+    EXPECT_EQ(StatOf(file).st_mode & 07777, 0640U);
+
+    ASSERT_EQ(::chmod(file.c_str(), 06755), 0);
+    ASSERT_EQ(Coe({"8", "-o", file.string()}).status, 0);
+    EXPECT_EQ(StatOf(file).st_mode & 07777, 0755U);
+    EXPECT_EQ(Slurp(file), table8);
+}
+
+TEST_F(OutputFile, NewFileGetsWhatTheUmaskLeaves)
+{
+    const mode_t previous = ::umask(027);
+    const Outcome run = Coe({"8", "-o", (dir / "new.coe").string()});
+    ::umask(previous);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(StatOf(dir / "new.coe").st_mode & 07777, 0640U);
+}
+
+TEST_F(OutputFile, RootLeavesSomeoneElsesFileTheirsAndNotSetuid)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    const fs::path file = dir / "theirs.coe";
+    std::ofstream(file) << "old\n";
+    ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 06777), 0);
+
+    ASSERT_EQ(Coe({"8", "-o", file.string()}).status, 0);
+    const struct stat after = StatOf(file);
+    EXPECT_EQ(after.st_uid, kNobody);
+    EXPECT_EQ(after.st_gid, kNobody);
+    EXPECT_EQ(after.st_mode & 07777, 0777U);
+}
+
+TEST_F(OutputFile, FileTheCallerMayNotWriteIsRefused)
+{
+    // The folder lets anyone rename over the file; only the file's own bits forbid it.
+    ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+    const fs::path file = dir / "locked.coe";
+    std::ofstream(file) << "old\n";
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+
+    // Root may write anything; run as nobody then.
+    const std::optional<uid_t> user = ::geteuid() == 0 ? std::optional<uid_t>(kNobody) : std::nullopt;
+    const Outcome run = Coe({"8", "-o", file.string()}, {}, RLIM_INFINITY, user);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("(brak uprawnień)"), std::string::npos) << run.err;
+    EXPECT_EQ(Slurp(file), "old\n");
+}
+
+TEST_F(OutputFile, LongestLegalNameFits)
+{
+    const fs::path file = dir / std::string(255, 'n');
+    const Outcome run = Coe({"8", "-o", file.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Slurp(file), table8);
+
+    const Outcome tooLong = Coe({"8", "-o", (dir / std::string(256, 'n')).string()});
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_NE(tooLong.err.find("(za długa nazwa)"), std::string::npos) << tooLong.err;
+}
+
+TEST_F(OutputFile, MissingFolderIsSaidInPolish)
+{
+    const Outcome run = Coe({"8", "-o", (dir / "missing" / "x.coe").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("(nie ma takiego folderu)"), std::string::npos) << run.err;
+}
+
+class Interrupted : public lumiro::testing::Scratch, public ::testing::WithParamInterface<int> {};
+
+TEST_P(Interrupted, SignalRemovesTheTemporaryAndKills)
+{
+    const fs::path file = dir / "sine.txt";
+    std::ofstream(file) << "old\n";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::freopen("/dev/null", "w", stderr);
+        // The largest listing, 130 MB: long enough to be caught while it writes.
+        ::execl(LUMIRO_COE, LUMIRO_COE, "4194304", "--format", "listing", "-o", file.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool temporarySeen = false;
+    while (!temporarySeen && std::chrono::steady_clock::now() < deadline) {
+        for (const auto& entry : fs::directory_iterator(dir))
+            temporarySeen |= entry.path().filename().string().starts_with(".lumiro-coe.");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(temporarySeen);
+    ::kill(child, GetParam());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), GetParam());
+    EXPECT_EQ(Names(), std::vector<std::string>{"sine.txt"});
+    EXPECT_EQ(Slurp(file), "old\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, Interrupted, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
+
+TEST_F(OutputFile, HelpToAFullDiskSaysWhy)
+{
+    const Outcome run = Coe({"--help"}, "/dev/full");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("nie udało się zapisać na standardowe wyjście (brak miejsca na dysku)"),
+              std::string::npos)
+        << run.err;
+}
+
+TEST_F(OutputFile, EmptyArgumentVectorIsAWrongCall)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::freopen("/dev/null", "w", stderr);
+        char* const noArguments[] = {nullptr};
+        ::execve(LUMIRO_COE, noArguments, environ);
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+}  // namespace

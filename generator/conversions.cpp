@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <cstdint>
@@ -157,6 +158,25 @@ std::int32_t StrToInt(std::string_view text)
                         " nie jest poprawną liczbą całkowitą (dozwolony zakres: "
                         "od -2147483648 do 2147483647).");
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+std::optional<std::string> IntegerText(std::string_view text)
+{
+    std::string_view number = TrimBlanks(text);
+    bool negative = false;
+    if (!number.empty() && (number.front() == '+' || number.front() == '-')) {
+        negative = number.front() == '-';
+        number.remove_prefix(1);
+    }
+    if (number.empty() || DigitRun(number, 0) != number.size())
+        return std::nullopt;
+    number.remove_prefix(std::min(number.find_first_not_of('0'), number.size() - 1));
+    std::string plain = negative && number != "0" ? "-" : "";
+    constexpr std::size_t kShownDigits = 40;
+    plain += number.substr(0, kShownDigits);
+    if (number.size() > kShownDigits)
+        plain += "…";
+    return plain;
 }
 
 float StrToFloat(std::string_view text)

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -23,6 +24,10 @@ public:
 };
 
 std::int32_t StrToInt(std::string_view text);
+
+// The integer a text of StrToInt's form denotes, of any length, as plain
+// decimal cut after 40 digits; nothing for other texts.
+std::optional<std::string> IntegerText(std::string_view text);
 
 // Rounds the decimal text once, straight to single precision: going through a
 // double first could round twice and miss the nearest single. A value that rounds

@@ -37,11 +37,23 @@ char* Put(char* out, std::string_view text)
 
 std::int32_t ParseDivisions(std::string_view text)
 {
-    const std::int32_t divisions = StrToInt(text);
+    const auto outOfRange = [](const std::string& given) {
+        return Exception("Na ile części podzielić 360 stopni: dozwolone są liczby od " +
+                         IntToStr(kMinDivisions) + " do " + IntToStr(kMaxDivisions) +
+                         " (podano " + given + ").");
+    };
+    std::int32_t divisions = 0;
+    try {
+        divisions = StrToInt(text);
+    } catch (const Exception&) {
+        // An integer beyond 32 bits is as far out of range as any other: the
+        // same message, not the conversion's own.
+        if (const auto integer = IntegerText(text))
+            throw outOfRange(*integer);
+        throw;
+    }
     if (divisions < kMinDivisions || divisions > kMaxDivisions)
-        throw Exception("Na ile części podzielić 360 stopni: dozwolone są liczby od " +
-                        IntToStr(kMinDivisions) + " do " + IntToStr(kMaxDivisions) +
-                        " (podano " + IntToStr(divisions) + ").");
+        throw outOfRange(IntToStr(divisions));
     return divisions;
 }
 

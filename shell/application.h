@@ -11,6 +11,7 @@
 #include "conversions.h"
 
 class QApplication;
+class QMessageBox;
 class QWidget;
 
 namespace lumiro::shell {
@@ -18,9 +19,18 @@ namespace lumiro::shell {
 // Any error as the user should read it: our own messages as they stand.
 Exception AsException(std::exception_ptr error);
 
+// The status of a start that failed: no display, or an error before the loop ran.
+inline constexpr int kStartFailed = 1;
+
 // "MS Sans Serif", the form's font, is not on free desktops; a metric-close
 // free face stands in for it.
 void InstallFontSubstitutes();
+
+// Qt's Polish texts, and ours for the output area's menu.
+void InstallPolish();
+
+// The message box that shows an error, in the window's font.
+std::unique_ptr<QMessageBox> ErrorBox(const QString& message, QWidget* parent);
 
 class Application {
 public:
@@ -37,6 +47,7 @@ public:
     {
         auto form = std::make_unique<Form>();
         reference = form.get();
+        RememberMainWindow(form.get());
         mainForm_ = std::move(form);
     }
 
@@ -51,6 +62,8 @@ public:
     static void SetExceptionDisplay(ExceptionDisplay display);
 
 private:
+    static void RememberMainWindow(QWidget* window);
+
     int argc_ = 1;
     char name_[7] = "lumiro";
     char* argv_[2] = {name_, nullptr};

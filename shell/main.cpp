@@ -14,6 +14,7 @@ int main()
         application.Run();
     } catch (...) {
         Application::ShowException(lumiro::shell::AsException(std::current_exception()));
+        return lumiro::shell::kStartFailed;  // a start that failed is no success
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "plain_memo.h"
 
+#include <QFocusEvent>
+
 PlainMemo::PlainMemo(QWidget* parent) : QsciScintilla(parent)
 {
     setUtf8(true);
@@ -46,31 +48,55 @@ private:
     long mask_ = 0;
 };
 
+// The program's own text is not the user's to undo: a Ctrl+Z must never take
+// away a report or the table. Collecting it would also keep a second copy of
+// a 100 MB insert.
+class ProgramText {
+public:
+    explicit ProgramText(PlainMemo& memo) : memo_(memo)
+    {
+        memo_.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
+    }
+    ~ProgramText()
+    {
+        memo_.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        memo_.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL);
+    }
+    ProgramText(const ProgramText&) = delete;
+    ProgramText& operator=(const ProgramText&) = delete;
+
+private:
+    PlainMemo& memo_;
+};
+
 }  // namespace
 
 void PlainMemo::ReplaceText(std::string_view text)
 {
     {
         const QuietModifications quiet(*this);
-        // Undoing into a 100 MB insert helps nobody and would keep a second copy of it.
-        SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+        const ProgramText program(*this);
         SendScintilla(SCI_CLEARALL);
         SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
-        SendScintilla(SCI_EMPTYUNDOBUFFER);
-        SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
     }
+    // Scintilla only ever widens the scroll range; start again from the new text.
+    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
     emit textChanged();
     SendScintilla(SCI_DOCUMENTEND);
 }
 
 void PlainMemo::AppendText(std::string_view text)
 {
-    // Text the user typed after the last line break is a line of its own: end
-    // it, so that the new entries start on a line of theirs.
-    const long length = SendScintilla(SCI_GETLENGTH);
-    if (length > 0 && SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(length - 1)) != '\n')
-        SendScintilla(SCI_APPENDTEXT, 1UL, "\n");
-    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    {
+        const ProgramText program(*this);
+        // Text the user typed after the last line break is a line of its own: end
+        // it, so that the new entries start on a line of theirs.
+        const long length = SendScintilla(SCI_GETLENGTH);
+        if (length > 0 &&
+            SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(length - 1)) != '\n')
+            SendScintilla(SCI_APPENDTEXT, 1UL, "\n");
+        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    }
     SendScintilla(SCI_DOCUMENTEND);
 }
 
@@ -81,6 +107,21 @@ std::string PlainMemo::Bytes() const
     SendScintilla(SCI_GETTEXT, static_cast<unsigned long>(bytes.size()), bytes.data());
     bytes.resize(length);
     return bytes;
+}
+
+void PlainMemo::focusInEvent(QFocusEvent* event)
+{
+    SendScintilla(SCI_HIDESELECTION, 0UL);
+    QsciScintilla::focusInEvent(event);
+}
+
+void PlainMemo::focusOutEvent(QFocusEvent* event)
+{
+    // As in a memo, the selection shows only while the area has the focus; its
+    // own right-click menu does not count as leaving.
+    if (event->reason() != Qt::PopupFocusReason)
+        SendScintilla(SCI_HIDESELECTION, 1UL);
+    QsciScintilla::focusOutEvent(event);
 }
 
 bool PlainMemo::focusNextPrevChild(bool next)

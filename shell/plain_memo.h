@@ -24,6 +24,8 @@ public:
     std::string Bytes() const;
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     // Tab moves on to the next control, as in a memo, instead of typing a tab.
     bool focusNextPrevChild(bool next) override;
 };

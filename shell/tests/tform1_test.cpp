@@ -96,7 +96,7 @@ private slots:
         row("Memo1", "PlainMemo", "Panel1", {24, 184, 1033, 553}, "", 8);
         row("Panel2", "QFrame", "Form1", {0, 760, 1082, 41}, "", 8);
         row("Label6", "QLabel", "Panel2", {24, 16, 179, 16}, "Postęp generacji funkcji sinus:", 10);
-        row("ProgressBar1", "QProgressBar", "Panel2", {208, 16, 849, 17}, "", 8);
+        row("ProgressBar1", "ProgressBar", "Panel2", {208, 16, 849, 17}, "", 8);
     }
 
     void controls()

@@ -91,11 +91,16 @@ void TForm1Logic::Button2Click()
     // "i=" + index + "\tKąt=" + angle + "\tsinus=" + value, built in place.
     char line[2 + kIntChars + 6 + kFloatChars + 7 + kFloatChars];
     constexpr std::size_t kFixedBytes = 512;  // heading, separator, caption, keywords
+    // Angles and sines lie in [0, 2) and are 0 or at least 1e-7: at most 17
+    // digits, a point and "e-07". The hint stays an upper bound, yet close.
+    constexpr std::size_t kSampleTextChars = 17 + 1 + 4;
     const auto samples = static_cast<std::size_t>(std::max(val90, 0));
+    const std::size_t lineBytes = 2 + IntToStr(std::max(val90 - 1, 0)).size() + 6 +
+                                  kSampleTextChars + 7 + kSampleTextChars;
 
     SetProgressPosition(0);
     ClearOutput();
-    ExpectOutput(kFixedBytes + samples * (sizeof line + 1 + kRowChars + 1));
+    ExpectOutput(kFixedBytes + samples * (lineBytes + 1 + kRowChars + 1));
     AppendOutput(kListingHeading);
 
     for (std::int32_t i = 0; i < val90; ++i) {

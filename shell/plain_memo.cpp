@@ -1,9 +1,55 @@
 #include "plain_memo.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFocusEvent>
+
+namespace {
+
+// What the platform last told the activation observers; isActive() asks the
+// platform's bridge, which may not be there at all.
+bool assistiveTechnologyTold = false;
+
+bool Listening()
+{
+    return QAccessible::isActive() || assistiveTechnologyTold;
+}
+
+// QScintilla's accessible counts the characters from the start of the text to
+// the caret on every update: a second per keystroke with the largest table in
+// the area. While no assistive technology listens, the area gets a plain
+// accessible; once one does, QScintilla's own serves it the text.
+QAccessibleInterface* PlainAccessible(const QString& className, QObject* object)
+{
+    if (className != QLatin1String("PlainMemo") || Listening())
+        return nullptr;  // the next factory: QScintilla's, for its base class
+    return new QAccessibleWidget(qobject_cast<QWidget*>(object), QAccessible::EditableText);
+}
+
+// Change notices hand every inserted text to the accessibility layer, with a
+// count of characters from the start; only a listening one needs them.
+constexpr long kQuietMask = 0;
+
+}  // namespace
 
 PlainMemo::PlainMemo(QWidget* parent) : QsciScintilla(parent)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(PlainAccessible);
+        return true;
+    }();
+    static_cast<void>(factoryInstalled);
+
+    // The memo never styles its text: a document without style bytes saves a
+    // byte per character. QScintilla's own document wrapper keeps the document
+    // it made, alive and hidden, so that it never refers to a freed one.
+    hiddenDocument_ = SendScintillaPtrResult(SCI_GETDOCPOINTER);
+    SendScintilla(SCI_ADDREFDOCUMENT, 0UL, hiddenDocument_);
+    const auto plainDocument =
+        SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, reinterpret_cast<void*>(plainDocument));
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, reinterpret_cast<void*>(plainDocument));  // ours now
+
     setUtf8(true);
     setEolMode(EolUnix);
     setWrapMode(WrapNone);
@@ -15,6 +61,33 @@ PlainMemo::PlainMemo(QWidget* parent) : QsciScintilla(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
+
+    noticeMask_ = SendScintilla(SCI_GETMODEVENTMASK);
+    UpdateNotices();
+    QAccessible::installActivationObserver(this);
+}
+
+PlainMemo::~PlainMemo()
+{
+    QAccessible::removeActivationObserver(this);
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, hiddenDocument_);
+}
+
+void PlainMemo::accessibilityActiveChanged(bool active)
+{
+    assistiveTechnologyTold = active;
+    if (active) {
+        // Forget the plain accessible, so that the next one asked for is QScintilla's.
+        if (QAccessibleInterface* plain = QAccessible::queryAccessibleInterface(this))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(plain));
+    }
+    UpdateNotices();
+}
+
+void PlainMemo::UpdateNotices()
+{
+    const bool listened = Listening() && !writing_;
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(listened ? noticeMask_ : kQuietMask));
 }
 
 void PlainMemo::setFont(const QFont& font)
@@ -23,81 +96,57 @@ void PlainMemo::setFont(const QFont& font)
     QsciScintilla::setFont(font);  // the default style, which draws the text
 }
 
-namespace {
-
-// While a large text goes in, Scintilla's change notices stay off: each one
-// hands the whole inserted text to the accessibility layer as a UTF-16 copy,
-// which for the largest table costs more than the insert itself.
-class QuietModifications {
-public:
-    explicit QuietModifications(PlainMemo& memo) : memo_(memo)
-    {
-        mask_ = memo_.SendScintilla(QsciScintillaBase::SCI_GETMODEVENTMASK);
-        memo_.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL);
-    }
-    ~QuietModifications()
-    {
-        memo_.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK,
-                            static_cast<unsigned long>(mask_));
-    }
-    QuietModifications(const QuietModifications&) = delete;
-    QuietModifications& operator=(const QuietModifications&) = delete;
-
-private:
-    PlainMemo& memo_;
-    long mask_ = 0;
-};
-
-// The program's own text is not the user's to undo: a Ctrl+Z must never take
-// away a report or the table. Collecting it would also keep a second copy of
-// a 100 MB insert.
-class ProgramText {
-public:
-    explicit ProgramText(PlainMemo& memo) : memo_(memo)
-    {
-        memo_.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
-    }
-    ~ProgramText()
-    {
-        memo_.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-        memo_.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL);
-    }
-    ProgramText(const ProgramText&) = delete;
-    ProgramText& operator=(const ProgramText&) = delete;
-
-private:
-    PlainMemo& memo_;
-};
-
-}  // namespace
-
-void PlainMemo::ReplaceText(std::string_view text)
+void PlainMemo::BeginOutput()
 {
-    {
-        const QuietModifications quiet(*this);
-        const ProgramText program(*this);
-        SendScintilla(SCI_CLEARALL);
-        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
-    }
-    // Scintilla only ever widens the scroll range; start again from the new text.
-    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
-    emit textChanged();
-    SendScintilla(SCI_DOCUMENTEND);
+    writing_ = true;
+    writtenYet_ = false;
+    setUpdatesEnabled(false);
+    UpdateNotices();
+    // The program's text is not the user's to undo: a Ctrl+Z must never take
+    // away a report or the table, nor keep a second copy of a 100 MB insert.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
 }
 
-void PlainMemo::AppendText(std::string_view text)
+void PlainMemo::ClearOutput()
 {
-    {
-        const ProgramText program(*this);
-        // Text the user typed after the last line break is a line of its own: end
-        // it, so that the new entries start on a line of theirs.
+    SendScintilla(SCI_CLEARALL);
+    writtenYet_ = true;  // a new text: nothing of the user's to end
+}
+
+void PlainMemo::ReserveOutput(std::size_t bytes)
+{
+    // One more than the text: Scintilla reallocates when a document is exactly full.
+    const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(length + bytes + 1));
+}
+
+void PlainMemo::WriteOutput(std::string_view text)
+{
+    if (!writtenYet_) {
+        writtenYet_ = true;
+        // Text the user typed after the last line break is a line of its own:
+        // end it, so that the new entries start on a line of theirs.
         const long length = SendScintilla(SCI_GETLENGTH);
         if (length > 0 &&
             SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(length - 1)) != '\n')
             SendScintilla(SCI_APPENDTEXT, 1UL, "\n");
-        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
     }
-    SendScintilla(SCI_DOCUMENTEND);
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+}
+
+void PlainMemo::EndOutput()
+{
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    writing_ = false;
+    UpdateNotices();
+    if (writtenYet_) {
+        // Scintilla only ever widens the scroll range; start again from this text.
+        SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+        SendScintilla(SCI_DOCUMENTEND);
+        emit textChanged();
+    }
+    setUpdatesEnabled(true);
 }
 
 std::string PlainMemo::Bytes() const

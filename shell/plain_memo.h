@@ -1,24 +1,36 @@
 // The output area: a QScintilla editor set up as a plain multi-line memo. It
-// takes a 130 MB table in one insert where a QPlainTextEdit needs seconds per
+// holds the largest table, 130 MB, where a QPlainTextEdit needs seconds per
 // million lines.
 #pragma once
 
+#include <QAccessible>
+
 #include <Qsci/qsciscintilla.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
-class PlainMemo : public QsciScintilla {
+class PlainMemo : public QsciScintilla, private QAccessible::ActivationObserver {
     Q_OBJECT
 
 public:
     explicit PlainMemo(QWidget* parent = nullptr);
+    ~PlainMemo() override;
+    PlainMemo(const PlainMemo&) = delete;
+    PlainMemo& operator=(const PlainMemo&) = delete;
 
     void setFont(const QFont& font);
 
-    // UTF-8 text in one insert each; both leave the caret and the view at the end.
-    void ReplaceText(std::string_view text);
-    void AppendText(std::string_view text);
+    // The program's own output. Between BeginOutput and EndOutput the text goes
+    // straight into the document, unseen, unannounced and not undoable; EndOutput
+    // shows it, with the caret and the view at the end.
+    void BeginOutput();
+    void ClearOutput();
+    // Room for this many more bytes, so that the document grows once.
+    void ReserveOutput(std::size_t bytes);
+    void WriteOutput(std::string_view text);
+    void EndOutput();
 
     // The whole text as UTF-8 bytes.
     std::string Bytes() const;
@@ -28,4 +40,14 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     // Tab moves on to the next control, as in a memo, instead of typing a tab.
     bool focusNextPrevChild(bool next) override;
+
+private:
+    // A screen reader that starts listening gets the full accessible.
+    void accessibilityActiveChanged(bool active) override;
+    void UpdateNotices();
+
+    void* hiddenDocument_ = nullptr;  // see the constructor
+    long noticeMask_ = 0;             // Scintilla's change notices when shown
+    bool writing_ = false;
+    bool writtenYet_ = false;
 };

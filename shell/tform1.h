@@ -36,16 +36,16 @@ private:
     using Handler = void (lumiro::TForm1Logic::*)();
 
     QLineEdit* FieldEdit(lumiro::Field field) const;
-    // Runs a handler to its end, hands its output to the area in one insert,
-    // and shows its error, if any, without letting it cross the event loop.
+    // Runs a handler to its end with its output streamed into the area, and
+    // shows its error, if any, without letting it cross the event loop.
     void Dispatch(Handler handler);
     void FlushOutput();
 
     bool activated_ = false;
-    // Entries appended during the running handler, each followed by '\n'.
+    // Entries not yet in the area, each followed by '\n': sent on in chunks.
     std::string pending_;
-    bool replacePending_ = false;
     QElapsedTimer progressFrame_;  // since the bar was last redrawn
+    unsigned progressCalls_ = 0;   // the clock is read on every 1024th only
     std::optional<int> deferredPosition_;
 };
 

@@ -34,8 +34,9 @@ public:
     int progressMin = 0;
     int progressMax = 100;
     int progressPosition = 0;
-    // "min 0", "max 256", "pos 3", "clear", "append": the order the Parts fix.
+    // "min 0", "max 256", "pos 3", "clear", "append": the order the handlers keep.
     std::vector<std::string> calls;
+    std::size_t expectedBytes = 0;  // the last size hint
 
     WindowState State() const
     {
@@ -65,6 +66,7 @@ protected:
         output.emplace_back(entry);
         calls.emplace_back("append");
     }
+    void ExpectOutput(std::size_t bytes) override { expectedBytes = bytes; }
     void SetProgressMin(int value) override
     {
         progressMin = value;

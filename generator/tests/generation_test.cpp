@@ -169,5 +169,20 @@ TEST_F(Generation, LargestTableHasItsLastSampleJustBelowOne)
     EXPECT_EQ(window.output[1048576].rfind("i=1048575\tKąt=", 0), 0U);
 }
 
+TEST_F(Generation, SizeHintBoundsTheTextClosely)
+{
+    // The window reserves the document once from the hint: too small costs a
+    // copy of the whole table, too large memory that is never used.
+    for (const char* count : {"4", "8", "1024", "4194304"}) {
+        Confirm(count);
+        window.Button2Click();
+        std::size_t bytes = 0;
+        for (const std::string& entry : window.output)
+            bytes += entry.size() + 1;
+        EXPECT_LE(bytes, window.expectedBytes) << count;
+        EXPECT_LE(window.expectedBytes, bytes + bytes / 10 + 512) << count;
+    }
+}
+
 }  // namespace
 }  // namespace lumiro::testing

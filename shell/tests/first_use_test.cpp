@@ -2,6 +2,7 @@
 // Ctrl+Z cannot take away, a still bar for an empty table, one message for
 // every count out of range, a scroll range that fits, a memo's selection, the
 // message box's font and a start without a display.
+#include <QAccessible>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -182,6 +183,23 @@ private slots:
         QVERIFY(label != nullptr);
         QCOMPARE(label->fontInfo().family(), form->fontInfo().family());
         QCOMPARE(box->windowTitle(), QStringLiteral("Lumiro"));
+    }
+
+    void screenReadersStillGetTheText()
+    {
+        // No assistive technology: a plain accessible, without the text interface
+        // that counts characters on every update.
+        QAccessibleInterface* plain = QAccessible::queryAccessibleInterface(Memo());
+        QVERIFY(plain != nullptr);
+        QCOMPARE(plain->textInterface(), nullptr);
+
+        Confirm(QStringLiteral("8"));
+        Press("Button2");
+        QAccessible::setActive(true);
+        QAccessibleInterface* full = QAccessible::queryAccessibleInterface(Memo());
+        QVERIFY(full != nullptr && full->textInterface() != nullptr);
+        QCOMPARE(full->textInterface()->text(0, 12), QStringLiteral("\nWygenerowan"));
+        QAccessible::setActive(false);
     }
 
     void withoutADisplayOnePolishLineAndStatusOne()

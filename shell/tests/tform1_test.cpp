@@ -191,6 +191,7 @@ private slots:
         QTest::addColumn<int>("divisions");
         QTest::newRow("8") << 8;
         QTest::newRow("1024") << 1024;
+        QTest::newRow("65536, in several chunks") << 65536;
     }
 
     void listingOfTheCommandLineIsTheAreaText()

@@ -4,7 +4,9 @@ SANITIZE ?= build-asan
 RELEASE  ?= build-release
 FUZZ     ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := str_to_int str_to_float confirm_generate float_test
+# Each as folder/target: the fuzzer is built there, its corpus is folder/corpus/target.
+FUZZ_TARGETS := generator/fuzz/str_to_int generator/fuzz/str_to_float \
+  generator/fuzz/confirm_generate generator/fuzz/float_test cli/fuzz/check
 JOBS    ?= $(shell nproc)
 
 .PHONY: all bootstrap configure build run check sanitize bench fuzz exactness screenshot clean
@@ -53,12 +55,13 @@ fuzz:
 	@scripts/bootstrap fuzz
 	cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DLUMIRO_FUZZ=ON -DBUILD_TESTING=OFF
-	cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZ_TARGETS:%=%_fuzzer)
+	cmake --build $(FUZZ) -j $(JOBS) --target $(foreach t,$(FUZZ_TARGETS),$(notdir $(t))_fuzzer)
 	@for target in $(FUZZ_TARGETS); do \
-	  mkdir -p $(FUZZ)/corpus/$$target && \
-	  echo "fuzz: $$target for $(FUZZ_SECONDS) s" && \
-	  $(FUZZ)/generator/fuzz/$${target}_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	    -artifact_prefix=$(FUZZ)/$$target- $(FUZZ)/corpus/$$target generator/fuzz/corpus/$$target \
+	  name=$$(basename $$target) folder=$$(dirname $$target) && \
+	  mkdir -p $(FUZZ)/corpus/$$name && \
+	  echo "fuzz: $$name for $(FUZZ_SECONDS) s" && \
+	  $(FUZZ)/$$folder/$${name}_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ)/$$name- $(FUZZ)/corpus/$$name $$folder/corpus/$$name \
 	    || exit 1; \
 	done
 

@@ -5,11 +5,16 @@
 #include <string_view>
 #include <vector>
 
-#include "output_file.h"
+#include "check.h"
+#include "conversions.h"
 #include "options.h"
-#include "table_writer.h"
+#include "output_file.h"
+#include "version.h"
+#include "word_table.h"
 
 namespace {
+
+using namespace lumiro::coe;
 
 constexpr int kWritten = 0;
 constexpr int kWriteFailed = 1;
@@ -23,39 +28,67 @@ int Fail(int status, const char* message)
     return status;
 }
 
-void WriteToStandardOutput(const lumiro::coe::Options& options)
+// Standard output with a buffer of its own size; a failed flush is a failed write.
+void ToStandardOutput(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
+        ThrowWriteError("na standardowe wyjście", errno != 0 ? errno : EIO);
+}
+
+void WriteToStandardOutput(const Request& request, const Format& format)
 {
     static char buffer[1 << 20];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    lumiro::coe::WriteTable(stdout, options.divisions, options.format, options.radix);
-    errno = 0;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
-        lumiro::coe::ThrowWriteError("na standardowe wyjście", errno != 0 ? errno : EIO);
+    format.write(stdout, request);
+    ToStandardOutput({});
+}
+
+int Check(const Options& options, const WordTable& table)
+{
+    const std::string text = ReadWholeFile(*options.checkPath);
+    try {
+        const int status = CompareWithTable(text, *options.format,
+                                            options.radixGiven ? std::optional(options.radix) : std::nullopt,
+                                            table, stdout);
+        ToStandardOutput({});
+        return status;
+    } catch (const ReadError& error) {
+        const std::string message = "plik " + lumiro::QuoteInput(*options.checkPath, 4096) +
+                                    " nie jest poprawnym plikiem " +
+                                    std::string(options.format->name) + ": " + error.what();
+        return Fail(kWriteFailed, message.c_str());
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    using namespace lumiro::coe;
     // argc may be 0 when a caller execs with an empty argument vector.
     const std::vector<std::string_view> arguments(argc > 0 ? argv + 1 : argv,
                                                   argc > 0 ? argv + argc : argv);
     try {
         const Options options = ParseOptions(arguments);
         if (options.help) {
-            std::fwrite(kHelpText.data(), 1, kHelpText.size(), stdout);
-            errno = 0;
-            if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
-                ThrowWriteError("na standardowe wyjście", errno != 0 ? errno : EIO);
+            ToStandardOutput(HelpText());
             return kWritten;
         }
+        if (options.version) {
+            ToStandardOutput("lumiro-coe " + std::string(kVersion) + "\n");
+            return kWritten;
+        }
+        const WordTable table = WindowTable(options.divisions);
+        if (options.checkPath)
+            return Check(options, table);
+        const Request request{table, options.radix, options.name};
         if (options.outputPath) {
             OutputFile file(*options.outputPath);
-            WriteTable(file.Stream(), options.divisions, options.format, options.radix);
+            options.format->write(file.Stream(), request);
             file.Commit();
         } else {
-            WriteToStandardOutput(options);
+            WriteToStandardOutput(request, *options.format);
         }
         return kWritten;
     } catch (const UsageError& error) {

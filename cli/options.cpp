@@ -1,36 +1,84 @@
 #include "options.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "form_logic.h"
+#include "table.h"
 
 namespace lumiro::coe {
+namespace {
 
-const std::string_view kHelpText =
+constexpr std::string_view kHelpHead =
     R"(Użycie: lumiro-coe [OPCJE] N
+       lumiro-coe N --check PLIK
 
 Zapisuje tablicę funkcji sinus dla pierwszych 90 stopni, gdy kąt pełny dzieli się
 na N równych części (N od 1 do 4194304; próbek jest N / 4), jako słowa IEEE-754
 pojedynczej precyzji, w pliku, który narzędzia FPGA wczytują bez poprawek.
 Próbki są co do bitu te same, co w oknie Lumiro.
 
+Formaty:
+)";
+
+constexpr std::string_view kHelpTail =
+    R"(
 Opcje:
-  --format coe       plik COE dla generatora pamięci blokowej Xilinx (domyślnie):
-                     słowa oddzielone przecinkami, wektor zamknięty średnikiem
-  --format mem       plik dla $readmemb lub $readmemh: jedno słowo w wierszu
-  --format listing   dokładnie ten tekst, który okno Lumiro pokazuje po
-                     zatwierdzeniu N i wygenerowaniu tablicy
   --radix 2          słowa jako 32 cyfry dwójkowe (domyślnie)
   --radix 16         słowa jako 8 cyfr szesnastkowych
+  --name NAZWA       nazwa pakietu, modułu lub tablicy w formatach vhdl, verilog
+                     i c: litera, potem litery, cyfry i pojedyncze podkreślenia
   -o PLIK            zapis do PLIKU zamiast na standardowe wyjście (-o - to
                      standardowe wyjście); istniejący plik zostaje zastąpiony
                      nowym dopiero po udanym zapisie całości, więc dowiązania
                      twarde do niego zachowują starą treść; urządzenie lub
                      potok (np. /dev/stdout) dostaje dane wprost
+  --check PLIK       porównuje istniejący plik coe, mif lub mem (rodzaj z
+                     rozszerzenia albo z --format) z tablicą dla N, słowo po
+                     słowie, i podaje, które słowa się różnią
+                       lumiro-coe 1024 --check sinus.coe
+  --version          wersja programu
   -h, --help         ten opis
 
-Kody wyjścia: 0 – zapisano, 1 – błąd zapisu, 2 – błędne wywołanie.
+Kody wyjścia: 0 – zapisano (albo plik zgadza się z tablicą), 1 – błąd zapisu
+lub odczytu, 2 – błędne wywołanie, 3 – sprawdzany plik różni się od tablicy.
 )";
 
-namespace {
+// Reserved words of VHDL-93 (which ignores case), Verilog-2005 and C99.
+constexpr std::string_view kKeywords[] = {
+    // VHDL-93
+    "abs", "access", "after", "alias", "all", "and", "architecture", "array", "assert",
+    "attribute", "begin", "block", "body", "buffer", "bus", "case", "component",
+    "configuration", "constant", "disconnect", "downto", "else", "elsif", "end", "entity",
+    "exit", "file", "for", "function", "generate", "generic", "group", "guarded", "if",
+    "impure", "in", "inertial", "inout", "is", "label", "library", "linkage", "literal", "loop",
+    "map", "mod", "nand", "new", "next", "nor", "not", "null", "of", "on", "open", "or",
+    "others", "out", "package", "port", "postponed", "procedure", "process", "pure", "range",
+    "record", "register", "reject", "rem", "report", "return", "rol", "ror", "select",
+    "severity", "shared", "signal", "sla", "sll", "sra", "srl", "subtype", "then", "to",
+    "transport", "type", "unaffected", "units", "until", "use", "variable", "wait", "when",
+    "while", "with", "xnor", "xor",
+    // Verilog-2005, beyond those above
+    "always", "assign", "automatic", "bufif0", "bufif1", "casex", "casez", "cell", "cmos",
+    "config", "deassign", "default", "defparam", "design", "disable", "edge", "endcase",
+    "endconfig", "endfunction", "endgenerate", "endmodule", "endprimitive", "endspecify",
+    "endtable", "endtask", "event", "force", "forever", "fork", "genvar", "highz0", "highz1",
+    "ifnone", "incdir", "include", "initial", "input", "instance", "integer", "join", "large",
+    "liblist", "localparam", "macromodule", "medium", "module", "negedge", "nmos", "noshowcancelled",
+    "notif0", "notif1", "output", "parameter", "pmos", "posedge", "primitive", "pull0", "pull1",
+    "pulldown", "pullup", "pulsestyle_onevent", "pulsestyle_ondetect", "rcmos", "real",
+    "realtime", "reg", "release", "repeat", "rnmos", "rpmos", "rtran", "rtranif0", "rtranif1",
+    "scalared", "showcancelled", "signed", "small", "specify", "specparam", "strong0",
+    "strong1", "supply0", "supply1", "table", "task", "time", "tran", "tranif0", "tranif1",
+    "tri", "tri0", "tri1", "triand", "trior", "trireg", "unsigned", "uwire", "vectored", "wand",
+    "weak0", "weak1", "wire", "wor",
+    // C99, beyond those above
+    "auto", "break", "char", "const", "continue", "do", "double", "enum", "extern", "float",
+    "goto", "inline", "int", "long", "restrict", "short", "sizeof", "static", "struct", "switch",
+    "typedef", "union", "void", "volatile", "_bool", "_complex", "_imaginary",
+    // and the names the formats themselves declare
+    "sine_depth", "sine_width", "sine_word_t", "sine_table_t",
+    "sine_table", "std_logic_vector", "std_logic", "ieee", "natural", "uint32_t", "uint16_t"};
 
 bool LooksLikeNumber(std::string_view argument)
 {
@@ -38,15 +86,21 @@ bool LooksLikeNumber(std::string_view argument)
     return argument.size() > 1 && argument[0] == '-' && argument[1] >= '0' && argument[1] <= '9';
 }
 
-Format FormatNamed(std::string_view name)
+std::string FormatNames()
 {
-    if (name == "coe")
-        return Format::Coe;
-    if (name == "mem")
-        return Format::Mem;
-    if (name == "listing")
-        return Format::Listing;
-    throw UsageError("opcja --format przyjmuje wartość coe, mem albo listing (podano " +
+    std::string names;
+    const auto& formats = Formats();
+    for (std::size_t i = 0; i < formats.size(); ++i)
+        names += std::string(formats[i].name) +
+                 (i + 2 < formats.size() ? ", " : i + 2 == formats.size() ? " albo " : "");
+    return names;
+}
+
+const Format& FormatNamed(std::string_view name)
+{
+    if (const Format* format = FindFormat(name))
+        return *format;
+    throw UsageError("opcja --format przyjmuje wartość " + FormatNames() + " (podano " +
                      QuoteInput(name) + ").");
 }
 
@@ -60,37 +114,93 @@ Radix RadixNamed(std::string_view name)
                      ").");
 }
 
+// The kind of a file to check: --format, or else its extension.
+const Format& CheckedKind(const Options& options)
+{
+    const Format* kind = options.format;
+    if (kind == nullptr) {
+        const std::string& path = *options.checkPath;
+        for (const Format& format : Formats())
+            if (!format.extension.empty() && path.size() > format.extension.size() &&
+                path.ends_with(format.extension))
+                kind = &format;
+        if (kind == nullptr)
+            throw UsageError("nie wiadomo, jakiego rodzaju jest plik " + QuoteInput(path, 200) +
+                             ": podaj --format coe, mif albo mem.");
+    }
+    if (kind->read == nullptr)
+        throw UsageError("plików formatu " + std::string(kind->name) +
+                         " nie da się sprawdzić; --check czyta pliki coe, mif i mem.");
+    return *kind;
+}
+
 }  // namespace
+
+bool IsPortableIdentifier(std::string_view name)
+{
+    constexpr std::size_t kLongest = 64;
+    if (name.empty() || name.size() > kLongest || name.back() == '_' ||
+        name.find("__") != std::string_view::npos)
+        return false;
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (!letter(name.front()))
+        return false;
+    for (char c : name)
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '_')
+            return false;
+    std::string lowered(name);
+    for (char& c : lowered)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return std::find(std::begin(kKeywords), std::end(kKeywords), lowered) == std::end(kKeywords);
+}
+
+std::string HelpText()
+{
+    std::string text(kHelpHead);
+    for (const Format& format : Formats())
+        text += format.help;
+    return text + std::string(kHelpTail);
+}
 
 Options ParseOptions(std::span<const std::string_view> arguments)
 {
     Options options;
     std::optional<std::string_view> count;
-    bool radixGiven = false;
+    std::optional<std::string_view> name;
 
     for (std::size_t at = 0; at < arguments.size(); ++at) {
         const std::string_view argument = arguments[at];
         // "--name value" or "--name=value"
-        const auto value = [&](std::string_view name) -> std::string_view {
-            if (argument.size() > name.size() && argument[name.size()] == '=')
-                return argument.substr(name.size() + 1);
+        const auto value = [&](std::string_view option) -> std::string_view {
+            if (argument.size() > option.size() && argument[option.size()] == '=')
+                return argument.substr(option.size() + 1);
             if (at + 1 >= arguments.size())
-                throw UsageError("opcja " + std::string(name) + " wymaga wartości.");
+                throw UsageError("opcja " + std::string(option) + " wymaga wartości.");
             return arguments[++at];
         };
-        const auto is = [&](std::string_view name) {
-            return argument == name ||
-                   (argument.size() > name.size() && argument.substr(0, name.size()) == name &&
-                    argument[name.size()] == '=');
+        const auto is = [&](std::string_view option) {
+            return argument == option || (argument.starts_with(option) &&
+                                          argument.size() > option.size() &&
+                                          argument[option.size()] == '=');
         };
 
         if (argument == "-h" || argument == "--help") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (is("--format")) {
-            options.format = FormatNamed(value("--format"));
+            options.format = &FormatNamed(value("--format"));
         } else if (is("--radix")) {
             options.radix = RadixNamed(value("--radix"));
-            radixGiven = true;
+            options.radixGiven = true;
+        } else if (is("--name")) {
+            name = value("--name");
+        } else if (is("--check")) {
+            const std::string_view path = value("--check");
+            if (path.empty())
+                throw UsageError("opcja --check wymaga nazwy pliku.");
+            options.checkPath = std::string(path);
         } else if (argument == "-o") {
             if (at + 1 >= arguments.size() || arguments[at + 1].empty())
                 throw UsageError("opcja -o wymaga nazwy pliku.");
@@ -113,17 +223,42 @@ Options ParseOptions(std::span<const std::string_view> arguments)
             count = argument;
         }
     }
-    if (options.help)
+    if (options.help || options.version)
         return options;
     if (!count)
         throw UsageError("brak liczby N: na ile części podzielić 360 stopni.");
-    if (radixGiven && options.format == Format::Listing)
-        throw UsageError("opcja --radix nie dotyczy formatu listing.");
     try {
         options.divisions = ParseDivisions(*count);
     } catch (const Exception& error) {
         throw UsageError(error.what());
     }
+
+    if (options.checkPath) {
+        if (options.outputPath)
+            throw UsageError("opcja --check nie zapisuje pliku, więc nie łączy się z -o.");
+        options.format = &CheckedKind(options);
+    } else if (options.format == nullptr) {
+        options.format = &DefaultFormat();
+    }
+    const Format& format = *options.format;
+    if (options.radixGiven && !format.takesRadix)
+        throw UsageError("opcja --radix nie dotyczy formatu " + std::string(format.name) + ".");
+    if (name) {
+        if (format.defaultName.empty())
+            throw UsageError("opcja --name nie dotyczy formatu " + std::string(format.name) + ".");
+        if (!IsPortableIdentifier(*name))
+            throw UsageError("nazwa " + QuoteInput(*name) +
+                             " nie nadaje się na identyfikator VHDL, Verilog i C: potrzebna jest "
+                             "litera, potem litery, cyfry i pojedyncze podkreślenia (bez "
+                             "podkreślenia na końcu i bez słów kluczowych).");
+        options.name = std::string(*name);
+    } else {
+        options.name = std::string(format.defaultName);
+    }
+    if (!format.holdsNoWords && QuarterCount(options.divisions) == 0)
+        throw UsageError("format " + std::string(format.name) +
+                         " nie opisze pamięci bez słów: dla N = " + IntToStr(options.divisions) +
+                         " tablica ma 0 próbek; podaj N od 4.");
     return options;
 }
 

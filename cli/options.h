@@ -8,16 +8,20 @@
 #include <string>
 #include <string_view>
 
-#include "table_writer.h"
+#include "format.h"
 
 namespace lumiro::coe {
 
 struct Options {
     bool help = false;
+    bool version = false;
     std::int32_t divisions = 0;
-    Format format = Format::Coe;
+    const Format* format = nullptr;  // as given; the default or the checked file's kind after parsing
     Radix radix = Radix::Binary;
+    bool radixGiven = false;
+    std::string name;                       // the identifier the format declares
     std::optional<std::string> outputPath;  // standard output when empty
+    std::optional<std::string> checkPath;   // compare this file instead of writing
 };
 
 // A wrong call: the message is Polish and complete, ready for standard error.
@@ -29,6 +33,10 @@ public:
 // The arguments after the program's name. Throws UsageError.
 Options ParseOptions(std::span<const std::string_view> arguments);
 
-extern const std::string_view kHelpText;
+// Whether a --name is an identifier that every format may declare: a letter,
+// then letters, digits and single underscores, no keyword of VHDL, Verilog or C.
+bool IsPortableIdentifier(std::string_view name);
+
+std::string HelpText();
 
 }  // namespace lumiro::coe

@@ -57,6 +57,21 @@ BENCHMARK_CAPTURE(BM_WriteLargestTable, mem_radix16, Options{"--format", "mem", 
     ->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteLargestTable, listing, Options{"--format", "listing"})
     ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, mif_radix2, Options{"--format", "mif", "--radix", "2"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, mif_radix16, Options{"--format", "mif", "--radix", "16"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, vhdl_radix2, Options{"--format", "vhdl", "--radix", "2"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, vhdl_radix16, Options{"--format", "vhdl", "--radix", "16"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, verilog_radix2, Options{"--format", "verilog", "--radix", "2"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, verilog_radix16,
+                  Options{"--format", "verilog", "--radix", "16"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, c, Options{"--format", "c"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -32,7 +32,7 @@ TEST(Options, Defaults)
     const Options options = Parse({"1024"});
     EXPECT_FALSE(options.help);
     EXPECT_EQ(options.divisions, 1024);
-    EXPECT_EQ(options.format, Format::Coe);
+    EXPECT_EQ(options.format->name, "coe");
     EXPECT_EQ(options.radix, Radix::Binary);
     EXPECT_FALSE(options.outputPath);
 }
@@ -40,13 +40,13 @@ TEST(Options, Defaults)
 TEST(Options, EveryOptionInEitherSpelling)
 {
     Options options = Parse({"--format", "mem", "--radix", "16", "-o", "sine.mem", "64"});
-    EXPECT_EQ(options.format, Format::Mem);
+    EXPECT_EQ(options.format->name, "mem");
     EXPECT_EQ(options.radix, Radix::Hex);
     EXPECT_EQ(options.outputPath, "sine.mem");
     EXPECT_EQ(options.divisions, 64);
 
     options = Parse({" 8 ", "--format=listing"});
-    EXPECT_EQ(options.format, Format::Listing);
+    EXPECT_EQ(options.format->name, "listing");
     EXPECT_EQ(options.divisions, 8);
 
     options = Parse({"--radix=2", "--format=coe", "--", "4194304"});
@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{{"-x", "8"}, "nieznana opcja " + Quoted("-x") + "."},
         Refused{{"8", "16"}, "podano więcej niż jedną liczbę N."},
         Refused{{"--format", "xml", "8"},
-                "opcja --format przyjmuje wartość coe, mem albo listing (podano " + Quoted("xml") + ")."},
+                "opcja --format przyjmuje wartość coe, mem, mif, vhdl, verilog, c albo listing (podano " + Quoted("xml") + ")."},
         Refused{{"8", "--format"}, "opcja --format wymaga wartości."},
         Refused{{"--radix=8", "8"}, "opcja --radix przyjmuje wartość 2 albo 16 (podano " + Quoted("8") + ")."},
         Refused{{"8", "-o"}, "opcja -o wymaga nazwy pliku."},
@@ -95,6 +95,41 @@ INSTANTIATE_TEST_SUITE_P(
                         "(podano -5)."},
         Refused{{"4194305"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do "
                              "4194304 (podano 4194305)."}));
+
+TEST(Options, NamesMustBeIdentifiersInVhdlVerilogAndC)
+{
+    for (const char* good : {"rom", "Sine_ROM2", "a", "lumiro_sine_pkg"}) {
+        EXPECT_TRUE(IsPortableIdentifier(good)) << good;
+        EXPECT_EQ(Parse({"8", "--format", "vhdl", "--name", good}).name, good);
+    }
+    // Digits first, double or final underscores (VHDL), keywords of any of the
+    // three (VHDL ignores case), non-ASCII letters, a name the package itself
+    // declares, and the overlong.
+    for (const char* bad : {"", "2rom", "_rom", "a__b", "rom_", "my-rom", "entity", "Module",
+                            "END", "static", "wire", "żółw", "rom\u202E", "SINE_TABLE"}) {
+        EXPECT_FALSE(IsPortableIdentifier(bad)) << bad;
+        EXPECT_NE(Refusal({"8", "--format", "verilog", "--name", bad}).find("nie nadaje się"),
+                  std::string::npos)
+            << bad;
+    }
+    EXPECT_FALSE(IsPortableIdentifier(std::string(65, 'r')));
+    EXPECT_EQ(Parse({"8", "--format", "verilog"}).name, "lumiro_sine");
+    EXPECT_EQ(Parse({"8", "--format", "vhdl"}).name, "lumiro_sine_pkg");
+    EXPECT_EQ(Parse({"8", "--format", "c"}).name, "lumiro_sine");
+}
+
+TEST(Options, EachFormatTakesOnlyWhatItUses)
+{
+    EXPECT_EQ(Refusal({"8", "--name", "rom"}), "opcja --name nie dotyczy formatu coe.");
+    EXPECT_EQ(Refusal({"8", "--format", "c", "--radix", "2"}), "opcja --radix nie dotyczy formatu c.");
+    // No memory has depth 0: the formats that declare one refuse N below 4.
+    for (const char* format : {"mif", "vhdl", "verilog", "c"})
+        EXPECT_EQ(Refusal({"3", "--format", format}),
+                  "format " + std::string(format) +
+                      " nie opisze pamięci bez słów: dla N = 3 tablica ma 0 próbek; podaj N od 4.");
+    EXPECT_EQ(Parse({"3", "--format", "mem"}).divisions, 3);  // an empty file is a file
+    EXPECT_TRUE(Parse({"--version"}).version);
+}
 
 TEST(Options, HostileValuesAreQuotedSafelyAndShort)
 {
@@ -116,10 +151,16 @@ TEST(Options, DashIsStandardOutput)
 
 TEST(Options, HelpExplainsEveryOptionInPolish)
 {
-    for (const char* option : {"--format coe", "--format mem", "--format listing", "--radix 2",
-                               "--radix 16", "-o PLIK", "--help", "Użycie: lumiro-coe"}) {
-        EXPECT_NE(kHelpText.find(option), std::string_view::npos) << option;
+    const std::string help = HelpText();
+    for (const char* option : {"--format coe", "--format mem", "--format listing", "--format mif",
+                               "--format vhdl", "--format verilog", "--format c", "--radix 2",
+                               "--radix 16", "--name NAZWA", "-o PLIK", "--check PLIK",
+                               "--version", "--help", "Użycie: lumiro-coe"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
     }
+    // One example call for every format.
+    for (const Format& format : Formats())
+        EXPECT_NE(format.help.find("lumiro-coe 1024"), std::string_view::npos) << format.name;
 }
 
 }  // namespace

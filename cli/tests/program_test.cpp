@@ -32,7 +32,9 @@ TEST_F(Program, WritesTheTableToStandardOutput)
     const Outcome run = Coe({"8"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out.rfind("memory_initialization_radix=2;\nmemory_initialization_vector=\n", 0), 0U);
+    EXPECT_EQ(run.out.rfind("; Lumiro ", 0), 0U);
+    EXPECT_NE(run.out.find("\nmemory_initialization_radix=2;\nmemory_initialization_vector=\n"),
+              std::string::npos);
     EXPECT_EQ(run.out.substr(run.out.size() - 34), "00111111001101010000010011110011;\n");
 }
 

@@ -9,7 +9,7 @@
 #include <bit>
 #include <memory>
 
-#include "table_writer.h"
+#include "format.h"
 #include "row_of.h"
 #include "window_driver.h"
 
@@ -204,8 +204,8 @@ private slots:
         char* data = nullptr;
         std::size_t size = 0;
         std::FILE* stream = ::open_memstream(&data, &size);
-        lumiro::coe::WriteTable(stream, divisions, lumiro::coe::Format::Listing,
-                                lumiro::coe::Radix::Binary);
+        const lumiro::coe::WordTable table = lumiro::coe::WindowTable(divisions);
+        lumiro::coe::FindFormat("listing")->write(stream, lumiro::coe::Request{table, lumiro::coe::Radix::Binary, ""});
         std::fclose(stream);
         const std::string listing(data, size);
         std::free(data);

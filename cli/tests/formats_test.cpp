@@ -1,4 +1,4 @@
-#include "table_writer.h"
+#include "format.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,19 @@ namespace {
 
 using lumiro::testing::RowOf;
 
-std::string Table(std::int32_t divisions, Format format, Radix radix = Radix::Binary)
+std::string Table(std::int32_t divisions, std::string_view format, Radix radix = Radix::Binary,
+                  std::string name = "lumiro_sine")
 {
-    return Capture([&](std::FILE* out) { WriteTable(out, divisions, format, radix); });
+    const WordTable table = WindowTable(divisions);
+    return Capture([&](std::FILE* out) {
+        FindFormat(format)->write(out, Request{table, radix, std::move(name)});
+    });
+}
+
+// The first line of every format that carries a comment, without its comment marks.
+std::string DescriptionOf(std::int32_t divisions)
+{
+    return Description(WindowTable(divisions));
 }
 
 std::uint32_t Expected(std::int32_t divisions, std::int32_t index)
@@ -39,11 +49,12 @@ const char* const kEightSecondWord = "00111111001101010000010011110011";
 
 TEST(CoeOutput, EightDivisionsAsTheVendorWritesIt)
 {
-    EXPECT_EQ(Table(8, Format::Coe), std::string("memory_initialization_radix=2;\n"
+    const std::string comment = "; " + DescriptionOf(8) + "\n";
+    EXPECT_EQ(Table(8, "coe"), comment + "memory_initialization_radix=2;\n"
                                                  "memory_initialization_vector=\n"
-                                                 "00000000000000000000000000000000,\n") +
+                                                 "00000000000000000000000000000000,\n" +
                                          kEightSecondWord + ";\n");
-    EXPECT_EQ(Table(8, Format::Coe, Radix::Hex), "memory_initialization_radix=16;\n"
+    EXPECT_EQ(Table(8, "coe", Radix::Hex), comment + "memory_initialization_radix=16;\n"
                                                  "memory_initialization_vector=\n"
                                                  "00000000,\n"
                                                  "3F3504F3;\n");
@@ -55,7 +66,7 @@ TEST_P(CoeReadsBack, EveryWordIsTheSample)
 {
     const auto [divisions, radix] = GetParam();
     std::string error;
-    const CoeFile file = ReadCoe(Table(divisions, Format::Coe, radix), error);
+    const CoeFile file = ReadCoe(Table(divisions, "coe", radix), error);
     ASSERT_EQ(error, "");
     ASSERT_EQ(file.radix, static_cast<int>(radix));
     ASSERT_EQ(file.values.size(), static_cast<std::size_t>(divisions / 4));
@@ -75,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Counts, CoeReadsBack,
 TEST(CoeOutput, TheWindowsBlockDoesNotLoadAsIs)
 {
     // Why this program exists: the rows the window shows are for reading.
-    const std::string listing = Table(1024, Format::Listing);
+    const std::string listing = Table(1024, "listing");
     const std::string block = listing.substr(listing.find("memory_initialization_radix"));
     std::string error;
     ReadCoe(block, error);
@@ -106,16 +117,16 @@ TEST(CoeChecker, ReadsTheVendorsLayoutAndRefusesBrokenFiles)
 
 TEST(MemOutput, OneWordALineAndNothingElse)
 {
-    EXPECT_EQ(Table(8, Format::Mem), std::string(32, '0') + "\n" + kEightSecondWord + "\n");
-    EXPECT_EQ(Table(8, Format::Mem, Radix::Hex), "00000000\n3F3504F3\n");
-    const auto lines = Lines(Table(65536, Format::Mem, Radix::Hex));
+    EXPECT_EQ(Table(8, "mem"), std::string(32, '0') + "\n" + kEightSecondWord + "\n");
+    EXPECT_EQ(Table(8, "mem", Radix::Hex), "00000000\n3F3504F3\n");
+    const auto lines = Lines(Table(65536, "mem", Radix::Hex));
     ASSERT_EQ(lines.size(), 16384U);
     EXPECT_EQ(std::stoul(lines.back(), nullptr, 16), Expected(65536, 16383));
 }
 
 TEST(ListingOutput, IsTheWindowsAreaText)
 {
-    EXPECT_EQ(Table(8, Format::Listing),
+    EXPECT_EQ(Table(8, "listing"),
               "\nWygenerowana tablica funkcji sinus. Kąt w radianach, wartosc sinus dziesietnie:\n\n"
               "i=0\tKąt=0\tsinus=0\n"
               "i=1\tKąt=0.7853981852531433\tsinus=0.7071067690849304\n"
@@ -129,14 +140,15 @@ TEST(ListingOutput, IsTheWindowsAreaText)
 TEST(EmptyQuarter, BelowFourDivisions)
 {
     for (std::int32_t divisions : {1, 2, 3}) {
-        EXPECT_EQ(Table(divisions, Format::Coe),
-                  "memory_initialization_radix=2;\nmemory_initialization_vector=;\n");
-        EXPECT_EQ(Table(divisions, Format::Coe, Radix::Hex),
-                  "memory_initialization_radix=16;\nmemory_initialization_vector=;\n");
-        EXPECT_EQ(Table(divisions, Format::Mem), "");
-        EXPECT_EQ(Lines(Table(divisions, Format::Listing)).size(), 5U + 4U);  // 4 inner breaks
+        const std::string comment = "; " + DescriptionOf(divisions) + "\n";
+        EXPECT_EQ(Table(divisions, "coe"),
+                  comment + "memory_initialization_radix=2;\nmemory_initialization_vector=;\n");
+        EXPECT_EQ(Table(divisions, "coe", Radix::Hex),
+                  comment + "memory_initialization_radix=16;\nmemory_initialization_vector=;\n");
+        EXPECT_EQ(Table(divisions, "mem"), "");
+        EXPECT_EQ(Lines(Table(divisions, "listing")).size(), 5U + 4U);  // 4 inner breaks
         std::string error;
-        EXPECT_TRUE(ReadCoe(Table(divisions, Format::Coe), error).values.empty());
+        EXPECT_TRUE(ReadCoe(Table(divisions, "coe"), error).values.empty());
         EXPECT_EQ(error, "");
     }
 }

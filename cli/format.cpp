@@ -1,0 +1,88 @@
+#include "format.h"
+
+#include <algorithm>
+
+namespace lumiro::coe {
+namespace {
+
+std::vector<Format>& Registry()
+{
+    static std::vector<Format> formats;
+    return formats;
+}
+
+}  // namespace
+
+bool RegisterFormat(const Format& format)
+{
+    auto& formats = Registry();
+    formats.insert(std::upper_bound(formats.begin(), formats.end(), format,
+                                    [](const Format& a, const Format& b) { return a.rank < b.rank; }),
+                   format);
+    return true;
+}
+
+const std::vector<Format>& Formats()
+{
+    return Registry();
+}
+
+const Format* FindFormat(std::string_view name)
+{
+    for (const Format& format : Registry())
+        if (format.name == name)
+            return &format;
+    return nullptr;
+}
+
+const Format& DefaultFormat()
+{
+    return *FindFormat("coe");
+}
+
+std::string_view WordDigits(std::uint32_t word, int width, Radix radix, char (&buffer)[32])
+{
+    if (radix == Radix::Hex) {
+        constexpr char kHex[] = "0123456789ABCDEF";
+        const int nibbles = (width + 3) / 4;
+        for (int nibble = 0; nibble < nibbles; ++nibble)
+            buffer[nibble] = kHex[(word >> (4 * (nibbles - 1 - nibble))) & 0xFU];
+        return {buffer, static_cast<std::size_t>(nibbles)};
+    }
+    for (int bit = 0; bit < width; ++bit)
+        buffer[bit] = static_cast<char>('0' + ((word >> (width - 1 - bit)) & 1U));
+    return {buffer, static_cast<std::size_t>(width)};
+}
+
+std::optional<std::uint32_t> ParseWord(std::string_view digits, int width, Radix radix)
+{
+    const unsigned bitsPerDigit = radix == Radix::Hex ? 4 : 1;
+    const auto maxDigits = static_cast<std::size_t>(radix == Radix::Hex ? (width + 3) / 4 : width);
+    if (digits.empty() || digits.size() > maxDigits)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        unsigned digit = 0;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (radix == Radix::Hex && c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (radix == Radix::Hex && c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            return std::nullopt;
+        if (digit >= static_cast<unsigned>(radix))
+            return std::nullopt;
+        value = (value << bitsPerDigit) | digit;
+    }
+    if (width < 64 && (value >> width) != 0)
+        return std::nullopt;  // more bits than a word holds
+    return static_cast<std::uint32_t>(value);
+}
+
+void Put(std::FILE* out, std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), out);
+}
+
+}  // namespace lumiro::coe

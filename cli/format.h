@@ -1,0 +1,79 @@
+// A file format lumiro-coe writes, and may read back for --check. Each format
+// lives in a file of its own under formats/ and registers itself there, so a
+// new format touches one file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "word_table.h"
+
+namespace lumiro::coe {
+
+enum class Radix { Binary = 2, Hex = 16 };
+
+// What a format writes from: the table and the choices of the command line.
+struct Request {
+    const WordTable& table;
+    Radix radix = Radix::Binary;
+    std::string name;  // an identifier, for the formats that declare one
+};
+
+// Words read back from a file, with the line each stands on.
+struct ReadWord {
+    std::uint32_t word = 0;
+    std::size_t line = 0;
+};
+
+struct ReadTable {
+    std::vector<ReadWord> words;
+    // Rows as the window shows them: the vendor's reader would take each
+    // digit for a word of its own.
+    bool windowRows = false;
+};
+
+// Throws ReadError with a Polish message that names the line.
+class ReadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Format {
+    std::string_view name;       // the value of --format
+    std::string_view extension;  // ".coe", by which --check knows the kind; empty for none
+    std::string_view help;       // its lines in --help, Polish
+    int rank = 0;                // its place in --help
+    bool takesRadix = true;      // --radix 2 or 16 chooses its digits
+    std::string_view defaultName;  // the identifier it declares; empty: it declares none
+    bool holdsNoWords = true;    // may hold an empty table
+    // Streams the table to `out`; write errors stay in the stream's error flag.
+    void (*write)(std::FILE* out, const Request& request) = nullptr;
+    // Reads the words of such a file strictly, in the radix the file states or,
+    // where it states none, in `radix` if given; nullptr when --check cannot.
+    ReadTable (*read)(std::string_view text, int width, std::optional<Radix> radix) = nullptr;
+};
+
+// Called once by each format, from a static initialiser in its own file.
+bool RegisterFormat(const Format& format);
+
+// Every format, in the order of --help.
+const std::vector<Format>& Formats();
+const Format* FindFormat(std::string_view name);
+const Format& DefaultFormat();  // coe
+
+// The digits of a word: `width` binary digits, or ceil(width / 4) hexadecimal
+// ones, most significant first, upper case.
+std::string_view WordDigits(std::uint32_t word, int width, Radix radix, char (&buffer)[32]);
+
+// The words of a file in radix 2 or 16 parsed strictly: digits only, and no
+// more than `width` bits. Empty when the text is not such a word.
+std::optional<std::uint32_t> ParseWord(std::string_view digits, int width, Radix radix);
+
+void Put(std::FILE* out, std::string_view text);
+
+}  // namespace lumiro::coe

@@ -1,0 +1,52 @@
+// A C99 header with the table as a constant array, for HLS and firmware.
+#include <string>
+
+#include "format.h"
+
+namespace lumiro::coe {
+namespace {
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+void WriteC(std::FILE* out, const Request& request)
+{
+    const WordTable& table = request.table;
+    const std::string guard = Upper(request.name) + "_H";
+    const std::string length = Upper(request.name) + "_LENGTH";
+    const char* type = table.width <= 16 ? "uint16_t" : "uint32_t";
+    Put(out, "/* " + Description(table) + " */\n");
+    Put(out, "#ifndef " + guard + "\n#define " + guard + "\n\n#include <stdint.h>\n\n");
+    Put(out, "#define " + length + " " + std::to_string(table.depth) + "\n\n");
+    Put(out, std::string("static const ") + type + " " + request.name + "[" + length + "] = {\n");
+    char buffer[32];
+    for (std::int32_t i = 0; i < table.depth; ++i) {
+        Put(out, "    0x");
+        Put(out, WordDigits(table.word(i), table.width, Radix::Hex, buffer));
+        Put(out, i + 1 < table.depth ? "u,\n" : "u\n");
+    }
+    Put(out, "};\n\n#endif\n");
+}
+
+const bool registered = RegisterFormat({
+    .name = "c",
+    .extension = "",
+    .help = "  --format c         nagłówek C99: tablica static const uint32_t NAZWA i jej\n"
+            "                     długość NAZWA_LENGTH, słowa szesnastkowo (NAZWA: --name,\n"
+            "                     domyślnie lumiro_sine)\n"
+            "                       lumiro-coe 1024 --format c -o lumiro_sine.h\n",
+    .rank = 60,
+    .takesRadix = false,
+    .defaultName = "lumiro_sine",
+    .holdsNoWords = false,
+    .write = WriteC,
+    .read = nullptr,
+});
+
+}  // namespace
+}  // namespace lumiro::coe

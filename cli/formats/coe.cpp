@@ -1,0 +1,170 @@
+// Xilinx's COE file for the block-memory generator, and its strict reader:
+//   ; comment to the end of the line
+//   memory_initialization_radix = 2 | 10 | 16 ;
+//   memory_initialization_vector = w0, w1 w2 ... ;
+// Keywords in any case; commas or blanks between values; text after the ';'
+// that closes a statement is a comment.
+#include <string>
+
+#include "conversions.h"
+#include "format.h"
+#include "text_scanner.h"
+
+namespace lumiro::coe {
+namespace {
+
+void WriteCoe(std::FILE* out, const Request& request)
+{
+    const WordTable& table = request.table;
+    Put(out, "; " + Description(table) + "\n");
+    Put(out, request.radix == Radix::Hex ? "memory_initialization_radix=16;\n"
+                                         : "memory_initialization_radix=2;\n");
+    Put(out, table.depth > 0 ? "memory_initialization_vector=\n" : "memory_initialization_vector=;\n");
+    char buffer[32];
+    for (std::int32_t i = 0; i < table.depth; ++i) {
+        Put(out, WordDigits(table.word(i), table.width, request.radix, buffer));
+        std::fputc(i + 1 < table.depth ? ',' : ';', out);
+        std::fputc('\n', out);
+    }
+}
+
+bool IsValueChar(char c) { return c != ',' && c != ';' && !TextScanner::IsBlank(c); }
+
+// Blanks, and comments: a ';' where a statement could start begins one.
+void SkipBlanksAndComments(TextScanner& scanner)
+{
+    for (scanner.SkipBlanks(); scanner.Peek() == ';'; scanner.SkipBlanks())
+        scanner.SkipLine();
+}
+
+std::optional<std::uint32_t> DecimalWord(std::string_view digits, int width)
+{
+    if (digits.empty() || digits.size() > 10)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if ((value >> width) != 0)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
+// "0 0 1 1 ... 0 ," as the window shows a word: 32 digits, each with a space.
+bool IsWindowRow(std::string_view line)
+{
+    if (line.size() != 65 || line.back() != ',')
+        return false;
+    for (std::size_t i = 0; i < 64; i += 2)
+        if ((line[i] != '0' && line[i] != '1') || line[i + 1] != ' ')
+            return false;
+    return true;
+}
+
+ReadTable ReadWindowRows(TextScanner& scanner)
+{
+    ReadTable read;
+    read.windowRows = true;
+    while (!scanner.AtEnd()) {
+        const std::size_t line = scanner.Line();
+        const std::string_view row = scanner.TakeWhile([](char c) { return c != '\n'; });
+        scanner.Advance();
+        if (row.empty() || row == "\r")
+            break;
+        if (!IsWindowRow(row.substr(0, row.size() - (row.ends_with('\r') ? 1 : 0))))
+            throw ReadError("wiersz " + std::to_string(line) + ": " + QuoteInput(row) +
+                            " nie jest wierszem bitów z okna Lumiro.");
+        std::uint32_t word = 0;
+        for (std::size_t i = 0; i < 64; i += 2)
+            word = (word << 1) | (row[i] == '1' ? 1U : 0U);
+        read.words.push_back({word, line});
+    }
+    SkipBlanksAndComments(scanner);
+    if (!scanner.AtEnd())
+        scanner.Fail("po wierszach bitów z okna Lumiro stoi jeszcze inny tekst.");
+    return read;
+}
+
+ReadTable ReadCoe(std::string_view text, int width, std::optional<Radix>)
+{
+    TextScanner scanner(text);
+    int radix = 0;
+    std::optional<ReadTable> vector;
+    for (SkipBlanksAndComments(scanner); !scanner.AtEnd(); SkipBlanksAndComments(scanner)) {
+        const std::string keyword = Lowered(scanner.TakeWhile(TextScanner::IsWordChar));
+        if (keyword != "memory_initialization_radix" && keyword != "memory_initialization_vector")
+            scanner.Fail("oczekiwano memory_initialization_radix albo memory_initialization_vector.");
+        scanner.TakeWhile([](char c) { return c == ' ' || c == '\t'; });
+        if (!scanner.Take('='))
+            scanner.Fail("po " + keyword + " brak znaku '='.");
+        if (keyword == "memory_initialization_radix") {
+            scanner.TakeWhile([](char c) { return c == ' ' || c == '\t'; });
+            const std::string_view value = scanner.TakeWhile(IsValueChar);
+            scanner.TakeWhile([](char c) { return c == ' ' || c == '\t'; });
+            if (value != "2" && value != "10" && value != "16")
+                scanner.Fail("podstawa musi być 2, 10 albo 16.");
+            if (!scanner.Take(';'))
+                scanner.Fail("memory_initialization_radix nie jest zamknięte znakiem ';'.");
+            scanner.SkipLine();
+            radix = std::stoi(std::string(value));
+            continue;
+        }
+        if (radix == 0)
+            scanner.Fail("memory_initialization_vector przed memory_initialization_radix.");
+        if (vector)
+            scanner.Fail("drugie memory_initialization_vector.");
+        // The window's rows start on the line after the keyword.
+        scanner.TakeWhile([](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+        if (scanner.Peek() == '\n') {
+            TextScanner ahead = scanner;
+            ahead.Advance();
+            const std::string_view row = ahead.TakeWhile([](char c) { return c != '\n' && c != '\r'; });
+            if (radix == 2 && IsWindowRow(row)) {
+                scanner.Advance();
+                return ReadWindowRows(scanner);
+            }
+        }
+        ReadTable read;
+        for (;;) {
+            scanner.TakeWhile([](char c) { return c == ',' || TextScanner::IsBlank(c); });
+            if (scanner.AtEnd())
+                scanner.Fail("memory_initialization_vector nie jest zamknięte znakiem ';'.");
+            if (scanner.Take(';'))
+                break;
+            const std::size_t line = scanner.Line();
+            const std::string_view value = scanner.TakeWhile(IsValueChar);
+            const std::optional<std::uint32_t> word =
+                radix == 10 ? DecimalWord(value, width)
+                            : ParseWord(value, width, static_cast<Radix>(radix));
+            if (!word)
+                throw ReadError("wiersz " + std::to_string(line) + ": " + QuoteInput(value) +
+                                " nie jest słowem " + std::to_string(width) +
+                                "-bitowym o podstawie " + std::to_string(radix) + ".");
+            read.words.push_back({*word, line});
+        }
+        scanner.SkipLine();  // the rest of the line is a comment
+        vector = std::move(read);
+    }
+    if (!vector)
+        scanner.Fail("brak memory_initialization_vector.");
+    return *vector;
+}
+
+const bool registered = RegisterFormat({
+    .name = "coe",
+    .extension = ".coe",
+    .help = "  --format coe       plik COE dla generatora pamięci blokowej Xilinx (domyślnie):\n"
+            "                     słowa oddzielone przecinkami, wektor zamknięty średnikiem\n"
+            "                       lumiro-coe 1024 -o sinus.coe\n",
+    .rank = 10,
+    .takesRadix = true,
+    .defaultName = "",
+    .holdsNoWords = true,
+    .write = WriteCoe,
+    .read = ReadCoe,
+});
+
+}  // namespace
+}  // namespace lumiro::coe

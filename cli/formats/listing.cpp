@@ -1,0 +1,58 @@
+// The text of the window's output area after a confirm and a generation, byte
+// for byte: the window's own handlers write it.
+#include <string>
+
+#include "format.h"
+#include "form_logic.h"
+
+namespace lumiro::coe {
+namespace {
+
+class ListingWriter : public TForm1Logic {
+public:
+    ListingWriter(std::FILE* out, std::int32_t divisions)
+        : out_(out), count_(std::to_string(divisions))
+    {
+    }
+
+protected:
+    std::string FieldText(Field) const override { return count_; }
+    void SetFieldText(Field, std::string_view) override {}
+    void ClearOutput() override {}
+    void AppendOutput(std::string_view entry) override
+    {
+        Put(out_, entry);
+        std::fputc('\n', out_);
+    }
+    void SetProgressMin(int) override {}
+    void SetProgressMax(int) override {}
+    void SetProgressPosition(int) override {}
+
+private:
+    std::FILE* out_;
+    std::string count_;
+};
+
+void WriteListing(std::FILE* out, const Request& request)
+{
+    ListingWriter listing(out, request.table.divisions);
+    listing.Button1Click();
+    listing.Button2Click();
+}
+
+const bool registered = RegisterFormat({
+    .name = "listing",
+    .extension = "",
+    .help = "  --format listing   dokładnie ten tekst, który okno Lumiro pokazuje po\n"
+            "                     zatwierdzeniu N i wygenerowaniu tablicy\n"
+            "                       lumiro-coe 1024 --format listing\n",
+    .rank = 90,
+    .takesRadix = false,
+    .defaultName = "",
+    .holdsNoWords = true,
+    .write = WriteListing,
+    .read = nullptr,
+});
+
+}  // namespace
+}  // namespace lumiro::coe

@@ -1,0 +1,208 @@
+// Intel's Memory Initialization File for Quartus, and its strict reader:
+//   -- comment, or % comment %
+//   WIDTH = w;  DEPTH = d;  ADDRESS_RADIX = UNS;  DATA_RADIX = BIN | HEX;
+//   CONTENT BEGIN  a : word;  [a..b] : word;  a : w0 w1 ...;  END;
+// Keywords in any case. Every address of the depth gets exactly one word.
+#include <string>
+
+#include "conversions.h"
+#include "format.h"
+#include "table.h"
+#include "text_scanner.h"
+
+namespace lumiro::coe {
+namespace {
+
+void WriteMif(std::FILE* out, const Request& request)
+{
+    const WordTable& table = request.table;
+    Put(out, "-- " + Description(table) + "\n");
+    Put(out, "WIDTH=" + std::to_string(table.width) + ";\n");
+    Put(out, "DEPTH=" + std::to_string(table.depth) + ";\n");
+    Put(out, "ADDRESS_RADIX=UNS;\n");
+    Put(out, request.radix == Radix::Hex ? "DATA_RADIX=HEX;\n" : "DATA_RADIX=BIN;\n");
+    Put(out, "CONTENT BEGIN\n");
+    char buffer[32];
+    char address[16];
+    for (std::int32_t i = 0; i < table.depth; ++i) {
+        const int length = std::snprintf(address, sizeof address, "\t%d : ", i);
+        Put(out, {address, static_cast<std::size_t>(length)});
+        Put(out, WordDigits(table.word(i), table.width, request.radix, buffer));
+        Put(out, ";\n");
+    }
+    Put(out, "END;\n");
+}
+
+void SkipBlanksAndComments(TextScanner& scanner)
+{
+    for (;;) {
+        scanner.SkipBlanks();
+        if (scanner.LooksAt("--")) {
+            scanner.SkipLine();
+        } else if (scanner.Peek() == '%') {
+            scanner.Advance();
+            while (!scanner.AtEnd() && scanner.Peek() != '%')
+                scanner.Advance();
+            if (!scanner.Take('%'))
+                scanner.Fail("komentarz % nie jest zamknięty.");
+        } else {
+            return;
+        }
+    }
+}
+
+std::string Keyword(TextScanner& scanner)
+{
+    SkipBlanksAndComments(scanner);
+    return Lowered(scanner.TakeWhile(TextScanner::IsWordChar));
+}
+
+void Expect(TextScanner& scanner, char c)
+{
+    SkipBlanksAndComments(scanner);
+    if (!scanner.Take(c))
+        scanner.Fail(std::string("oczekiwano znaku '") + c + "'.");
+}
+
+// A number in the given MIF radix: BIN, HEX, OCT, DEC or UNS.
+std::optional<std::uint64_t> Number(std::string_view digits, std::string_view radix)
+{
+    const unsigned base = radix == "bin" ? 2 : radix == "hex" ? 16 : radix == "oct" ? 8 : 10;
+    if (digits.empty() || digits.size() > 32)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        unsigned digit = 99;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        if (digit >= base || value > (std::uint64_t{1} << 40))
+            return std::nullopt;
+        value = value * base + digit;
+    }
+    return value;
+}
+
+std::uint64_t TakeNumber(TextScanner& scanner, std::string_view radix, std::uint64_t limit,
+                         const char* what)
+{
+    SkipBlanksAndComments(scanner);
+    const std::string_view digits = scanner.TakeWhile(TextScanner::IsWordChar);
+    const auto value = Number(digits, radix);
+    if (!value || *value >= limit)
+        scanner.Fail(QuoteInput(digits) + " nie jest poprawną wartością: " + what + ".");
+    return *value;
+}
+
+ReadTable ReadMif(std::string_view text, int width, std::optional<Radix>)
+{
+    TextScanner scanner(text);
+    std::uint64_t fileWidth = 0;
+    std::uint64_t depth = 0;
+    std::string addressRadix;
+    std::string dataRadix;
+    std::string keyword;
+    // No table is deeper; a file cannot make the reader take more memory than this.
+    constexpr std::uint64_t kDeepest = std::uint64_t{kMaxDivisions} + 2;
+    while ((keyword = Keyword(scanner)) != "content") {
+        Expect(scanner, '=');
+        if (keyword == "width" || keyword == "depth") {
+            (keyword == "width" ? fileWidth : depth) = TakeNumber(scanner, "dec", kDeepest, keyword.c_str());
+        } else if (keyword == "address_radix" || keyword == "data_radix") {
+            const std::string radix = Keyword(scanner);
+            if (radix != "bin" && radix != "hex" && radix != "oct" && radix != "dec" && radix != "uns")
+                scanner.Fail("podstawa " + QuoteInput(radix) + " nie istnieje w MIF.");
+            (keyword == "address_radix" ? addressRadix : dataRadix) = radix;
+        } else {
+            scanner.Fail(keyword.empty() ? "oczekiwano słowa kluczowego."
+                                         : "nieznane słowo kluczowe " + QuoteInput(keyword) + ".");
+        }
+        Expect(scanner, ';');
+    }
+    if (fileWidth != static_cast<std::uint64_t>(width))
+        scanner.Fail("WIDTH=" + std::to_string(fileWidth) + ", a tablica ma słowa " +
+                     std::to_string(width) + "-bitowe.");
+    if (depth == 0)
+        scanner.Fail("brak DEPTH albo DEPTH=0.");
+    if (addressRadix.empty() || dataRadix.empty())
+        scanner.Fail("brak ADDRESS_RADIX albo DATA_RADIX.");
+    if (Keyword(scanner) != "begin")
+        scanner.Fail("po CONTENT oczekiwano BEGIN.");
+
+    std::vector<std::uint32_t> words(depth);
+    std::vector<std::uint32_t> lines(depth);  // 0: no word yet
+    const std::uint64_t wordLimit = std::uint64_t{1} << width;
+    for (;;) {
+        SkipBlanksAndComments(scanner);
+        const std::string_view token = scanner.TakeWhile(TextScanner::IsWordChar);
+        if (Lowered(token) == "end")
+            break;
+        std::uint64_t first = 0;
+        std::uint64_t last = 0;
+        bool range = false;
+        if (token.empty() && scanner.Take('[')) {
+            range = true;
+            first = TakeNumber(scanner, addressRadix, depth, "adres");
+            SkipBlanksAndComments(scanner);
+            if (!scanner.LooksAt(".."))
+                scanner.Fail("oczekiwano '..' w zakresie adresów.");
+            scanner.Advance(2);
+            last = TakeNumber(scanner, addressRadix, depth, "adres");
+            Expect(scanner, ']');
+            if (last < first)
+                scanner.Fail("zakres adresów maleje.");
+        } else {
+            const auto address = Number(token, addressRadix);
+            if (!address || *address >= depth)
+                scanner.Fail(QuoteInput(token) + " nie jest adresem tej pamięci.");
+            first = last = *address;
+        }
+        Expect(scanner, ':');
+        std::uint64_t address = first;
+        do {
+            const std::size_t line = scanner.Line();
+            const std::uint64_t word = TakeNumber(scanner, dataRadix, wordLimit, "słowo");
+            for (const std::uint64_t end = range ? last : address; address <= end; ++address) {
+                if (address >= depth)
+                    scanner.Fail("adres poza DEPTH.");
+                if (lines[address] != 0)
+                    scanner.Fail("adres " + std::to_string(address) + " ma już słowo.");
+                words[address] = static_cast<std::uint32_t>(word);
+                lines[address] = static_cast<std::uint32_t>(line);
+            }
+            SkipBlanksAndComments(scanner);
+        } while (!range && scanner.Peek() != ';' && !scanner.AtEnd());
+        Expect(scanner, ';');
+    }
+    Expect(scanner, ';');
+    SkipBlanksAndComments(scanner);
+    if (!scanner.AtEnd())
+        scanner.Fail("tekst po END;.");
+
+    ReadTable read;
+    for (std::uint64_t address = 0; address < depth; ++address) {
+        if (lines[address] == 0)
+            throw ReadError("adres " + std::to_string(address) + " nie ma słowa.");
+        read.words.push_back({words[address], lines[address]});
+    }
+    return read;
+}
+
+const bool registered = RegisterFormat({
+    .name = "mif",
+    .extension = ".mif",
+    .help = "  --format mif       plik MIF dla Quartusa firmy Intel\n"
+            "                       lumiro-coe 1024 --format mif -o sinus.mif\n",
+    .rank = 30,
+    .takesRadix = true,
+    .defaultName = "",
+    .holdsNoWords = false,
+    .write = WriteMif,
+    .read = ReadMif,
+});
+
+}  // namespace
+}  // namespace lumiro::coe

@@ -1,0 +1,196 @@
+// --check: a file read strictly after its format's grammar and compared word
+// for word; what differs is reported, and the window's rows are recognised.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "check.h"
+#include "memory_stream.h"
+#include "scratch.h"
+#include "table.h"
+
+namespace lumiro::coe::testing {
+namespace {
+
+using lumiro::testing::Outcome;
+
+struct Checked {
+    int status = -1;
+    std::string report;
+};
+
+Checked Check(std::string_view text, std::string_view format, std::int32_t divisions = 64,
+              std::optional<Radix> radix = {})
+{
+    Checked checked;
+    checked.report = Capture([&](std::FILE* out) {
+        checked.status = CompareWithTable(text, *FindFormat(format), radix, WindowTable(divisions), out);
+    });
+    return checked;
+}
+
+std::string Written(std::string_view format, std::int32_t divisions, Radix radix)
+{
+    const WordTable table = WindowTable(divisions);
+    return Capture([&](std::FILE* out) { FindFormat(format)->write(out, Request{table, radix, ""}); });
+}
+
+std::string HexWord(std::int32_t divisions, std::int32_t index)
+{
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08X", WordOf(SineSample(index, RadStep(divisions))));
+    return digits;
+}
+
+TEST(Check, WhatLumiroWritesIsExactlyTheTable)
+{
+    for (const char* format : {"coe", "mif", "mem"})
+        for (const Radix radix : {Radix::Binary, Radix::Hex}) {
+            const Checked checked = Check(Written(format, 1024, radix), format, 1024);
+            EXPECT_EQ(checked.status, kCheckMatches) << format << checked.report;
+            EXPECT_EQ(checked.report, "Porównano słów: 256, różnych: 0.\n"
+                                      "Plik zawiera dokładnie tablicę dla N = 1024.\n");
+        }
+}
+
+TEST(Check, ReportsTheFirstTenDifferencesAndCountsTheRest)
+{
+    // Twelve words with their first digit made an 8.
+    std::string text = Written("mem", 64, Radix::Hex);
+    for (std::size_t line = 0, at = 0; line < 12; ++line, at = text.find('\n', at) + 1)
+        text[at] = '8';
+    const Checked checked = Check(text, "mem");
+    EXPECT_EQ(checked.status, kCheckDiffers);
+    EXPECT_EQ(checked.report.rfind("Porównano słów: 16, różnych: 12.\n", 0), 0U) << checked.report;
+    EXPECT_NE(checked.report.find("  słowo 1 (wiersz 2): jest 8" + HexWord(64, 1).substr(1) +
+                                  ", powinno być " + HexWord(64, 1) + "\n"),
+              std::string::npos)
+        << checked.report;
+    EXPECT_EQ(checked.report.find("słowo 10 "), std::string::npos);  // words 0..9 only
+    EXPECT_NE(checked.report.find("… i 2 więcej"), std::string::npos);
+}
+
+TEST(Check, AnotherDepthIsADifference)
+{
+    const Checked checked = Check(Written("coe", 64, Radix::Binary), "coe", 128);
+    EXPECT_EQ(checked.status, kCheckDiffers);
+    EXPECT_NE(checked.report.find("Plik ma słów: 16, a tablica dla N = 128: 32."), std::string::npos);
+}
+
+TEST(Check, TheWindowsRowsAreRecognisedAndExplained)
+{
+    // The block as a user copies it from the window, from the radix line on.
+    const std::string listing = Written("listing", 64, Radix::Binary);
+    const Checked checked = Check(listing.substr(listing.find("memory_initialization_radix")), "coe");
+    EXPECT_EQ(checked.status, kCheckDiffers);
+    EXPECT_EQ(checked.report.rfind("Porównano słów: 16, różnych: 0.\n", 0), 0U) << checked.report;
+    EXPECT_NE(checked.report.find("32 jednocyfrowe wartości"), std::string::npos);
+    EXPECT_NE(checked.report.find("lumiro-coe 64 -o tablica.coe"), std::string::npos);
+}
+
+TEST(Check, VendorStyleFilesAreReadAfterTheirGrammar)
+{
+    // Words 0 and 1 of N = 8: +0 and sin(π/4) = 0x3F3504F3.
+    EXPECT_EQ(Check("; made by hand\nMEMORY_INITIALIZATION_RADIX = 16 ; radix\n"
+                    "Memory_Initialization_Vector = 0 3f3504f3 ; two words\n",
+                    "coe", 8).status,
+              kCheckMatches);
+    EXPECT_EQ(Check("memory_initialization_radix=10;\nmemory_initialization_vector=0,1060439283;",
+                    "coe", 8).status,
+              kCheckMatches);
+    EXPECT_EQ(Check("-- by hand\n% a block\ncomment %\nwidth = 32; depth = 2;\n"
+                    "address_radix = hex; data_radix = hex;\ncontent begin\n"
+                    "  [0..0] : 0;\n  1 : 3F3504F3;\nend;\n",
+                    "mif", 8).status,
+              kCheckMatches);
+    EXPECT_EQ(Check("WIDTH=32; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=HEX;\n"
+                    "CONTENT BEGIN 0 : 0 3F3504F3; END;\n",
+                    "mif", 8).status,
+              kCheckMatches);
+    EXPECT_EQ(Check("// by hand\n@0 0000_0000 /* sin 45 */ 3f35_04f3\n", "mem", 8).status,
+              kCheckMatches);
+}
+
+class Refused : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(Refused, WithTheLineThatIsWrong)
+{
+    const auto [format, text] = GetParam();
+    try {
+        Check(text, format, 8);
+        ADD_FAILURE() << "read: " << text;
+    } catch (const ReadError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("wiersz ", 0), 0U) << error.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Broken, Refused,
+    ::testing::Values(
+        std::pair{"coe", "memory_initialization_radix=2;\nmemory_initialization_vector=0,1,\n"},
+        std::pair{"coe", "memory_initialization_radix=3;\nmemory_initialization_vector=0;\n"},
+        std::pair{"coe", "memory_initialization_vector=0;\n"},
+        std::pair{"coe", "memory_initialization_radix=16;\nmemory_initialization_vector=1FFFFFFFF;"},
+        std::pair{"coe", "memory_initialization_radix=2;\nmemory_initialization_vector=\n0 1 ,\n"},
+        std::pair{"coe", ""},
+        std::pair{"mif", "WIDTH=16; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=HEX; CONTENT BEGIN END;"},
+        std::pair{"mif", "WIDTH=32; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=HEX;\nCONTENT BEGIN\n"
+                         "0 : 0;\n0 : 1;\nEND;"},
+        std::pair{"mif", "WIDTH=32; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=HEX;\nCONTENT BEGIN\n"
+                         "[1..0] : 0;\nEND;"},
+        std::pair{"mif", "WIDTH=32; DEPTH=99999999; ADDRESS_RADIX=UNS; DATA_RADIX=HEX;"},
+        std::pair{"mif", "WIDTH=32; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=HEX;\nCONTENT BEGIN\n"
+                         "2 : 0;\nEND;"},
+        std::pair{"mem", "/* never closed\n0\n"},
+        std::pair{"mem", "0000000z\n"},
+        std::pair{"mem", "@5 00000000\n"}));
+
+TEST(Check, MissingMifAddressIsNamed)
+{
+    EXPECT_THROW(Check("WIDTH=32; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=HEX; CONTENT BEGIN 0 : 0; END;",
+                       "mif", 8),
+                 ReadError);
+}
+
+using CheckProgram = lumiro::testing::Scratch;
+
+TEST_F(CheckProgram, ExitStatusSaysWhatHappened)
+{
+    const auto path = [this](const char* name) { return (dir / name).string(); };
+    ASSERT_EQ(Coe({"1024", "--format", "mif", "-o", path("sine.mif")}).status, 0);
+    EXPECT_EQ(Coe({"1024", "--check", path("sine.mif")}).status, 0);
+    EXPECT_EQ(Coe({"2048", "--check", path("sine.mif")}).status, 3);
+    const Outcome missing = Coe({"1024", "--check", path("none.coe")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("(nie ma takiego pliku)"), std::string::npos) << missing.err;
+    std::ofstream(path("broken.coe")) << "memory_initialization_radix=2;\n";
+    const Outcome broken = Coe({"1024", "--check", path("broken.coe")});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.err.find("nie jest poprawnym plikiem coe: wiersz "), std::string::npos) << broken.err;
+
+    // Wrong calls: an unknown kind, a kind it cannot read, and -o beside it.
+    EXPECT_EQ(Coe({"1024", "--check", path("sine.txt")}).status, 2);
+    EXPECT_EQ(Coe({"1024", "--check", path("sine.mif"), "--format", "vhdl"}).status, 2);
+    EXPECT_EQ(Coe({"1024", "--check", path("sine.mif"), "-o", path("x")}).status, 2);
+    // --format names the kind whatever the extension says.
+    EXPECT_EQ(Coe({"1024", "--check", path("sine.mif"), "--format", "mif"}).status, 0);
+}
+
+TEST_F(CheckProgram, FileLargerThanAnyTableIsRefusedUnread)
+{
+    // Sparse: it takes no disk, and reading it would take seconds and a gigabyte.
+    const std::string huge = (dir / "huge.coe").string();
+    const int descriptor = ::open(huge.c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(descriptor, 0);
+    ASSERT_EQ(::ftruncate(descriptor, static_cast<off_t>(kLargestCheckedFile) + 1), 0);
+    ::close(descriptor);
+    const Outcome run = Coe({"1024", "--check", huge});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("ponad 1 GiB"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace lumiro::coe::testing

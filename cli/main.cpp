@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "accuracy_report.h"
 #include "check.h"
 #include "conversions.h"
 #include "options.h"
@@ -28,21 +29,27 @@ int Fail(int status, const char* message)
     return status;
 }
 
-// Standard output with a buffer of its own size; a failed flush is a failed write.
-void ToStandardOutput(std::string_view text)
+// A failed flush is a failed write; the first write that failed left its reason in errno.
+void FlushStandardOutput()
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    errno = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
         ThrowWriteError("na standardowe wyjście", errno != 0 ? errno : EIO);
+}
+
+void ToStandardOutput(std::string_view text)
+{
+    errno = 0;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    FlushStandardOutput();
 }
 
 void WriteToStandardOutput(const Request& request, const Format& format)
 {
     static char buffer[1 << 20];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    errno = 0;
     format.write(stdout, request);
-    ToStandardOutput({});
+    FlushStandardOutput();
 }
 
 int Check(const Options& options, const WordTable& table)
@@ -52,7 +59,7 @@ int Check(const Options& options, const WordTable& table)
         const int status = CompareWithTable(text, *options.format,
                                             options.radixGiven ? std::optional(options.radix) : std::nullopt,
                                             table, stdout);
-        ToStandardOutput({});
+        FlushStandardOutput();
         return status;
     } catch (const ReadError& error) {
         const std::string message = "plik " + lumiro::QuoteInput(*options.checkPath, 4096) +
@@ -79,7 +86,7 @@ int main(int argc, char** argv)
             ToStandardOutput("lumiro-coe " + std::string(kVersion) + "\n");
             return kWritten;
         }
-        const WordTable table = WindowTable(options.divisions);
+        const WordTable table = TableFor(options.shape);
         if (options.checkPath)
             return Check(options, table);
         const Request request{table, options.radix, options.name};
@@ -89,6 +96,10 @@ int main(int argc, char** argv)
             file.Commit();
         } else {
             WriteToStandardOutput(request, *options.format);
+        }
+        if (options.report) {
+            const std::string report = ReportText(MeasureAccuracy(table), table);
+            std::fwrite(report.data(), 1, report.size(), stderr);
         }
         return kWritten;
     } catch (const UsageError& error) {

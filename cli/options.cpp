@@ -23,9 +23,51 @@ Formaty:
 
 constexpr std::string_view kHelpTail =
     R"(
+Słowa (--word):
+  --word float32     IEEE-754 pojedynczej precyzji, jak w oknie (domyślnie)
+  --word float16     IEEE-754 połówkowej precyzji (binary16), 16 bitów
+  --word bfloat16    bfloat16, 16 bitów
+  --word fixed:W     stałoprzecinkowe ze znakiem (uzupełnienie do dwóch), W od 2
+                     do 32 bitów: sinus × (2^(W-1) - 1), więc +1 to największy kod
+  --word ufixed:W    stałoprzecinkowe bez znaku, W od 1 do 32: sinus × (2^W - 1);
+                     tylko dla tablic bez ujemnych próbek
+                       lumiro-coe 1024 --word fixed:16 --radix 16 -o sinus.coe
+  Każde słowo jest zaokrąglane raz, do najbliższego (remis do parzystego).
+
+Kąty (--angle):
+  --angle window     x(i) = i × rad_step, krok zaokrąglony do pojedynczej
+                     precyzji, dokładnie jak w oknie (domyślnie); wartość to
+                     poprawnie zaokrąglony sinus podwójnej precyzji x(i), potem
+                     zaokrąglony do słowa, więc float32 daje słowa z okna
+  --angle exact      idealny kąt 2πi/N z prawdziwym π; słowo to poprawne
+                     zaokrąglenie dokładnego sin(2πi/N), jedno, od prawdziwej
+                     wartości
+                       lumiro-coe 1024 --angle exact -o sinus.coe
+
+Zakres:
+  --span quarter     N/4 próbek, od 0 do 90 stopni bez 90 (domyślnie)
+  --span half        N/2 próbek, od 0 do 180 stopni bez 180
+  --span full        N próbek, od 0 do 360 stopni bez 360
+  --with-end         jeszcze jedna próbka, na końcu zakresu (dla ćwiartki
+                     sin 90° = 1): 2^k + 1 słów do interpolacji; N musi się
+                     dzielić przez 4 (ćwiartka) albo 2 (połowa)
+  --half-step        każdy kąt przesunięty o pół kroku: (i + ½) × krok
+                       lumiro-coe 1024 --span quarter --with-end -o sinus.coe
+
+Raport (--report), na standardowe wyjście błędów, po tablicy:
+  liczba słów; największy i średniokwadratowy (RMS) błąd względem dokładnego
+  sinusa idealnego kąta 2πi/N, w jednostkach ostatniego miejsca słowa (ulp dla
+  liczb zmiennoprzecinkowych, LSB dla stałoprzecinkowych); ile słów jest
+  poprawnym zaokrągleniem tego sinusa; SFDR w dBc jednego pełnego okresu
+  złożonego z tablicy. Ćwiartka i połowa są rozwijane do pełnego okresu przez
+  symetrię sinusa; gdy ćwiartka nie ma próbki końcowej, pod 90° stoi 1,
+  a pod 270° -1.
+                       lumiro-coe 1024 --word fixed:16 --report -o sinus.coe
+
 Opcje:
-  --radix 2          słowa jako 32 cyfry dwójkowe (domyślnie)
-  --radix 16         słowa jako 8 cyfr szesnastkowych
+  --radix 2          słowa jako cyfry dwójkowe, tyle cyfr, ile bitów ma słowo
+                     (domyślnie)
+  --radix 16         słowa jako cyfry szesnastkowe (8 dla 32 bitów)
   --name NAZWA       nazwa pakietu, modułu lub tablicy w formatach vhdl, verilog
                      i c: litera, potem litery, cyfry i pojedyncze podkreślenia
   -o PLIK            zapis do PLIKU zamiast na standardowe wyjście (-o - to
@@ -134,6 +176,28 @@ const Format& CheckedKind(const Options& options)
     return *kind;
 }
 
+// Combinations that would make no sense are refused before anything is written.
+void CheckShape(const Options& options, bool defaults)
+{
+    const TableShape& shape = options.shape;
+    if (options.format != nullptr && options.format->name == "listing" && !defaults)
+        throw UsageError("format listing to tekst okna: nie przyjmuje opcji --word, --angle, "
+                         "--span, --with-end, --half-step ani --report.");
+    if (shape.withEnd && shape.halfStep)
+        throw UsageError("opcje --with-end i --half-step wykluczają się: z przesunięciem o pół "
+                         "kroku żadna próbka nie wypada na końcu zakresu.");
+    const auto share = static_cast<std::int32_t>(shape.span);
+    if ((shape.withEnd || options.report) && shape.divisions % share != 0)
+        throw UsageError(std::string(options.report ? "raport (--report)" : "opcja --with-end") +
+                         " wymaga N podzielnego przez " + IntToStr(share) +
+                         ", by zakres kończył się na " +
+                         (shape.span == Span::Quarter ? "90" : "180") + " stopniach.");
+    if (shape.word.isUnsigned() && shape.span == Span::Full)
+        throw UsageError("słowa " + shape.word.Name() +
+                         " nie mają znaku, a pełny okres ma ujemne próbki: użyj --span quarter "
+                         "albo half, albo słów fixed:W.");
+}
+
 }  // namespace
 
 bool IsPortableIdentifier(std::string_view name)
@@ -168,6 +232,7 @@ Options ParseOptions(std::span<const std::string_view> arguments)
     Options options;
     std::optional<std::string_view> count;
     std::optional<std::string_view> name;
+    bool defaults = true;  // no word, angle, span or report asked for
 
     for (std::size_t at = 0; at < arguments.size(); ++at) {
         const std::string_view argument = arguments[at];
@@ -194,6 +259,38 @@ Options ParseOptions(std::span<const std::string_view> arguments)
         } else if (is("--radix")) {
             options.radix = RadixNamed(value("--radix"));
             options.radixGiven = true;
+        } else if (is("--word")) {
+            const std::string_view kind = value("--word");
+            const auto word = WordKind::Named(kind);
+            if (!word)
+                throw UsageError("opcja --word przyjmuje wartość float32, float16, bfloat16, "
+                                 "fixed:W (W od 2 do 32) albo ufixed:W (W od 1 do 32) (podano " +
+                                 QuoteInput(kind) + ").");
+            options.shape.word = *word;
+            defaults = false;
+        } else if (is("--angle")) {
+            const std::string_view angle = value("--angle");
+            if (angle != "window" && angle != "exact")
+                throw UsageError("opcja --angle przyjmuje wartość window albo exact (podano " +
+                                 QuoteInput(angle) + ").");
+            options.shape.angle = angle == "exact" ? AngleMode::Exact : AngleMode::Window;
+            defaults = false;
+        } else if (is("--span")) {
+            const std::string_view span = value("--span");
+            if (span != "quarter" && span != "half" && span != "full")
+                throw UsageError("opcja --span przyjmuje wartość quarter, half albo full (podano " +
+                                 QuoteInput(span) + ").");
+            options.shape.span = span == "quarter" ? Span::Quarter : span == "half" ? Span::Half : Span::Full;
+            defaults = false;
+        } else if (argument == "--with-end") {
+            options.shape.withEnd = true;
+            defaults = false;
+        } else if (argument == "--half-step") {
+            options.shape.halfStep = true;
+            defaults = false;
+        } else if (argument == "--report") {
+            options.report = true;
+            defaults = false;
         } else if (is("--name")) {
             name = value("--name");
         } else if (is("--check")) {
@@ -232,6 +329,8 @@ Options ParseOptions(std::span<const std::string_view> arguments)
     } catch (const Exception& error) {
         throw UsageError(error.what());
     }
+    options.shape.divisions = options.divisions;
+    CheckShape(options, defaults);
 
     if (options.checkPath) {
         if (options.outputPath)
@@ -255,10 +354,10 @@ Options ParseOptions(std::span<const std::string_view> arguments)
     } else {
         options.name = std::string(format.defaultName);
     }
-    if (!format.holdsNoWords && QuarterCount(options.divisions) == 0)
+    if (!format.holdsNoWords && SineTable(options.shape).Count() == 0)
         throw UsageError("format " + std::string(format.name) +
                          " nie opisze pamięci bez słów: dla N = " + IntToStr(options.divisions) +
-                         " tablica ma 0 próbek; podaj N od 4.");
+                         " tablica ma 0 próbek; podaj większe N.");
     return options;
 }
 

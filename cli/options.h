@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "format.h"
+#include "sine_table.h"
 
 namespace lumiro::coe {
 
@@ -22,6 +23,8 @@ struct Options {
     std::string name;                       // the identifier the format declares
     std::optional<std::string> outputPath;  // standard output when empty
     std::optional<std::string> checkPath;   // compare this file instead of writing
+    TableShape shape;                       // the table: divisions, words, angles, span
+    bool report = false;                    // the accuracy report on standard error
 };
 
 // A wrong call: the message is Polish and complete, ready for standard error.

@@ -8,23 +8,49 @@
 
 namespace lumiro::coe {
 
-WordTable WindowTable(std::int32_t divisions)
+WordTable TableFor(const TableShape& shape)
 {
+    auto samples = std::make_shared<const SineTable>(shape);
     WordTable table;
-    table.divisions = divisions;
-    table.depth = QuarterCount(divisions);
-    table.step = RadStep(divisions);
-    table.word = [step = table.step](std::int32_t index) { return WordOf(SineSample(index, step)); };
+    table.divisions = shape.divisions;
+    table.depth = samples->Count();
+    table.step = samples->Step();
+    table.width = shape.word.width();
+    table.word = [source = samples.get()](std::int32_t index) { return source->Word(index); };
+    table.samples = std::move(samples);
     return table;
 }
 
+WordTable WindowTable(std::int32_t divisions)
+{
+    TableShape shape;
+    shape.divisions = divisions;
+    return TableFor(shape);
+}
+
+// ASCII only, Polish without its letters, as the window's own COE caption:
+// every reader of every format takes it in a comment.
 std::string Description(const WordTable& table)
 {
+    const TableShape& shape = table.samples->shape();
     char step[16];
     std::snprintf(step, sizeof step, "0x%08X", WordOf(table.step));
-    return "Lumiro " + std::string(kVersion) + ": tablica sinusa, N = " + IntToStr(table.divisions) +
-           ", Q = " + IntToStr(table.depth) + ", rad_step = " + step + " (" +
-           FloatToStr(static_cast<double>(table.step)) + ")";
+    std::string text = "Lumiro " + std::string(kVersion) + ": tablica sinusa, N = " +
+                       IntToStr(table.divisions) +
+                       (shape.span == Span::Quarter && !shape.withEnd ? ", Q = " : ", slow = ") +
+                       IntToStr(table.depth) + ", rad_step = " + step + " (" +
+                       FloatToStr(static_cast<double>(table.step)) + ")";
+    if (shape.word.family() != WordKind::Family::Float32)
+        text += ", slowa " + shape.word.Name();
+    if (shape.angle == AngleMode::Exact)
+        text += ", kat 2*pi*i/N";
+    if (shape.span != Span::Quarter)
+        text += shape.span == Span::Half ? ", pol okresu" : ", pelny okres";
+    if (shape.withEnd)
+        text += ", z probka koncowa";
+    if (shape.halfStep)
+        text += ", przesuniecie o pol kroku";
+    return text;
 }
 
 }  // namespace lumiro::coe

@@ -26,6 +26,8 @@ std::string ReasonOf(int error)
         return "to jest folder";
     case EFBIG:
         return "plik jest za duży";
+    case EIO:
+        return "błąd wejścia-wyjścia urządzenia";
     default:
         return std::strerror(error);
     }

@@ -126,7 +126,7 @@ TEST(Options, EachFormatTakesOnlyWhatItUses)
     for (const char* format : {"mif", "vhdl", "verilog", "c"})
         EXPECT_EQ(Refusal({"3", "--format", format}),
                   "format " + std::string(format) +
-                      " nie opisze pamięci bez słów: dla N = 3 tablica ma 0 próbek; podaj N od 4.");
+                      " nie opisze pamięci bez słów: dla N = 3 tablica ma 0 próbek; podaj większe N.");
     EXPECT_EQ(Parse({"3", "--format", "mem"}).divisions, 3);  // an empty file is a file
     EXPECT_TRUE(Parse({"--version"}).version);
 }

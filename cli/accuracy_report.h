@@ -1,0 +1,36 @@
+// --report: how good a table is before it takes block RAM. Errors are measured
+// against the exact sine of the ideal angle 2πi/N, in units of the word's
+// last place; the SFDR is that of one full period built from the table.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "word_table.h"
+
+namespace lumiro::coe {
+
+struct Accuracy {
+    std::int64_t words = 0;
+    double largestError = 0;  // in units of the last place: ulp or LSB
+    double rmsError = 0;
+    std::int64_t correctlyRounded = 0;  // words that are the ideal sine's correct rounding
+    std::optional<double> sfdr;         // dBc; none for periods shorter than 4
+};
+
+Accuracy MeasureAccuracy(const WordTable& table);
+
+// One full period (N values) from the table's words, by the sine's symmetry:
+// a quarter without its end sample holds 1 at 90° and -1 at 270°.
+std::vector<double> FullPeriod(const WordTable& table);
+
+// Carrier (bin 1) against the strongest other bin, DC included, in dBc.
+std::optional<double> SpuriousFreeRange(std::span<const double> period);
+
+// The report in Polish, for standard error.
+std::string ReportText(const Accuracy& accuracy, const WordTable& table);
+
+}  // namespace lumiro::coe

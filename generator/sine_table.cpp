@@ -1,0 +1,140 @@
+#include "sine_table.h"
+
+#include <cmath>
+
+#include "exact_sine.h"
+#include "table.h"
+
+namespace lumiro {
+namespace {
+
+// The double nearest to π/2.
+constexpr double kHalfPi = 1.5707963267948966;
+
+// An upper bound on how far std::sin may be from the true sine: glibc is
+// within one ulp, and the margin covers any library in use.
+double LibrarySineError(double sine)
+{
+    return sine == 0.0 ? 0.0 : std::ldexp(16.0, std::ilogb(sine) - 52);
+}
+
+// The word of a value known only to lie within `error` of `approximate`, if
+// every value there rounds to the same word.
+std::optional<std::uint32_t> Decided(const WordKind& word, double approximate, double error)
+{
+    const std::uint32_t low = word.Round(approximate - error);
+    if (low != word.Round(approximate + error))
+        return std::nullopt;
+    return low;
+}
+
+// The angle 2π·numerator/denominator, folded into the first quadrant: the sine
+// there and its sign. Integers fold exactly, so the one inexact step is
+// (π/2)·t with t in [0, 1].
+struct Folded {
+    double x;       // in [0, π/2], within 2^-51·x of the folded ideal angle
+    bool negative;
+};
+
+Folded Fold(std::int64_t numerator, std::int64_t denominator)
+{
+    std::int64_t quarters = (4 * numerator) % (4 * denominator);  // angle = (π/2)·quarters/den
+    bool negative = false;
+    if (quarters >= 2 * denominator) {
+        quarters -= 2 * denominator;
+        negative = true;
+    }
+    if (quarters > denominator)
+        quarters = 2 * denominator - quarters;
+    const double t = static_cast<double>(quarters) / static_cast<double>(denominator);
+    return {kHalfPi * t, negative};
+}
+
+// The word's correct rounding of sin(2π·numerator/denominator): a double
+// evaluation where it decides, MPFR at rising precision where it does not.
+std::uint32_t IdealSineWord(const WordKind& word, std::int64_t numerator, std::int64_t denominator)
+{
+    const Folded folded = Fold(numerator, denominator);
+    if (folded.x == 0.0)
+        return word.Round(0.0);  // sin 0 = sin π = 0, without a sign
+    const double sine = std::sin(folded.x);
+    const double error = std::ldexp(folded.x, -51) + LibrarySineError(sine);
+    if (const auto decided = Decided(word, folded.negative ? -sine : sine, error))
+        return *decided;
+
+    mpfr_t turns;
+    mpfr_t value;
+    mpfr_t below;
+    mpfr_t above;
+    mpfr_init2(turns, 64);
+    mpfr_set_si(turns, static_cast<long>(numerator), MPFR_RNDN);  // exact
+    std::uint32_t result = 0;
+    for (mpfr_prec_t precision = 128;; precision *= 2) {
+        mpfr_inits2(precision, value, below, above, static_cast<mpfr_ptr>(nullptr));
+        // sin(2π·turns/u), correctly rounded: within half an ulp of the true sine.
+        const int inexact = mpfr_sinu(value, turns, static_cast<unsigned long>(denominator), MPFR_RNDN);
+        mpfr_set(below, value, MPFR_RNDN);
+        mpfr_set(above, value, MPFR_RNDN);
+        if (inexact != 0) {
+            mpfr_nextbelow(below);
+            mpfr_nextabove(above);
+        }
+        // The sines of rational multiples of π that a word could tie on (0, ±1/2,
+        // ±1) come out exact; the cap only guards against the impossible.
+        const std::uint32_t low = word.Round(below);
+        const bool decided = low == word.Round(above) || precision >= 16384;
+        mpfr_clears(value, below, above, static_cast<mpfr_ptr>(nullptr));
+        if (decided) {
+            result = low;
+            break;
+        }
+    }
+    mpfr_clear(turns);
+    return result;
+}
+
+}  // namespace
+
+SineTable::SineTable(const TableShape& shape)
+    : shape_(shape),
+      count_(shape.divisions / static_cast<std::int32_t>(shape.span) + (shape.withEnd ? 1 : 0)),
+      step_(RadStep(shape.divisions))
+{
+}
+
+std::uint32_t SineTable::Word(std::int32_t index) const
+{
+    return shape_.angle == AngleMode::Window ? WindowWord(index) : IdealWord(index);
+}
+
+std::uint32_t SineTable::WindowWord(std::int32_t index) const
+{
+    // (i + ½) × rad_step is exact in a double: 23 bits times 24.
+    const double x = shape_.halfStep ? (index + 0.5) * static_cast<double>(step_)
+                                     : SampleAngle(index, step_);
+    if (shape_.word.family() == WordKind::Family::Float32)
+        return WordOf(SingleSine(x));  // the window's own sample
+    if (x == 0.0)
+        return shape_.word.Round(0.0);
+    const double sine = std::sin(x);
+    if (const auto decided = Decided(shape_.word, sine, LibrarySineError(sine)))
+        return *decided;
+    return shape_.word.Round(CorrectlyRoundedSine(x));
+}
+
+std::uint32_t SineTable::IdealWord(std::int32_t index) const
+{
+    if (shape_.halfStep)
+        return IdealSineWord(shape_.word, 2 * std::int64_t{index} + 1, 2 * std::int64_t{shape_.divisions});
+    return IdealSineWord(shape_.word, index, shape_.divisions);
+}
+
+double SineTable::IdealValue(std::int32_t index) const
+{
+    const Folded folded = shape_.halfStep ? Fold(2 * std::int64_t{index} + 1, 2 * std::int64_t{shape_.divisions})
+                                          : Fold(index, shape_.divisions);
+    const double sine = std::sin(folded.x);
+    return folded.negative ? -sine : sine;
+}
+
+}  // namespace lumiro

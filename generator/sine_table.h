@@ -1,0 +1,55 @@
+// The samples of a sine table in any of lumiro-coe's shapes: which angles,
+// how many, and the word each becomes. The window's table is the default
+// shape, and its words are SineSample's, bit for bit.
+#pragma once
+
+#include <cstdint>
+
+#include "word_kind.h"
+
+namespace lumiro {
+
+enum class AngleMode {
+    Window,  // x(i) = i × rad_step, rad_step in single precision, as the window computes it
+    Exact,   // the ideal angle 2πi/N, with the true π
+};
+
+// How much of the turn the table covers: N / 4, N / 2 or N samples.
+enum class Span { Quarter = 4, Half = 2, Full = 1 };
+
+struct TableShape {
+    std::int32_t divisions = 1024;
+    Span span = Span::Quarter;
+    bool withEnd = false;   // one sample more, at the span's end angle
+    bool halfStep = false;  // every angle moved by half a step: (i + ½) × step
+    AngleMode angle = AngleMode::Window;
+    WordKind word = WordKind::Float32();
+};
+
+class SineTable {
+public:
+    explicit SineTable(const TableShape& shape);
+
+    const TableShape& shape() const { return shape_; }
+    std::int32_t Count() const { return count_; }
+    float Step() const { return step_; }  // rad_step
+
+    // The word of sample i in the shape's angle mode, rounded once:
+    //   Window  the correctly rounded double sine of x(i), then the word's rounding;
+    //   Exact   the word's correct rounding of sin(2πi/N) itself.
+    std::uint32_t Word(std::int32_t index) const;
+
+    // The word's correct rounding of the sine of the ideal angle, and that sine
+    // to about 2^-50: what the accuracy report measures against.
+    std::uint32_t IdealWord(std::int32_t index) const;
+    double IdealValue(std::int32_t index) const;
+
+private:
+    std::uint32_t WindowWord(std::int32_t index) const;
+
+    TableShape shape_;
+    std::int32_t count_;
+    float step_;
+};
+
+}  // namespace lumiro

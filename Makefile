@@ -6,7 +6,7 @@ FUZZ     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 # Each as folder/target: the fuzzer is built there, its corpus is folder/corpus/target.
 FUZZ_TARGETS := generator/fuzz/str_to_int generator/fuzz/str_to_float \
-  generator/fuzz/confirm_generate generator/fuzz/float_test cli/fuzz/check
+  generator/fuzz/confirm_generate generator/fuzz/float_test cli/fuzz/check cli/fuzz/options
 JOBS    ?= $(shell nproc)
 
 .PHONY: all bootstrap configure build run check sanitize bench fuzz exactness screenshot clean

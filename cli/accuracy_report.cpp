@@ -1,6 +1,7 @@
 #include "accuracy_report.h"
 
 #include <fftw3.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,89 +27,125 @@ std::string Fixed(double value, int decimals)
 
 }  // namespace
 
+namespace {
+
+// The table's values, already in period[0 .. count), made into one full
+// period of N values in place: the first half turn, then its negation.
+void UnfoldPeriod(const TableShape& shape, std::span<double> period)
+{
+    const std::int32_t n = shape.divisions;
+    const std::int32_t half = n / 2;
+    const auto at = [&](std::int32_t k) -> double& { return period[static_cast<std::size_t>(k)]; };
+    if (shape.span == Span::Full)
+        return;
+    if (shape.span == Span::Quarter) {
+        const std::int32_t quarter = n / 4;
+        if (shape.halfStep) {
+            // Samples at (k + ½) steps: the mirror of k is 2Q - 1 - k.
+            for (std::int32_t k = quarter; k < half; ++k)
+                at(k) = at(half - 1 - k);
+        } else {
+            if (!shape.withEnd)
+                at(quarter) = 1.0;
+            for (std::int32_t k = quarter + 1; k < half; ++k)
+                at(k) = at(half - k);
+        }
+    }
+    for (std::int32_t k = half; k < n; ++k)
+        at(k) = -at(k - half);
+}
+
+// FFTW's aligned buffer: N + 2 doubles, the real input and then its spectrum.
+class Spectrum {
+public:
+    explicit Spectrum(std::size_t n)
+        : n_(n), data_(static_cast<double*>(fftw_malloc(sizeof(double) * (n + 2))))
+    {
+        // Untouched so far: marked for huge pages, it faults in a few times, not thousands.
+        ::madvise(data_.get(), sizeof(double) * (n + 2), MADV_HUGEPAGE);
+        if (n >= 4)  // planned first: planning may use the array
+            plan_ = fftw_plan_dft_r2c_1d(static_cast<int>(n), data_.get(),
+                                         reinterpret_cast<fftw_complex*>(data_.get()), FFTW_ESTIMATE);
+    }
+    ~Spectrum()
+    {
+        if (plan_ != nullptr)
+            fftw_destroy_plan(plan_);
+    }
+    Spectrum(const Spectrum&) = delete;
+    Spectrum& operator=(const Spectrum&) = delete;
+
+    std::span<double> Input() { return {data_.get(), n_ + 2}; }
+
+    std::optional<double> Sfdr()
+    {
+        if (plan_ == nullptr)
+            return std::nullopt;
+        fftw_execute(plan_);
+        const double* bins = data_.get();
+        const auto power = [&](std::size_t bin) {
+            return bins[2 * bin] * bins[2 * bin] + bins[2 * bin + 1] * bins[2 * bin + 1];
+        };
+        double spur = 0;
+        for (std::size_t bin = 0; bin <= n_ / 2; ++bin)
+            if (bin != 1)
+                spur = std::max(spur, power(bin));
+        if (spur == 0)
+            return std::numeric_limits<double>::infinity();
+        return 10 * std::log10(power(1) / spur);
+    }
+
+private:
+    std::size_t n_;
+    std::unique_ptr<double, FftwFree> data_;
+    fftw_plan plan_ = nullptr;
+};
+
+}  // namespace
+
 Accuracy MeasureAccuracy(const WordTable& table)
 {
     const SineTable& samples = *table.samples;
-    const WordKind& kind = samples.shape().word;
+    const TableShape& shape = samples.shape();
+    const WordKind& kind = shape.word;
+    Spectrum spectrum(static_cast<std::size_t>(shape.divisions));
+    const std::span<double> period = spectrum.Input();
+
     Accuracy accuracy;
     double squares = 0;
     for (std::int32_t i = 0; i < table.depth; ++i) {
         const std::uint32_t word = table.word(i);
-        const double ideal = samples.IdealValue(i);
-        const double error = std::fabs(kind.ValueOf(word) - ideal) / kind.UnitAt(ideal);
+        const SineTable::Ideal ideal = samples.IdealSample(i);
+        const double value = kind.ValueOf(word);
+        const double error = std::fabs(value - ideal.value) / kind.UnitAt(ideal.value);
         accuracy.largestError = std::max(accuracy.largestError, error);
         squares += error * error;
-        accuracy.correctlyRounded += word == samples.IdealWord(i) ? 1 : 0;
+        accuracy.correctlyRounded += word == ideal.word ? 1 : 0;
+        period[static_cast<std::size_t>(i)] = value;  // the end sample of a full span lands in the spare room
     }
     accuracy.words = table.depth;
     accuracy.rmsError = table.depth > 0 ? std::sqrt(squares / table.depth) : 0.0;
-    accuracy.sfdr = SpuriousFreeRange(FullPeriod(table));
+    UnfoldPeriod(shape, period);
+    accuracy.sfdr = spectrum.Sfdr();
     return accuracy;
 }
 
 std::vector<double> FullPeriod(const WordTable& table)
 {
     const TableShape& shape = table.samples->shape();
-    const WordKind& kind = shape.word;
-    const auto value = [&](std::int32_t i) { return kind.ValueOf(table.word(i)); };
-    const std::int32_t n = shape.divisions;
-    std::vector<double> period(static_cast<std::size_t>(n));
-    const auto at = [&](std::int32_t k) -> double& { return period[static_cast<std::size_t>(k)]; };
-
-    // The first half turn, then its negation.
-    std::int32_t half = n / 2;
-    if (shape.span == Span::Full) {
-        for (std::int32_t k = 0; k < n; ++k)
-            at(k) = value(k);
-        return period;
-    }
-    if (shape.span == Span::Half) {
-        for (std::int32_t k = 0; k < half; ++k)
-            at(k) = value(k);
-    } else {
-        const std::int32_t quarter = n / 4;
-        for (std::int32_t k = 0; k < quarter; ++k)
-            at(k) = value(k);
-        if (shape.halfStep) {
-            // Samples at (k + ½) steps: the mirror of k is 2Q - 1 - k.
-            for (std::int32_t k = quarter; k < half; ++k)
-                at(k) = value(half - 1 - k);
-        } else {
-            at(quarter) = shape.withEnd ? value(quarter) : 1.0;
-            for (std::int32_t k = quarter + 1; k < half; ++k)
-                at(k) = value(half - k);
-        }
-    }
-    for (std::int32_t k = half; k < n; ++k)
-        at(k) = -at(k - half);
+    std::vector<double> period(static_cast<std::size_t>(shape.divisions) + 2);
+    for (std::int32_t i = 0; i < table.depth; ++i)
+        period[static_cast<std::size_t>(i)] = shape.word.ValueOf(table.word(i));
+    UnfoldPeriod(shape, period);
+    period.resize(static_cast<std::size_t>(shape.divisions));
     return period;
 }
 
 std::optional<double> SpuriousFreeRange(std::span<const double> period)
 {
-    const std::size_t n = period.size();
-    if (n < 4)
-        return std::nullopt;
-    const std::size_t bins = n / 2 + 1;
-    std::unique_ptr<double, FftwFree> data(static_cast<double*>(fftw_malloc(sizeof(double) * 2 * bins)));
-    // Planned before the data goes in: planning may overwrite the array.
-    fftw_plan plan = fftw_plan_dft_r2c_1d(static_cast<int>(n), data.get(),
-                                          reinterpret_cast<fftw_complex*>(data.get()), FFTW_ESTIMATE);
-    std::copy(period.begin(), period.end(), data.get());
-    fftw_execute(plan);
-    fftw_destroy_plan(plan);
-
-    const double* spectrum = data.get();
-    const auto power = [&](std::size_t bin) {
-        return spectrum[2 * bin] * spectrum[2 * bin] + spectrum[2 * bin + 1] * spectrum[2 * bin + 1];
-    };
-    double spur = 0;
-    for (std::size_t bin = 0; bin < bins; ++bin)
-        if (bin != 1)
-            spur = std::max(spur, power(bin));
-    if (spur == 0)
-        return std::numeric_limits<double>::infinity();
-    return 10 * std::log10(power(1) / spur);
+    Spectrum spectrum(period.size());
+    std::copy(period.begin(), period.end(), spectrum.Input().begin());
+    return spectrum.Sfdr();
 }
 
 std::string ReportText(const Accuracy& accuracy, const WordTable& table)

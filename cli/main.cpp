@@ -86,7 +86,9 @@ int main(int argc, char** argv)
             ToStandardOutput("lumiro-coe " + std::string(kVersion) + "\n");
             return kWritten;
         }
-        const WordTable table = TableFor(options.shape);
+        // A table that is also measured is worked out once, not twice.
+        const WordTable table =
+            options.report ? Precomputed(TableFor(options.shape)) : TableFor(options.shape);
         if (options.checkPath)
             return Check(options, table);
         const Request request{table, options.radix, options.name};

@@ -1,6 +1,7 @@
 #include "word_table.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "conversions.h"
 #include "table.h"  // the generator's: the samples themselves
@@ -19,6 +20,17 @@ WordTable TableFor(const TableShape& shape)
     table.word = [source = samples.get()](std::int32_t index) { return source->Word(index); };
     table.samples = std::move(samples);
     return table;
+}
+
+WordTable Precomputed(const WordTable& table)
+{
+    auto words = std::make_shared<std::vector<std::uint32_t>>();
+    words->reserve(static_cast<std::size_t>(table.depth));
+    for (std::int32_t i = 0; i < table.depth; ++i)
+        words->push_back(table.word(i));
+    WordTable kept = table;
+    kept.word = [words](std::int32_t index) { return (*words)[static_cast<std::size_t>(index)]; };
+    return kept;
 }
 
 WordTable WindowTable(std::int32_t divisions)

@@ -23,6 +23,10 @@ struct WordTable {
 
 WordTable TableFor(const TableShape& shape);
 
+// The same table with every word worked out once and kept: for a table that
+// is read twice, written and then measured.
+WordTable Precomputed(const WordTable& table);
+
 // The window's table for N: Q single-precision sines.
 WordTable WindowTable(std::int32_t divisions);
 

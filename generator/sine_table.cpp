@@ -50,17 +50,18 @@ Folded Fold(std::int64_t numerator, std::int64_t denominator)
     return {kHalfPi * t, negative};
 }
 
-// The word's correct rounding of sin(2π·numerator/denominator): a double
-// evaluation where it decides, MPFR at rising precision where it does not.
-std::uint32_t IdealSineWord(const WordKind& word, std::int64_t numerator, std::int64_t denominator)
+// sin(2π·numerator/denominator) and the word's correct rounding of it: a
+// double evaluation where it decides, MPFR at rising precision where not.
+SineTable::Ideal IdealSine(const WordKind& word, std::int64_t numerator, std::int64_t denominator)
 {
     const Folded folded = Fold(numerator, denominator);
     if (folded.x == 0.0)
-        return word.Round(0.0);  // sin 0 = sin π = 0, without a sign
-    const double sine = std::sin(folded.x);
-    const double error = std::ldexp(folded.x, -51) + LibrarySineError(sine);
-    if (const auto decided = Decided(word, folded.negative ? -sine : sine, error))
-        return *decided;
+        return {0.0, word.Round(0.0)};  // sin 0 = sin π = 0, without a sign
+    const double magnitude = std::sin(folded.x);
+    const double sine = folded.negative ? -magnitude : magnitude;
+    const double error = std::ldexp(folded.x, -51) + LibrarySineError(magnitude);
+    if (const auto decided = Decided(word, sine, error))
+        return {sine, *decided};
 
     mpfr_t turns;
     mpfr_t value;
@@ -90,7 +91,7 @@ std::uint32_t IdealSineWord(const WordKind& word, std::int64_t numerator, std::i
         }
     }
     mpfr_clear(turns);
-    return result;
+    return {sine, result};
 }
 
 }  // namespace
@@ -104,7 +105,7 @@ SineTable::SineTable(const TableShape& shape)
 
 std::uint32_t SineTable::Word(std::int32_t index) const
 {
-    return shape_.angle == AngleMode::Window ? WindowWord(index) : IdealWord(index);
+    return shape_.angle == AngleMode::Window ? WindowWord(index) : IdealSample(index).word;
 }
 
 std::uint32_t SineTable::WindowWord(std::int32_t index) const
@@ -122,19 +123,11 @@ std::uint32_t SineTable::WindowWord(std::int32_t index) const
     return shape_.word.Round(CorrectlyRoundedSine(x));
 }
 
-std::uint32_t SineTable::IdealWord(std::int32_t index) const
+SineTable::Ideal SineTable::IdealSample(std::int32_t index) const
 {
     if (shape_.halfStep)
-        return IdealSineWord(shape_.word, 2 * std::int64_t{index} + 1, 2 * std::int64_t{shape_.divisions});
-    return IdealSineWord(shape_.word, index, shape_.divisions);
-}
-
-double SineTable::IdealValue(std::int32_t index) const
-{
-    const Folded folded = shape_.halfStep ? Fold(2 * std::int64_t{index} + 1, 2 * std::int64_t{shape_.divisions})
-                                          : Fold(index, shape_.divisions);
-    const double sine = std::sin(folded.x);
-    return folded.negative ? -sine : sine;
+        return IdealSine(shape_.word, 2 * std::int64_t{index} + 1, 2 * std::int64_t{shape_.divisions});
+    return IdealSine(shape_.word, index, shape_.divisions);
 }
 
 }  // namespace lumiro

@@ -39,10 +39,14 @@ public:
     //   Exact   the word's correct rounding of sin(2πi/N) itself.
     std::uint32_t Word(std::int32_t index) const;
 
-    // The word's correct rounding of the sine of the ideal angle, and that sine
-    // to about 2^-50: what the accuracy report measures against.
-    std::uint32_t IdealWord(std::int32_t index) const;
-    double IdealValue(std::int32_t index) const;
+    // The sine of the ideal angle, to about 2^-50, and the word's correct
+    // rounding of it: what the accuracy report measures against.
+    struct Ideal {
+        double value;
+        std::uint32_t word;
+    };
+    Ideal IdealSample(std::int32_t index) const;
+    std::uint32_t IdealWord(std::int32_t index) const { return IdealSample(index).word; }
 
 private:
     std::uint32_t WindowWord(std::int32_t index) const;

@@ -64,6 +64,8 @@ double WordKind::Scale() const
 // decides where the value is cut; ties go to the even multiple.
 std::uint32_t WordKind::Round(double value) const
 {
+    if (family_ == Family::Float32)  // the conversion rounds to nearest, ties to even
+        return std::bit_cast<std::uint32_t>(static_cast<float>(value));
     if (isFloat()) {
         if (value == 0.0)
             return Pack(value);

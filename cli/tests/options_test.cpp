@@ -131,6 +131,38 @@ TEST(Options, EachFormatTakesOnlyWhatItUses)
     EXPECT_TRUE(Parse({"--version"}).version);
 }
 
+TEST(Options, TableShapes)
+{
+    const Options options = Parse({"1024", "--word", "fixed:16", "--angle=exact", "--span", "half",
+                                   "--with-end", "--report"});
+    EXPECT_EQ(options.shape.divisions, 1024);
+    EXPECT_EQ(options.shape.word.Name(), "fixed:16");
+    EXPECT_EQ(options.shape.angle, AngleMode::Exact);
+    EXPECT_EQ(options.shape.span, Span::Half);
+    EXPECT_TRUE(options.shape.withEnd);
+    EXPECT_TRUE(options.report);
+    EXPECT_TRUE(Parse({"8", "--half-step", "--word", "ufixed:8"}).shape.halfStep);
+}
+
+TEST(Options, ShapesThatMakeNoSenseAreRefused)
+{
+    const auto refused = [](std::vector<std::string_view> call, std::string_view part) {
+        const std::string message = Refusal(std::move(call));
+        EXPECT_NE(message.find(part), std::string::npos) << message;
+    };
+    refused({"8", "--with-end", "--half-step"}, "wykluczają się");
+    refused({"8", "--word", "ufixed:8", "--span", "full"}, "nie mają znaku");
+    refused({"8", "--format", "listing", "--word", "float16"}, "format listing to tekst okna");
+    refused({"8", "--format", "listing", "--report"}, "format listing to tekst okna");
+    refused({"1026", "--with-end"}, "podzielnego przez 4");
+    refused({"1027", "--span", "half", "--report", "--word", "fixed:8"}, "podzielnego przez 2");
+    refused({"8", "--word", "fixed:1"}, "opcja --word przyjmuje");
+    refused({"8", "--angle", "ideal"}, "opcja --angle przyjmuje");
+    refused({"8", "--span", "eighth"}, "opcja --span przyjmuje");
+    // Allowed: the end of a half span is 180°, where the sine is 0.
+    EXPECT_TRUE(Parse({"8", "--word", "ufixed:8", "--span", "half", "--with-end"}).shape.withEnd);
+}
+
 TEST(Options, HostileValuesAreQuotedSafelyAndShort)
 {
     // An ESC sequence and 100 kB in one value: masked, and cut to 40 characters.

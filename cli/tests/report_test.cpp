@@ -1,0 +1,98 @@
+// The accuracy report's figures against independent computations: a naive DFT
+// written here, the 6 dB a bit of quantised sines, and the counts of N = 1024.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+
+#include "accuracy_report.h"
+
+namespace lumiro::coe::testing {
+namespace {
+
+WordTable Table(std::int32_t divisions, const char* word, AngleMode angle = AngleMode::Window,
+                Span span = Span::Quarter)
+{
+    TableShape shape;
+    shape.divisions = divisions;
+    shape.word = *WordKind::Named(word);
+    shape.angle = angle;
+    shape.span = span;
+    return TableFor(shape);
+}
+
+// Carrier power over the strongest other bin, by the definition of the DFT.
+double NaiveSfdr(const std::vector<double>& period)
+{
+    const std::size_t n = period.size();
+    std::vector<double> power(n / 2 + 1);
+    for (std::size_t bin = 0; bin < power.size(); ++bin) {
+        std::complex<double> sum;
+        for (std::size_t k = 0; k < n; ++k)
+            sum += period[k] * std::polar(1.0, -2 * std::numbers::pi * static_cast<double>(bin * k) /
+                                                   static_cast<double>(n));
+        power[bin] = std::norm(sum);
+    }
+    double spur = 0;
+    for (std::size_t bin = 0; bin < power.size(); ++bin)
+        if (bin != 1)
+            spur = std::max(spur, power[bin]);
+    return 10 * std::log10(power[1] / spur);
+}
+
+TEST(Report, SfdrIsTheNaiveDftsFigure)
+{
+    for (const char* word : {"fixed:6", "fixed:10", "float16"}) {
+        const WordTable table = Table(256, word, AngleMode::Exact, Span::Full);
+        std::vector<double> period;
+        for (std::int32_t i = 0; i < 256; ++i)
+            period.push_back(WordKind::Named(word)->ValueOf(table.word(i)));
+        const auto sfdr = SpuriousFreeRange(period);
+        ASSERT_TRUE(sfdr.has_value());
+        EXPECT_NEAR(*sfdr, NaiveSfdr(period), 1e-6) << word;
+    }
+}
+
+TEST(Report, QuarterUnfoldsToTheFullPeriod)
+{
+    // With exact angles and N divisible by 4, the full-span table is the quarter
+    // mirrored and negated, 1 at 90° included: the same period, the same SFDR.
+    for (const Span span : {Span::Quarter, Span::Half}) {
+        EXPECT_EQ(FullPeriod(Table(1024, "fixed:12", AngleMode::Exact, span)),
+                  FullPeriod(Table(1024, "fixed:12", AngleMode::Exact, Span::Full)));
+    }
+}
+
+TEST(Report, FixedPointGainsAboutSixDecibelsABit)
+{
+    // A quantised sine loses about 6.02 dB of SFDR for every bit it drops; over
+    // eight bits the spurs wander, so the slope is taken across them.
+    const double narrow = *MeasureAccuracy(Table(4096, "fixed:8", AngleMode::Exact)).sfdr;
+    const double wide = *MeasureAccuracy(Table(4096, "fixed:16", AngleMode::Exact)).sfdr;
+    EXPECT_NEAR((wide - narrow) / 8, 6.02, 1.0) << narrow << " " << wide;
+    EXPECT_GT(narrow, 6.02 * 8);
+}
+
+TEST(Report, CountsAndErrorsAtTheDefaultTable)
+{
+    const Accuracy window = MeasureAccuracy(Table(1024, "float32"));
+    EXPECT_EQ(window.words, 256);
+    EXPECT_EQ(window.correctlyRounded, 256 - 65);
+    EXPECT_GT(window.largestError, 0.5);  // the moved angles cost more than half an ulp
+    EXPECT_LT(window.largestError, 1.5);
+
+    const Accuracy exact = MeasureAccuracy(Table(1024, "float32", AngleMode::Exact));
+    EXPECT_EQ(exact.correctlyRounded, 256);
+    EXPECT_LE(exact.largestError, 0.5);  // correct rounding: never beyond half an ulp
+    EXPECT_LT(exact.rmsError, exact.largestError);
+
+    const WordTable fixed = Table(1024, "fixed:16");
+    const std::string text = ReportText(MeasureAccuracy(fixed), fixed);
+    EXPECT_NE(text.find("  słów: 256\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" LSB, RMS: "), std::string::npos) << text;
+    EXPECT_NE(text.find("SFDR pełnego okresu: "), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace lumiro::coe::testing

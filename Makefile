@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Thin wrapper over CMake; every target installs what is missing first.
 BUILD    ?= build
 SANITIZE ?= build-asan
@@ -9,7 +10,7 @@ FUZZ_TARGETS := generator/fuzz/str_to_int generator/fuzz/str_to_float \
   generator/fuzz/confirm_generate generator/fuzz/float_test cli/fuzz/check cli/fuzz/options
 JOBS    ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run check sanitize bench fuzz exactness screenshot clean
+.PHONY: all bootstrap configure build run check sanitize bench fuzz exactness package screenshot clean
 
 all: build
 
@@ -64,6 +65,10 @@ fuzz:
 	    -artifact_prefix=$(FUZZ)/$$name- $(FUZZ)/corpus/$$name $$folder/corpus/$$name \
 	    || exit 1; \
 	done
+
+# The Debian package, lumiro_VERSION_ARCH.deb, in $(BUILD).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 screenshot: build
 	@scripts/bootstrap look

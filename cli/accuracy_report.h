@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --report: how good a table is before it takes block RAM. Errors are measured
 // against the exact sine of the ideal angle 2πi/N, in units of the word's
 // last place; the SFDR is that of one full period built from the table.

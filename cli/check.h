@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --check: an existing memory file compared with the table, word for word.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file format lumiro-coe writes, and may read back for --check. Each format
 // lives in a file of its own under formats/ and registers itself there, so a
 // new format touches one file.

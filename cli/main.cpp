@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumiro-coe: the window's sine table as a memory file, for scripts and FPGA tools.
 #include <cerrno>
 #include <cstdio>

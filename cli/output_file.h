@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where -o writes. A regular file (or a new name) is replaced whole or not at
 // all: the table goes to a temporary beside it, which is then renamed over it.
 // A device, FIFO or socket is written directly, since renaming over it would

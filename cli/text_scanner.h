@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a text file a token at a time, for the strict readers of --check:
 // it knows the line it is on, so that every complaint can name it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table lumiro-coe writes: how many words, how wide, and word i itself.
 // The samples come from the generator, so the default table is the window's,
 // bit for bit.

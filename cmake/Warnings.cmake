@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Applied per target, so that system headers and third-party targets keep their own flags.
 function(lumiro_warnings target)
   target_compile_options(${target} PRIVATE

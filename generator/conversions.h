@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number texts: the conversions the generator and the window share.
 //
 // Accepted input, so that the window and its messages can state it:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sine of a sample angle, the same on every platform: the correctly rounded
 // double sine (to nearest, ties to even), whoever's maths library is underneath.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logic side of the main window: the table values, the four handlers and
 // the row writer. It reaches the window only through the operations declared
 // here, so it runs the same under a real window and under a test double.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The samples of a sine table in any of lumiro-coe's shapes: which angles,
 // how many, and the word each becomes. The window's table is the default
 // shape, and its words are SineSample's, bit for bit.

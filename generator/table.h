@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quarter-wave sine table: its values and the bit row of one word, free of
 // any window so that every front end produces the same bits.
 #pragma once

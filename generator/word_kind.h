@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kinds of word a table may hold, and the one rounding that turns a real
 // value into each: to nearest, ties to even.
 //   float32, float16, bfloat16   IEEE binary32, binary16 and bfloat16, subnormals included

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: start-up's four steps over QApplication, and the one
 // place where errors are shown to the user.
 #pragma once

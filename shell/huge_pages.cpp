@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Large blocks on transparent huge pages. A fresh 4 KiB page costs the kernel
 // a fault and a zeroing; over the 150 MB that the largest table's document
 // takes, the faults alone cost more than generating the table. Blocks from

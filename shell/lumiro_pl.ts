@@ -1,5 +1,6 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
+<!-- SPDX-License-Identifier: GPL-3.0-or-later -->
 <!-- The output area's menu comes from QScintilla, which Debian ships without Polish;
      the words are those of Qt's own Polish edit-field menu. -->
 <TS version="2.1" language="pl_PL">

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output area: a QScintilla editor set up as a plain multi-line memo. It
 // holds the largest table, 130 MB, where a QPlainTextEdit needs seconds per
 // million lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the form described in tform1.ui, with the window
 // operations of the generator supplied over its controls.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program, as a script runs it: lumiro-coe 4194304 ... -o FILE, timed
 // from start to exit, with the child's peak resident memory.
 #include <benchmark/benchmark.h>
@@ -30,7 +31,8 @@ void BM_WriteLargestTable(benchmark::State& state, std::vector<std::string> opti
         const auto start = std::chrono::steady_clock::now();
         const pid_t child = ::fork();
         if (child == 0) {
-            std::freopen("/dev/null", "w", stderr);  // the report, where asked for
+            if (std::freopen("/dev/null", "w", stderr) == nullptr)  // the report, where asked for
+                ::_exit(126);
             ::execv(args[0], args.data());
             ::_exit(127);
         }

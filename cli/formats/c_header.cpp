@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A C99 header with the table as a constant array, for HLS and firmware.
 #include <string>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Xilinx's COE file for the block-memory generator, and its strict reader:
 //   ; comment to the end of the line
 //   memory_initialization_radix = 2 | 10 | 16 ;

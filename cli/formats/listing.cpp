@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of the window's output area after a confirm and a generation, byte
 // for byte: the window's own handlers write it.
 #include <string>

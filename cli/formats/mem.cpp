@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A memory file for Verilog's $readmemb and $readmemh: one word a line and
 // nothing else, and its strict reader after the language's grammar: words
 // between blanks, // and /* */ comments, '_' inside words, @address in hex.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Intel's Memory Initialization File for Quartus, and its strict reader:
 //   -- comment, or % comment %
 //   WIDTH = w;  DEPTH = d;  ADDRESS_RADIX = UNS;  DATA_RADIX = BIN | HEX;

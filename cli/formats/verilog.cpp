@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A synthesizable Verilog ROM: the table in the source itself, read through a
 // register on the clock's rising edge.
 #include <string>

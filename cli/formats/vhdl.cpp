@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A VHDL-93 package that holds the table as a constant array, for a ROM that
 // synthesis infers from the source.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a file for --check, read as each kind it can be: the reader
 // either takes it or refuses it with a message, and never crashes, hangs or
 // reads out of bounds. What it takes is compared with a small table.

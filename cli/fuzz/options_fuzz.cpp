@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any list of arguments (the input split at NUL bytes) is either taken or
 // refused with a usage error; nothing else may leave the parser.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --check: a file read strictly after its format's grammar and compared word
 // for word; what differs is reported, and the window's rows are recognised.
 #include <gtest/gtest.h>

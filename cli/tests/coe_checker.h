@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A strict reader of COE files, written from the vendor's grammar rather than
 // from our writer:
 //   keyword = value ;   keywords case-insensitive, blanks allowed around '='

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A FILE* that writes into memory, for reading back what a writer produced.
 #pragma once
 

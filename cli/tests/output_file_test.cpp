@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // -o as careful tools do it: links followed, devices written in place, modes
 // and owners kept, nothing left behind on a signal. Each case in a scratch folder.
 #include <gtest/gtest.h>
@@ -186,7 +187,8 @@ TEST_P(Interrupted, SignalRemovesTheTemporaryAndKills)
     std::ofstream(file) << "old\n";
     const pid_t child = ::fork();
     if (child == 0) {
-        std::freopen("/dev/null", "w", stderr);
+        if (std::freopen("/dev/null", "w", stderr) == nullptr)
+            ::_exit(126);
         // The largest listing, 130 MB: long enough to be caught while it writes.
         ::execl(LUMIRO_COE, LUMIRO_COE, "4194304", "--format", "listing", "-o", file.c_str(),
                 static_cast<char*>(nullptr));
@@ -225,7 +227,8 @@ TEST_F(OutputFile, EmptyArgumentVectorIsAWrongCall)
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        std::freopen("/dev/null", "w", stderr);
+        if (std::freopen("/dev/null", "w", stderr) == nullptr)
+            ::_exit(126);
         char* const noArguments[] = {nullptr};
         ::execve(LUMIRO_COE, noArguments, environ);
         ::_exit(127);

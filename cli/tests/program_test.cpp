@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumiro-coe as a script runs it: exit status, standard streams, files on disk,
 // and a Verilog simulator that nobody here wrote reading the memory files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every format read back by a tool that nobody here wrote: SRecord reads the
 // MIF, GHDL the VHDL package, Icarus Verilog, Yosys and Verilator the ROM
 // module, gcc the C header. Each word must be the window's sample.

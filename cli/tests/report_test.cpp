@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The accuracy report's figures against independent computations: a naive DFT
 // written here, the 6 dB a bit of quantised sines, and the counts of N = 1024.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scratch folder and a way to run programs in it with their streams captured.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Button2Click against a window that only takes the text, as the real window's
 // batching does: what is measured is the generator alone.
 #include <benchmark/benchmark.h>

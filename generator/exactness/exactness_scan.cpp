@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks every sample of a range of division counts against MPFR, which is
 // slow but proven, and counts the words that differ.
 //   exactness_scan FROM TO [STEP]   (N = FROM, FROM + STEP, ... up to TO)

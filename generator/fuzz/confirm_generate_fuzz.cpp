@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text in Edit1, confirmed and then generated: a refused count changes
 // nothing; an accepted one gives the whole table in its documented shape.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text in Edit4 through the float test: refused, nothing is appended;
 // accepted, a five-entry report that echoes the text and ends with its row.
 #include <bit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // StrToFloat on any text: an accepted text yields a finite single that is the
 // double reading of the same text rounded to single, or its neighbour (where
 // rounding through the double would round twice); a refused one, our own error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // StrToInt on any text: what it accepts prints back to the same value and has
 // the documented form; what it refuses is refused with our own error.
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sine is the same on every platform: each expected word comes from MPFR,
 // worked out here at 128 bits, rounded once to double and then to single.
 #include <gtest/gtest.h>

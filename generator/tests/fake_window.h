@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window double that keeps what the handlers leave on screen and the order
 // of the calls that fix it.
 #pragma once

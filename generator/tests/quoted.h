@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a message quotes a text the user gave, written out independently of
 // QuoteInput: between apostrophes, isolated by U+2068 and U+2069.
 #pragma once

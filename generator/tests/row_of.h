@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's row form for a word given as 32 binary digits, built
 // independently of the writer: every digit followed by a space, then ','.
 #pragma once

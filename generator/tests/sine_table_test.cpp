@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shapes of a table: the default is the window's, word for word; the exact
 // angle gives the correct rounding of sin(2πi/N) itself, checked here against
 // MPFR at 256 bits.

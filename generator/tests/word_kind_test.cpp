@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each word kind rounds a real value once, to nearest with ties to even. The
 // double path is checked against MPFR's rounding of the same value, which
 // knows nothing of the fma trick the fixed kinds use.

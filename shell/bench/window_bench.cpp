@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real window, headless, measured as a user waits: from the click until
 // the window is idle again, the repaint included. Peak resident memory is
 // reported per case.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a new user meets beyond the layout: Polish menus, program text that
 // Ctrl+Z cannot take away, a still bar for an empty table, one message for
 // every count out of range, a scroll range that fits, a memo's selection, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever the user types or pastes: the window shows an error or takes the
 // input, changes nothing else, and keeps working. And it holds the largest table.
 #include <QClipboard>

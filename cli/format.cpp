@@ -55,30 +55,35 @@ std::string_view WordDigits(std::uint32_t word, int width, Radix radix, char (&b
     return {buffer, static_cast<std::size_t>(width)};
 }
 
-std::optional<std::uint32_t> ParseWord(std::string_view digits, int width, Radix radix)
+std::optional<std::uint64_t> ParseDigits(std::string_view digits, unsigned base)
 {
-    const unsigned bitsPerDigit = radix == Radix::Hex ? 4 : 1;
-    const auto maxDigits = static_cast<std::size_t>(radix == Radix::Hex ? (width + 3) / 4 : width);
-    if (digits.empty() || digits.size() > maxDigits)
+    if (digits.empty() || digits.size() > 40)
         return std::nullopt;
     std::uint64_t value = 0;
     for (char c : digits) {
-        unsigned digit = 0;
+        unsigned digit = base;  // not a digit at all
         if (c >= '0' && c <= '9')
             digit = static_cast<unsigned>(c - '0');
-        else if (radix == Radix::Hex && c >= 'a' && c <= 'f')
+        else if (c >= 'a' && c <= 'f')
             digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (radix == Radix::Hex && c >= 'A' && c <= 'F')
+        else if (c >= 'A' && c <= 'F')
             digit = static_cast<unsigned>(c - 'A' + 10);
-        else
+        if (digit >= base || value > (std::uint64_t{1} << 40))
             return std::nullopt;
-        if (digit >= static_cast<unsigned>(radix))
-            return std::nullopt;
-        value = (value << bitsPerDigit) | digit;
+        value = value * base + digit;
     }
-    if (width < 64 && (value >> width) != 0)
-        return std::nullopt;  // more bits than a word holds
-    return static_cast<std::uint32_t>(value);
+    return value;
+}
+
+std::optional<std::uint32_t> ParseWord(std::string_view digits, int width, Radix radix)
+{
+    const auto maxDigits = static_cast<std::size_t>(radix == Radix::Hex ? (width + 3) / 4 : width);
+    if (digits.size() > maxDigits)
+        return std::nullopt;
+    const auto value = ParseDigits(digits, static_cast<unsigned>(radix));
+    if (!value || (*value >> width) != 0)  // more bits than a word holds
+        return std::nullopt;
+    return static_cast<std::uint32_t>(*value);
 }
 
 void Put(std::FILE* out, std::string_view text)

@@ -71,6 +71,10 @@ const Format& DefaultFormat();  // coe
 // ones, most significant first, upper case.
 std::string_view WordDigits(std::uint32_t word, int width, Radix radix, char (&buffer)[32]);
 
+// Digits in base 2, 8, 10 or 16 (either case), at most 40 bits; empty for
+// anything else.
+std::optional<std::uint64_t> ParseDigits(std::string_view digits, unsigned base);
+
 // The words of a file in radix 2 or 16 parsed strictly: digits only, and no
 // more than `width` bits. Empty when the text is not such a word.
 std::optional<std::uint32_t> ParseWord(std::string_view digits, int width, Radix radix);

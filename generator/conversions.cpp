@@ -135,7 +135,15 @@ std::string QuoteInput(std::string_view text, std::size_t maxCodePoints)
     return quoted;
 }
 
-std::int32_t StrToInt(std::string_view text)
+namespace {
+
+// [blanks] [+|-] digits [blanks]: the sign and the digits, or nothing.
+struct SignedDigits {
+    bool negative;
+    std::string_view digits;
+};
+
+std::optional<SignedDigits> SplitInteger(std::string_view text)
 {
     std::string_view number = TrimBlanks(text);
     bool negative = false;
@@ -144,7 +152,18 @@ std::int32_t StrToInt(std::string_view text)
         number.remove_prefix(1);
     }
     if (number.empty() || DigitRun(number, 0) != number.size())
+        return std::nullopt;
+    return SignedDigits{negative, number};
+}
+
+}  // namespace
+
+std::int32_t StrToInt(std::string_view text)
+{
+    const auto integer = SplitInteger(text);
+    if (!integer)
         throw Exception(QuoteInput(text) + " nie jest poprawną liczbą całkowitą.");
+    const auto [negative, number] = *integer;
 
     // Magnitude of INT32_MIN; checked at every digit, so a long run cannot overflow.
     constexpr std::int64_t kLimit = std::int64_t{1} << 31;
@@ -163,14 +182,11 @@ std::int32_t StrToInt(std::string_view text)
 
 std::optional<std::string> IntegerText(std::string_view text)
 {
-    std::string_view number = TrimBlanks(text);
-    bool negative = false;
-    if (!number.empty() && (number.front() == '+' || number.front() == '-')) {
-        negative = number.front() == '-';
-        number.remove_prefix(1);
-    }
-    if (number.empty() || DigitRun(number, 0) != number.size())
+    const auto integer = SplitInteger(text);
+    if (!integer)
         return std::nullopt;
+    const bool negative = integer->negative;
+    std::string_view number = integer->digits;
     number.remove_prefix(std::min(number.find_first_not_of('0'), number.size() - 1));
     std::string plain = negative && number != "0" ? "-" : "";
     constexpr std::size_t kShownDigits = 40;

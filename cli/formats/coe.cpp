@@ -40,17 +40,10 @@ void SkipBlanksAndComments(TextScanner& scanner)
 
 std::optional<std::uint32_t> DecimalWord(std::string_view digits, int width)
 {
-    if (digits.empty() || digits.size() > 10)
+    const auto value = ParseDigits(digits, 10);
+    if (!value || (*value >> width) != 0)
         return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if ((value >> width) != 0)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(value);
+    return static_cast<std::uint32_t>(*value);
 }
 
 // "0 0 1 1 ... 0 ," as the window shows a word: 32 digits, each with a space.

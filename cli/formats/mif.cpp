@@ -68,23 +68,7 @@ void Expect(TextScanner& scanner, char c)
 // A number in the given MIF radix: BIN, HEX, OCT, DEC or UNS.
 std::optional<std::uint64_t> Number(std::string_view digits, std::string_view radix)
 {
-    const unsigned base = radix == "bin" ? 2 : radix == "hex" ? 16 : radix == "oct" ? 8 : 10;
-    if (digits.empty() || digits.size() > 32)
-        return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : digits) {
-        unsigned digit = 99;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        if (digit >= base || value > (std::uint64_t{1} << 40))
-            return std::nullopt;
-        value = value * base + digit;
-    }
-    return value;
+    return ParseDigits(digits, radix == "bin" ? 2 : radix == "hex" ? 16 : radix == "oct" ? 8 : 10);
 }
 
 std::uint64_t TakeNumber(TextScanner& scanner, std::string_view radix, std::uint64_t limit,

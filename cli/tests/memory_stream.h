@@ -14,7 +14,13 @@ std::string Capture(Write write)
     char* data = nullptr;
     std::size_t size = 0;
     std::FILE* stream = ::open_memstream(&data, &size);
-    write(stream);
+    try {
+        write(stream);
+    } catch (...) {
+        std::fclose(stream);  // a writer that throws must not leak the stream
+        std::free(data);
+        throw;
+    }
     std::fclose(stream);
     std::string text(data, size);
     std::free(data);

@@ -49,7 +49,7 @@ PlainMemo::PlainMemo(QWidget* parent) : QsciScintilla(parent)
     const auto plainDocument =
         SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
     SendScintilla(SCI_SETDOCPOINTER, 0UL, reinterpret_cast<void*>(plainDocument));
-    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, reinterpret_cast<void*>(plainDocument));  // ours now
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, reinterpret_cast<void*>(plainDocument));  // the editor holds it
 
     setUtf8(true);
     setEolMode(EolUnix);

@@ -6,6 +6,7 @@
 
 #include "form_logic.h"
 #include "table.h"
+#include "text_scanner.h"  // Lowered
 
 namespace lumiro::coe {
 namespace {
@@ -213,11 +214,7 @@ bool IsPortableIdentifier(std::string_view name)
     for (char c : name)
         if (!letter(c) && !(c >= '0' && c <= '9') && c != '_')
             return false;
-    std::string lowered(name);
-    for (char& c : lowered)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return std::find(std::begin(kKeywords), std::end(kKeywords), lowered) == std::end(kKeywords);
+    return std::find(std::begin(kKeywords), std::end(kKeywords), Lowered(name)) == std::end(kKeywords);
 }
 
 std::string HelpText()

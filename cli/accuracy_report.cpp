@@ -118,8 +118,13 @@ Accuracy MeasureAccuracy(const WordTable& table)
         const std::uint32_t word = table.word(i);
         const SineTable::Ideal ideal = samples.IdealSample(i);
         const double value = kind.ValueOf(word);
-        const double error = std::fabs(value - ideal.value) / kind.UnitAt(ideal.value);
+        const double absolute = std::fabs(value - ideal.value);
+        // The larger magnitude's unit: at an ideal 0 the smallest subnormal
+        // would turn any word but 0 into a figure of 10^37.
+        const double error =
+            absolute / kind.UnitAt(std::max(std::fabs(ideal.value), std::fabs(value)));
         accuracy.largestError = std::max(accuracy.largestError, error);
+        accuracy.largestAbsoluteError = std::max(accuracy.largestAbsoluteError, absolute);
         squares += error * error;
         accuracy.correctlyRounded += word == ideal.word ? 1 : 0;
         period[static_cast<std::size_t>(i)] = value;  // the end sample of a full span lands in the spare room
@@ -157,8 +162,11 @@ std::string ReportText(const Accuracy& accuracy, const WordTable& table)
                        (shape.angle == AngleMode::Window ? "okna" : "2πi/N") +
                        ", N = " + IntToStr(shape.divisions) + "):\n";
     text += "  słów: " + std::to_string(accuracy.words) + "\n";
+    char absolute[32];
+    std::snprintf(absolute, sizeof absolute, "%.3g", accuracy.largestAbsoluteError);
     text += "  największy błąd: " + Fixed(accuracy.largestError, 4) + " " + unit + ", RMS: " +
             Fixed(accuracy.rmsError, 4) + " " + unit + " (względem dokładnego sin(2πi/N))\n";
+    text += "  największy błąd bezwzględny: " + std::string(absolute) + "\n";
     text += "  poprawnie zaokrąglonych: " + std::to_string(accuracy.correctlyRounded) + " z " +
             std::to_string(accuracy.words) + "\n";
     if (!accuracy.sfdr)

@@ -16,7 +16,9 @@ namespace lumiro::coe {
 
 struct Accuracy {
     std::int64_t words = 0;
-    double largestError = 0;  // in units of the last place: ulp or LSB
+    // In units of the last place (ulp or LSB) at the larger of |ideal| and |word|.
+    double largestError = 0;
+    double largestAbsoluteError = 0;
     double rmsError = 0;
     std::int64_t correctlyRounded = 0;  // words that are the ideal sine's correct rounding
     std::optional<double> sfdr;         // dBc; none for periods shorter than 4

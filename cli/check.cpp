@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "conversions.h"
+#include "text_scanner.h"
 
 namespace lumiro::coe {
 namespace {
@@ -30,87 +31,131 @@ std::string Hex(std::uint32_t word, int width)
 
 }  // namespace
 
-std::string ReadWholeFile(const std::string& path)
+FileSource::FileSource(const std::string& path) : path_(path)
 {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (descriptor < 0)
+    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (descriptor_ < 0)
         ThrowReadError(path, errno);
     struct stat st {};
-    if (::fstat(descriptor, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(descriptor_, &st) != 0 || S_ISDIR(st.st_mode)) {
         const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(descriptor);
+        ::close(descriptor_);
         ThrowReadError(path, error);
     }
-    const auto tooLarge = [&] {
-        ::close(descriptor);
-        throw WriteError("plik " + QuoteInput(path, 4096) +
-                         " jest większy niż jakakolwiek tablica (ponad 1 GiB); nie został odczytany.");
-    };
-    if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > kLargestCheckedFile)
-        tooLarge();
+    if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > kLargestCheckedFile) {
+        ::close(descriptor_);
+        ThrowTooLarge();
+    }
+}
 
-    std::string text;
-    if (S_ISREG(st.st_mode))
-        text.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[1 << 16];
+FileSource::~FileSource()
+{
+    ::close(descriptor_);
+}
+
+void FileSource::ThrowTooLarge() const
+{
+    throw WriteError("plik " + QuoteInput(path_, 4096) +
+                     " jest większy niż jakakolwiek tablica (ponad 1 GiB); nie został odczytany.");
+}
+
+std::size_t FileSource::Read(char* to, std::size_t room)
+{
     for (;;) {
-        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        const ssize_t got = ::read(descriptor_, to, room);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            const int error = errno;
-            ::close(descriptor);
-            ThrowReadError(path, error);
-        }
-        if (got == 0)
-            break;
+        if (got < 0)
+            ThrowReadError(path_, errno);
         // A pipe or a device says nothing of its size: stop at the limit.
-        if (text.size() + static_cast<std::size_t>(got) > kLargestCheckedFile)
-            tooLarge();
-        text.append(buffer, static_cast<std::size_t>(got));
+        read_ += static_cast<std::size_t>(got);
+        if (read_ > kLargestCheckedFile)
+            ThrowTooLarge();
+        return static_cast<std::size_t>(got);
     }
-    ::close(descriptor);
-    return text;
+}
+
+namespace {
+
+// Compares each word as the reader hands it on; keeps the first differences
+// and counts the rest, so that a file of any length takes no more memory.
+class Comparison : public WordSink {
+public:
+    explicit Comparison(const WordTable& table) : table_(table) {}
+
+    void Word(std::uint32_t word, std::size_t line) override
+    {
+        const std::size_t index = read_++;
+        if (index >= static_cast<std::size_t>(table_.depth))
+            return;
+        const std::uint32_t want = table_.word(static_cast<std::int32_t>(index));
+        if (word == want)
+            return;
+        if (++differing_ <= kDifferencesShown)
+            differences_ += "  słowo " + std::to_string(index) + " (wiersz " +
+                            std::to_string(line) + "): jest " + Hex(word, table_.width) +
+                            ", powinno być " + Hex(want, table_.width) + "\n";
+    }
+    void DeclaredWidth(int bits) override { declaredWidth_ = bits; }
+    void WindowRows() override { windowRows_ = true; }
+
+    // The report in Polish; whether the file holds exactly the table.
+    bool Report(std::string& report) const
+    {
+        const auto expected = static_cast<std::size_t>(table_.depth);
+        const int divisions = table_.divisions;
+        if (declaredWidth_ && *declaredWidth_ != table_.width) {
+            report = "Plik ma słowa " + std::to_string(*declaredWidth_) +
+                     "-bitowe, a tablica dla N = " + IntToStr(divisions) + " słowa " +
+                     std::to_string(table_.width) + "-bitowe; słów w pliku: " +
+                     std::to_string(read_) + ", w tablicy: " + std::to_string(expected) + ".\n";
+            return false;
+        }
+        report = "Porównano słów: " + std::to_string(std::min(read_, expected)) +
+                 ", różnych: " + std::to_string(differing_) + ".\n" + differences_;
+        if (differing_ > kDifferencesShown)
+            report += "  … i " + std::to_string(differing_ - kDifferencesShown) + " więcej\n";
+        if (read_ != expected)
+            report += "Plik ma słów: " + std::to_string(read_) + ", a tablica dla N = " +
+                      IntToStr(divisions) + ": " + std::to_string(expected) + ".\n";
+        if (windowRows_)
+            report += "To wiersze bitów skopiowane z okna Lumiro. Czytnik COE firmy Xilinx "
+                      "podzieli każdy z nich na 32 jednocyfrowe wartości, więc plik nie wczyta "
+                      "się jako ta tablica. Plik, który się wczyta, zapisze:\n  lumiro-coe " +
+                      IntToStr(divisions) + " -o tablica.coe\n";
+        const bool matches = differing_ == 0 && read_ == expected && !windowRows_;
+        if (matches)
+            report += "Plik zawiera dokładnie tablicę dla N = " + IntToStr(divisions) + ".\n";
+        return matches;
+    }
+
+private:
+    const WordTable& table_;
+    std::size_t read_ = 0;
+    std::size_t differing_ = 0;
+    std::string differences_;
+    std::optional<int> declaredWidth_;
+    bool windowRows_ = false;
+};
+
+}  // namespace
+
+int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radix> radix,
+                     const WordTable& table, std::FILE* out)
+{
+    Comparison comparison(table);
+    format.read(text, table.width, radix, comparison);
+    std::string report;
+    const bool matches = comparison.Report(report);
+    Put(out, report);
+    return matches ? kCheckMatches : kCheckDiffers;
 }
 
 int CompareWithTable(std::string_view text, const Format& format, std::optional<Radix> radix,
                      const WordTable& table, std::FILE* out)
 {
-    const ReadTable read = format.read(text, table.width, radix);
-    const auto expected = static_cast<std::size_t>(table.depth);
-    const std::size_t compared = std::min(read.words.size(), expected);
-
-    std::size_t differing = 0;
-    std::string differences;
-    for (std::size_t i = 0; i < compared; ++i) {
-        const std::uint32_t want = table.word(static_cast<std::int32_t>(i));
-        if (read.words[i].word == want)
-            continue;
-        if (++differing <= kDifferencesShown)
-            differences += "  słowo " + std::to_string(i) + " (wiersz " +
-                           std::to_string(read.words[i].line) + "): jest " +
-                           Hex(read.words[i].word, table.width) + ", powinno być " +
-                           Hex(want, table.width) + "\n";
-    }
-    if (differing > kDifferencesShown)
-        differences += "  … i " + std::to_string(differing - kDifferencesShown) + " więcej\n";
-
-    std::string report = "Porównano słów: " + std::to_string(compared) +
-                         ", różnych: " + std::to_string(differing) + ".\n" + differences;
-    if (read.words.size() != expected)
-        report += "Plik ma słów: " + std::to_string(read.words.size()) +
-                  ", a tablica dla N = " + IntToStr(table.divisions) + ": " +
-                  std::to_string(expected) + ".\n";
-    if (read.windowRows)
-        report += "To wiersze bitów skopiowane z okna Lumiro. Czytnik COE firmy Xilinx podzieli "
-                  "każdy z nich na 32 jednocyfrowe wartości, więc plik nie wczyta się jako ta "
-                  "tablica. Plik, który się wczyta, zapisze:\n  lumiro-coe " +
-                  IntToStr(table.divisions) + " -o tablica.coe\n";
-    const bool matches = differing == 0 && read.words.size() == expected && !read.windowRows;
-    if (matches)
-        report += "Plik zawiera dokładnie tablicę dla N = " + IntToStr(table.divisions) + ".\n";
-    Put(out, report);
-    return matches ? kCheckMatches : kCheckDiffers;
+    TextScanner scanner(text);
+    return CompareWithTable(scanner, format, radix, table, out);
 }
 
 }  // namespace lumiro::coe

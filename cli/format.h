@@ -25,18 +25,23 @@ struct Request {
     std::string name;  // an identifier, for the formats that declare one
 };
 
-// Words read back from a file, with the line each stands on.
-struct ReadWord {
-    std::uint32_t word = 0;
-    std::size_t line = 0;
-};
+// The widest word any table has, and so the widest a reader takes.
+inline constexpr int kWidestWord = 32;
 
-struct ReadTable {
-    std::vector<ReadWord> words;
+// Where a reader hands what it reads, as it reads it: the words in address
+// order, each with the line it stands on, and what the file says of itself.
+class WordSink {
+public:
+    virtual ~WordSink() = default;
+    virtual void Word(std::uint32_t word, std::size_t line) = 0;
+    // The width a file declares (MIF's WIDTH), before its words.
+    virtual void DeclaredWidth(int bits) = 0;
     // Rows as the window shows them: the vendor's reader would take each
     // digit for a word of its own.
-    bool windowRows = false;
+    virtual void WindowRows() = 0;
 };
+
+class TextScanner;
 
 // Throws ReadError with a Polish message that names the line.
 class ReadError : public std::runtime_error {
@@ -54,9 +59,10 @@ struct Format {
     bool holdsNoWords = true;    // may hold an empty table
     // Streams the table to `out`; write errors stay in the stream's error flag.
     void (*write)(std::FILE* out, const Request& request) = nullptr;
-    // Reads the words of such a file strictly, in the radix the file states or,
-    // where it states none, in `radix` if given; nullptr when --check cannot.
-    ReadTable (*read)(std::string_view text, int width, std::optional<Radix> radix) = nullptr;
+    // Reads such a file strictly, words of up to kWidestWord bits, in the radix
+    // the file states or, where it states none, in `radix` if given (else as
+    // the table's `width` suggests); nullptr when --check cannot.
+    void (*read)(TextScanner& text, int width, std::optional<Radix> radix, WordSink& sink) = nullptr;
 };
 
 // Called once by each format, from a static initialiser in its own file.

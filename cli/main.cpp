@@ -55,7 +55,8 @@ void WriteToStandardOutput(const Request& request, const Format& format)
 
 int Check(const Options& options, const WordTable& table)
 {
-    const std::string text = ReadWholeFile(*options.checkPath);
+    FileSource file(*options.checkPath);
+    TextScanner text(file);
     try {
         const int status = CompareWithTable(text, *options.format,
                                             options.radixGiven ? std::optional(options.radix) : std::nullopt,
@@ -102,7 +103,10 @@ int main(int argc, char** argv)
         }
         if (options.report) {
             const std::string report = ReportText(MeasureAccuracy(table), table);
-            std::fwrite(report.data(), 1, report.size(), stderr);
+            // Nothing is left to say it on when standard error fails; the status says it.
+            if (std::fwrite(report.data(), 1, report.size(), stderr) != report.size() ||
+                std::fflush(stderr) != 0)
+                return kWriteFailed;
         }
         return kWritten;
     } catch (const UsageError& error) {

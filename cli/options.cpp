@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "options.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "form_logic.h"
+#include "names.h"
 #include "table.h"
 #include "text_scanner.h"  // Lowered
 
@@ -32,7 +30,8 @@ Słowa (--word):
   --word fixed:W     stałoprzecinkowe ze znakiem (uzupełnienie do dwóch), W od 2
                      do 32 bitów: sinus × (2^(W-1) - 1), więc +1 to największy kod
   --word ufixed:W    stałoprzecinkowe bez znaku, W od 1 do 32: sinus × (2^W - 1);
-                     tylko dla tablic bez ujemnych próbek
+                     tylko dla tablic bez ujemnych próbek: nie dla --span full
+                     ani dla --span half --with-end pod kątem okna
                        lumiro-coe 1024 --word fixed:16 --radix 16 -o sinus.coe
   Każde słowo jest zaokrąglane raz, do najbliższego (remis do parzystego).
 
@@ -87,42 +86,6 @@ Opcje:
 Kody wyjścia: 0 – zapisano (albo plik zgadza się z tablicą), 1 – błąd zapisu
 lub odczytu, 2 – błędne wywołanie, 3 – sprawdzany plik różni się od tablicy.
 )";
-
-// Reserved words of VHDL-93 (which ignores case), Verilog-2005 and C99.
-constexpr std::string_view kKeywords[] = {
-    // VHDL-93
-    "abs", "access", "after", "alias", "all", "and", "architecture", "array", "assert",
-    "attribute", "begin", "block", "body", "buffer", "bus", "case", "component",
-    "configuration", "constant", "disconnect", "downto", "else", "elsif", "end", "entity",
-    "exit", "file", "for", "function", "generate", "generic", "group", "guarded", "if",
-    "impure", "in", "inertial", "inout", "is", "label", "library", "linkage", "literal", "loop",
-    "map", "mod", "nand", "new", "next", "nor", "not", "null", "of", "on", "open", "or",
-    "others", "out", "package", "port", "postponed", "procedure", "process", "pure", "range",
-    "record", "register", "reject", "rem", "report", "return", "rol", "ror", "select",
-    "severity", "shared", "signal", "sla", "sll", "sra", "srl", "subtype", "then", "to",
-    "transport", "type", "unaffected", "units", "until", "use", "variable", "wait", "when",
-    "while", "with", "xnor", "xor",
-    // Verilog-2005, beyond those above
-    "always", "assign", "automatic", "bufif0", "bufif1", "casex", "casez", "cell", "cmos",
-    "config", "deassign", "default", "defparam", "design", "disable", "edge", "endcase",
-    "endconfig", "endfunction", "endgenerate", "endmodule", "endprimitive", "endspecify",
-    "endtable", "endtask", "event", "force", "forever", "fork", "genvar", "highz0", "highz1",
-    "ifnone", "incdir", "include", "initial", "input", "instance", "integer", "join", "large",
-    "liblist", "localparam", "macromodule", "medium", "module", "negedge", "nmos", "noshowcancelled",
-    "notif0", "notif1", "output", "parameter", "pmos", "posedge", "primitive", "pull0", "pull1",
-    "pulldown", "pullup", "pulsestyle_onevent", "pulsestyle_ondetect", "rcmos", "real",
-    "realtime", "reg", "release", "repeat", "rnmos", "rpmos", "rtran", "rtranif0", "rtranif1",
-    "scalared", "showcancelled", "signed", "small", "specify", "specparam", "strong0",
-    "strong1", "supply0", "supply1", "table", "task", "time", "tran", "tranif0", "tranif1",
-    "tri", "tri0", "tri1", "triand", "trior", "trireg", "unsigned", "uwire", "vectored", "wand",
-    "weak0", "weak1", "wire", "wor",
-    // C99, beyond those above
-    "auto", "break", "char", "const", "continue", "do", "double", "enum", "extern", "float",
-    "goto", "inline", "int", "long", "restrict", "short", "sizeof", "static", "struct", "switch",
-    "typedef", "union", "void", "volatile", "_bool", "_complex", "_imaginary",
-    // and the names the formats themselves declare
-    "sine_depth", "sine_width", "sine_word_t", "sine_table_t",
-    "sine_table", "std_logic_vector", "std_logic", "ieee", "natural", "uint32_t", "uint16_t"};
 
 bool LooksLikeNumber(std::string_view argument)
 {
@@ -185,37 +148,36 @@ void CheckShape(const Options& options, bool defaults)
     if (options.format != nullptr && options.format->name == "listing" && !defaults)
         throw UsageError("format listing to tekst okna: nie przyjmuje opcji --word, --angle, "
                          "--span, --with-end, --half-step ani --report.");
-    if (shape.withEnd && shape.halfStep)
+    const std::string share = IntToStr(static_cast<std::int32_t>(shape.span));
+    const std::string end = shape.span == Span::Quarter ? "90" : "180";
+    switch (lumiro::CheckShape(shape)) {
+    case ShapeFault::None:
+        break;
+    case ShapeFault::EndWithHalfStep:
         throw UsageError("opcje --with-end i --half-step wykluczają się: z przesunięciem o pół "
                          "kroku żadna próbka nie wypada na końcu zakresu.");
-    const auto share = static_cast<std::int32_t>(shape.span);
-    if ((shape.withEnd || options.report) && shape.divisions % share != 0)
-        throw UsageError(std::string(options.report ? "raport (--report)" : "opcja --with-end") +
-                         " wymaga N podzielnego przez " + IntToStr(share) +
-                         ", by zakres kończył się na " +
-                         (shape.span == Span::Quarter ? "90" : "180") + " stopniach.");
-    if (shape.word.isUnsigned() && shape.span == Span::Full)
+    case ShapeFault::EndOffTheGrid:
+        throw UsageError("opcja --with-end wymaga N podzielnego przez " + share +
+                         ", by zakres kończył się na " + end + " stopniach.");
+    case ShapeFault::NegativeUnsigned:
+        if (shape.span == Span::Full)
+            throw UsageError("słowa " + shape.word.Name() +
+                             " nie mają znaku, a pełny okres ma ujemne próbki: użyj --span quarter "
+                             "albo half, albo słów fixed:W.");
         throw UsageError("słowa " + shape.word.Name() +
-                         " nie mają znaku, a pełny okres ma ujemne próbki: użyj --span quarter "
-                         "albo half, albo słów fixed:W.");
+                         " nie mają znaku, a próbka końcowa połowy okresu pod kątem okna "
+                         "(N/2 × rad_step) może leżeć za 180 stopniami i być ujemna: użyj "
+                         "--angle exact albo słów fixed:W.");
+    }
+    if (options.report && !UnfoldsToPeriod(shape))
+        throw UsageError("raport (--report) wymaga N podzielnego przez " + share +
+                         ", by zakres kończył się na " + end + " stopniach.");
+    if (options.report && options.checkPath)
+        throw UsageError("raport (--report) opisuje zapisywaną tablicę, więc nie łączy się "
+                         "z --check.");
 }
 
 }  // namespace
-
-bool IsPortableIdentifier(std::string_view name)
-{
-    constexpr std::size_t kLongest = 64;
-    if (name.empty() || name.size() > kLongest || name.back() == '_' ||
-        name.find("__") != std::string_view::npos)
-        return false;
-    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    if (!letter(name.front()))
-        return false;
-    for (char c : name)
-        if (!letter(c) && !(c >= '0' && c <= '9') && c != '_')
-            return false;
-    return std::find(std::begin(kKeywords), std::end(kKeywords), Lowered(name)) == std::end(kKeywords);
-}
 
 std::string HelpText()
 {

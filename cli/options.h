@@ -37,10 +37,6 @@ public:
 // The arguments after the program's name. Throws UsageError.
 Options ParseOptions(std::span<const std::string_view> arguments);
 
-// Whether a --name is an identifier that every format may declare: a letter,
-// then letters, digits and single underscores, no keyword of VHDL, Verilog or C.
-bool IsPortableIdentifier(std::string_view name);
-
 std::string HelpText();
 
 }  // namespace lumiro::coe

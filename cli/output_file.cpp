@@ -8,9 +8,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <utility>
+
+#include "conversions.h"
 
 namespace lumiro::coe {
 namespace {
@@ -49,11 +54,58 @@ std::string FollowLinks(std::string path, int& error)
     return path;
 }
 
+// The descriptor number a name stands for when it names one of this process's
+// own descriptors: /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N.
+std::optional<int> DescriptorNamed(std::string_view path)
+{
+    if (path == "/dev/stdin")
+        return 0;
+    if (path == "/dev/stdout")
+        return 1;
+    if (path == "/dev/stderr")
+        return 2;
+    const std::string ownProcess = "/proc/" + std::to_string(::getpid()) + "/fd/";
+    for (std::string_view folder : {std::string_view("/dev/fd/"), std::string_view("/proc/self/fd/"),
+                                    std::string_view("/proc/thread-self/fd/"), std::string_view(ownProcess)}) {
+        if (!path.starts_with(folder))
+            continue;
+        const std::string_view digits = path.substr(folder.size());
+        int number = -1;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+        if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty())
+            return number;
+    }
+    return std::nullopt;
+}
+
+// Whether a name, or a chain of symbolic links from it, leads to one of this
+// process's descriptors. Those are written through the descriptor itself: a
+// shell's ">>" appends there, and renaming over what it names would lose the
+// lines before.
+std::optional<int> OwnDescriptor(std::string path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        if (const auto number = DescriptorNamed(path))
+            return number;
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return std::nullopt;
+        char buffer[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
+        if (length < 0 || static_cast<std::size_t>(length) >= sizeof buffer)
+            return std::nullopt;
+        std::string next(buffer, static_cast<std::size_t>(length));
+        path = next.starts_with('/') ? next : Directory(path) + "/" + next;
+    }
+    return std::nullopt;
+}
+
 // The temporary of the running write, for the signal handler: it must not
 // stay behind when the user interrupts a long write.
 char pendingTemporary[PATH_MAX];
 constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction previousActions[std::size(kCleanupSignals)];
+bool guarded[std::size(kCleanupSignals)];  // false where the signal was ignored at start
 
 extern "C" void RemoveTemporaryAndDie(int signal)
 {
@@ -69,15 +121,21 @@ void GuardTemporary(const std::string& path)
     struct sigaction action {};
     action.sa_handler = RemoveTemporaryAndDie;
     sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
-        ::sigaction(kCleanupSignals[i], &action, &previousActions[i]);
+    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i) {
+        // nohup and "trap '' TERM" ignore a signal on purpose: it stays ignored.
+        ::sigaction(kCleanupSignals[i], nullptr, &previousActions[i]);
+        guarded[i] = previousActions[i].sa_handler != SIG_IGN;
+        if (guarded[i])
+            ::sigaction(kCleanupSignals[i], &action, nullptr);
+    }
 }
 
 void ReleaseTemporary()
 {
     pendingTemporary[0] = '\0';
     for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
-        ::sigaction(kCleanupSignals[i], &previousActions[i], nullptr);
+        if (std::exchange(guarded[i], false))
+            ::sigaction(kCleanupSignals[i], &previousActions[i], nullptr);
 }
 
 // Blocks the cleanup signals while the temporary changes its name.
@@ -113,32 +171,48 @@ OutputFile::OutputFile(const std::string& path) : shownPath_(path)
 
 void OutputFile::Open()
 {
+    if (const auto descriptor = OwnDescriptor(shownPath_)) {
+        OpenDescriptor(*descriptor);
+        return;
+    }
     struct stat existing {};
     if (::stat(shownPath_.c_str(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode))
             Fail(EISDIR);
+        if (S_ISSOCK(existing.st_mode))
+            ThrowWriteError(FileNamed(shownPath_), "to gniazdo (socket), nie plik");
         if (!S_ISREG(existing.st_mode)) {
-            // The kernel follows the links, /proc/self/fd's to pipes included.
             target_ = shownPath_;
             OpenDirect();
             return;
         }
         if (::access(shownPath_.c_str(), W_OK) != 0)  // as cp refuses it
             Fail(errno);
-        char resolved[PATH_MAX];
-        if (::realpath(shownPath_.c_str(), resolved) == nullptr)
-            Fail(errno);
-        target_ = resolved;  // the temporary goes beside the file, not beside a link
-        OpenTemporary(&existing);
-    } else if (errno == ENOENT) {
-        int error = 0;
-        target_ = FollowLinks(shownPath_, error);  // a dangling link makes what it names
-        if (error != 0)
-            Fail(error);
-        OpenTemporary(nullptr);
-    } else {
+    } else if (errno != ENOENT) {
         Fail(errno);
     }
+    // The temporary goes beside the file, not beside a link; resolved by name,
+    // since realpath fails under a folder deeper than PATH_MAX.
+    int error = 0;
+    target_ = FollowLinks(shownPath_, error);  // a dangling link makes what it names
+    if (error != 0)
+        Fail(error);
+    OpenTemporary(S_ISREG(existing.st_mode) ? &existing : nullptr);
+}
+
+void OutputFile::OpenDescriptor(int descriptor)
+{
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0)
+        Fail(EBADF);
+    if ((flags & O_ACCMODE) == O_RDONLY)
+        Fail(EBADF);
+    // A copy, so that closing it leaves the caller's descriptor open; it shares
+    // the offset and O_APPEND, so the table lands where the shell meant it to.
+    const int copy = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+    if (copy < 0)
+        Fail(errno);
+    AttachStream(copy);
 }
 
 OutputFile::~OutputFile()
@@ -171,6 +245,8 @@ void OutputFile::OpenTemporary(const struct stat* existing)
     {
         const SignalsHeld held;
         const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (descriptor < 0 && (errno == EACCES || errno == EPERM))
+            FailInFolder("brak prawa zapisu w folderze");
         if (descriptor < 0)
             Fail(errno);
         temporary_ = std::move(temporary);
@@ -212,6 +288,14 @@ void OutputFile::Fail(int error) const
     ThrowWriteError(FileNamed(shownPath_), error);
 }
 
+void OutputFile::FailInFolder(std::string_view why) const
+{
+    ThrowWriteError(FileNamed(shownPath_),
+                    std::string(why) + " " + QuoteInput(Directory(target_), 4096) +
+                        "; plik jest zastępowany nowym, zapisanym obok niego, więc folder "
+                        "musi pozwalać na zapis");
+}
+
 void OutputFile::Commit()
 {
     std::FILE* stream = std::exchange(stream_, nullptr);
@@ -239,6 +323,9 @@ void OutputFile::Commit()
         ReleaseTemporary();
         temporary_.clear();
     }
+    // A sticky folder lets only the owner replace a file, whatever its bits.
+    if (error == EPERM || error == EACCES)
+        FailInFolder("folder z bitem sticky nie pozwala zastąpić cudzego pliku:");
     if (error != 0)
         Fail(error);
 

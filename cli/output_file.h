@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where -o writes. A regular file (or a new name) is replaced whole or not at
 // all: the table goes to a temporary beside it, which is then renamed over it.
-// A device, FIFO or socket is written directly, since renaming over it would
-// replace the node itself.
+// A device or FIFO is written directly, since renaming over it would replace
+// the node itself, and so is a name for one of this process's own descriptors
+// (/dev/stdout, /dev/fd/N), through that descriptor. A socket is refused.
 #pragma once
 
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "write_error.h"
 
@@ -35,9 +37,11 @@ private:
     void Open();
     void Discard() noexcept;
     void OpenDirect();
+    void OpenDescriptor(int descriptor);
     void OpenTemporary(const struct stat* existing);
     void AttachStream(int descriptor);
     [[noreturn]] void Fail(int error) const;
+    [[noreturn]] void FailInFolder(std::string_view why) const;
 
     std::string shownPath_;  // as the user gave it, for messages
     std::string target_;     // symbolic links resolved

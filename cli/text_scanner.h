@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading a text file a token at a time, for the strict readers of --check:
-// it knows the line it is on, so that every complaint can name it.
+// Reading a text a token at a time, for the strict readers of --check: it
+// knows the line it is on, so that every complaint can name it. A file comes
+// in through a fixed buffer, so that checking holds no more than the table,
+// however large the file or endless the device.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,14 +14,30 @@
 
 namespace lumiro::coe {
 
+// Where a scanner's bytes come from, a chunk at a time.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Up to `room` bytes into `to`; 0 at the end. Throws on a failed read.
+    virtual std::size_t Read(char* to, std::size_t room) = 0;
+};
+
 class TextScanner {
 public:
-    explicit TextScanner(std::string_view text) : text_(text) {}
+    // The longest run TakeWhile returns, and so the buffer's size: far beyond
+    // any word, keyword or line a valid file holds.
+    static constexpr std::size_t kLongestRun = std::size_t{1} << 16;
 
-    bool AtEnd() const { return at_ >= text_.size(); }
-    char Peek() const { return AtEnd() ? '\0' : text_[at_]; }
-    bool LooksAt(std::string_view prefix) const { return text_.substr(at_).starts_with(prefix); }
+    explicit TextScanner(std::string_view text) : text_(text) {}
+    explicit TextScanner(ByteSource& source);
+
+    bool AtEnd() { return at_ >= text_.size() && !Refill(at_); }
+    char Peek() { return AtEnd() ? '\0' : text_[at_]; }
+    bool LooksAt(std::string_view prefix) { return Ahead(prefix.size()).starts_with(prefix); }
     std::size_t Line() const { return line_; }
+
+    // Up to `count` bytes from here on, without moving: fewer only at the end.
+    std::string_view Ahead(std::size_t count);
 
     void Advance(std::size_t count = 1)
     {
@@ -29,26 +48,33 @@ public:
 
     void SkipBlanks()
     {
-        while (!AtEnd() && IsBlank(Peek()))
+        while (!AtEnd() && IsBlank(text_[at_]))
             Advance();
     }
 
     // Up to and including the line break, or to the end.
     void SkipLine()
     {
-        while (!AtEnd() && Peek() != '\n')
-            Advance();
+        while (!AtEnd() && text_[at_] != '\n')
+            ++at_;
         Advance();
     }
 
-    // The run of characters for which `inside` holds.
+    // The run of characters for which `inside` holds; one longer than
+    // kLongestRun is refused.
     template <class Predicate>
     std::string_view TakeWhile(Predicate inside)
     {
-        const std::size_t start = at_;
-        while (!AtEnd() && inside(Peek()))
-            Advance();
-        return text_.substr(start, at_ - start);
+        std::size_t start = at_;
+        for (;;) {
+            while (at_ < text_.size() && inside(text_[at_])) {
+                if (text_[at_] == '\n')
+                    ++line_;
+                ++at_;
+            }
+            if (at_ < text_.size() || !Refill(start))
+                return text_.substr(start, at_ - start);
+        }
     }
 
     bool Take(char c)
@@ -71,10 +97,25 @@ public:
     }
 
 private:
-    std::string_view text_;
+    // Reads more after the bytes at hand, keeping those from `keep` on (which
+    // becomes 0); false at the end of the text.
+    bool Refill(std::size_t& keep);
+
+    std::string_view text_;  // the bytes at hand: all of a string, or the buffer's filled part
     std::size_t at_ = 0;
     std::size_t line_ = 1;
+    ByteSource* source_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
 };
+
+// A UTF-8 byte-order mark, which no vendor documents its reader to skip: said
+// so, rather than blamed on the first keyword or word.
+inline void RefuseByteOrderMark(TextScanner& scanner)
+{
+    if (scanner.LooksAt("\xEF\xBB\xBF"))
+        scanner.Fail("plik zaczyna się znacznikiem kolejności bajtów UTF-8 (BOM: EF BB BF), "
+                     "którego czytniki tego formatu nie opisują; zapisz plik bez BOM.");
+}
 
 // Lower case, for keywords that the formats take in any case.
 inline std::string Lowered(std::string_view text)

@@ -29,6 +29,14 @@ std::string ReasonOf(int error)
         return "plik jest za duży";
     case EIO:
         return "błąd wejścia-wyjścia urządzenia";
+    case ELOOP:
+        return "za dużo dowiązań symbolicznych, być może w pętli";
+    case ENOTDIR:
+        return "część ścieżki nie jest folderem";
+    case EBADF:
+        return "ten deskryptor nie jest otwarty do zapisu";
+    case ENXIO:
+        return "urządzenie albo potok bez odbiorcy";
     default:
         return std::strerror(error);
     }
@@ -36,7 +44,12 @@ std::string ReasonOf(int error)
 
 void ThrowWriteError(std::string_view where, int error)
 {
-    throw WriteError("nie udało się zapisać " + std::string(where) + " (" + ReasonOf(error) + ").");
+    ThrowWriteError(where, ReasonOf(error));
+}
+
+void ThrowWriteError(std::string_view where, std::string_view reason)
+{
+    throw WriteError("nie udało się zapisać " + std::string(where) + " (" + std::string(reason) + ").");
 }
 
 std::string FileNamed(std::string_view path)

@@ -19,6 +19,7 @@ std::string ReasonOf(int error);
 
 // "nie udało się zapisać <where> (<reason>)."
 [[noreturn]] void ThrowWriteError(std::string_view where, int error);
+[[noreturn]] void ThrowWriteError(std::string_view where, std::string_view reason);
 
 // "pliku 'name'", with the name quoted safely for a terminal.
 std::string FileNamed(std::string_view path);

@@ -2,6 +2,7 @@
 #include "sine_table.h"
 
 #include <cmath>
+#include <limits>
 
 #include "exact_sine.h"
 #include "table.h"
@@ -35,6 +36,7 @@ std::optional<std::uint32_t> Decided(const WordKind& word, double approximate, d
 struct Folded {
     double x;       // in [0, π/2], within 2^-51·x of the folded ideal angle
     bool negative;
+    double exact;   // the sine's magnitude where it is rational (0, ½, 1); else NaN
 };
 
 Folded Fold(std::int64_t numerator, std::int64_t denominator)
@@ -48,7 +50,16 @@ Folded Fold(std::int64_t numerator, std::int64_t denominator)
     if (quarters > denominator)
         quarters = 2 * denominator - quarters;
     const double t = static_cast<double>(quarters) / static_cast<double>(denominator);
-    return {kHalfPi * t, negative};
+    // By Niven's theorem these are the only rational sines of rational multiples
+    // of π; the double of sin(π/6) is 0.49999999999999994, not ½.
+    double exact = std::numeric_limits<double>::quiet_NaN();
+    if (quarters == 0)
+        exact = 0.0;
+    else if (quarters == denominator)
+        exact = 1.0;
+    else if (3 * quarters == denominator)
+        exact = 0.5;
+    return {kHalfPi * t, negative, exact};
 }
 
 // sin(2π·numerator/denominator) and the word's correct rounding of it: a
@@ -56,8 +67,12 @@ Folded Fold(std::int64_t numerator, std::int64_t denominator)
 SineTable::Ideal IdealSine(const WordKind& word, std::int64_t numerator, std::int64_t denominator)
 {
     const Folded folded = Fold(numerator, denominator);
-    if (folded.x == 0.0)
+    if (folded.exact == 0.0)
         return {0.0, word.Round(0.0)};  // sin 0 = sin π = 0, without a sign
+    if (!std::isnan(folded.exact)) {
+        const double sine = folded.negative ? -folded.exact : folded.exact;
+        return {sine, word.Round(sine)};
+    }
     const double magnitude = std::sin(folded.x);
     const double sine = folded.negative ? -magnitude : magnitude;
     const double error = std::ldexp(folded.x, -51) + LibrarySineError(magnitude);
@@ -96,6 +111,28 @@ SineTable::Ideal IdealSine(const WordKind& word, std::int64_t numerator, std::in
 }
 
 }  // namespace
+
+ShapeFault CheckShape(const TableShape& shape)
+{
+    if (shape.withEnd && shape.halfStep)
+        return ShapeFault::EndWithHalfStep;
+    if (shape.withEnd && !UnfoldsToPeriod(shape))
+        return ShapeFault::EndOffTheGrid;
+    if (shape.word.isUnsigned()) {
+        if (shape.span == Span::Full)
+            return ShapeFault::NegativeUnsigned;
+        // N/2 × rad_step lies beyond π where rad_step rounded up. Every other
+        // angle stays below π: rad_step is within 2^-24 of 2π/N and N ≤ 2^22.
+        if (shape.span == Span::Half && shape.withEnd && shape.angle == AngleMode::Window)
+            return ShapeFault::NegativeUnsigned;
+    }
+    return ShapeFault::None;
+}
+
+bool UnfoldsToPeriod(const TableShape& shape)
+{
+    return shape.divisions % static_cast<std::int32_t>(shape.span) == 0;
+}
 
 SineTable::SineTable(const TableShape& shape)
     : shape_(shape),

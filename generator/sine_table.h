@@ -27,6 +27,19 @@ struct TableShape {
     WordKind word = WordKind::Float32();
 };
 
+// Why a shape makes no table, or None.
+enum class ShapeFault {
+    None,
+    EndWithHalfStep,   // with half a step moved, no sample falls on the span's end
+    EndOffTheGrid,     // the span's end is no multiple of the step: N % (4 or 2) != 0
+    NegativeUnsigned,  // an unsigned word would have to hold a negative sample
+};
+ShapeFault CheckShape(const TableShape& shape);
+
+// Whether the span's end falls on a sample, so that the table unfolds by the
+// sine's symmetry into one full period: N divisible by 4 (quarter) or 2 (half).
+bool UnfoldsToPeriod(const TableShape& shape);
+
 class SineTable {
 public:
     explicit SineTable(const TableShape& shape);

@@ -57,93 +57,109 @@ bool IsWindowRow(std::string_view line)
     return true;
 }
 
-ReadTable ReadWindowRows(TextScanner& scanner)
+void ReadWindowRows(TextScanner& scanner, WordSink& sink)
 {
-    ReadTable read;
-    read.windowRows = true;
+    sink.WindowRows();
     while (!scanner.AtEnd()) {
         const std::size_t line = scanner.Line();
-        const std::string_view row = scanner.TakeWhile([](char c) { return c != '\n'; });
+        const std::string row(scanner.TakeWhile([](char c) { return c != '\n'; }));
         scanner.Advance();
         if (row.empty() || row == "\r")
             break;
-        if (!IsWindowRow(row.substr(0, row.size() - (row.ends_with('\r') ? 1 : 0))))
+        if (!IsWindowRow(std::string_view(row).substr(0, row.size() - (row.ends_with('\r') ? 1 : 0))))
             throw ReadError("wiersz " + std::to_string(line) + ": " + QuoteInput(row) +
                             " nie jest wierszem bitów z okna Lumiro.");
         std::uint32_t word = 0;
         for (std::size_t i = 0; i < 64; i += 2)
             word = (word << 1) | (row[i] == '1' ? 1U : 0U);
-        read.words.push_back({word, line});
+        sink.Word(word, line);
     }
     SkipBlanksAndComments(scanner);
     if (!scanner.AtEnd())
         scanner.Fail("po wierszach bitów z okna Lumiro stoi jeszcze inny tekst.");
-    return read;
 }
 
-ReadTable ReadCoe(std::string_view text, int width, std::optional<Radix>)
+void SkipSpaces(TextScanner& scanner)
 {
-    TextScanner scanner(text);
+    scanner.TakeWhile([](char c) { return c == ' ' || c == '\t'; });
+}
+
+// The rest of the line after "memory_initialization_vector=" is empty and the
+// next line is a row as the window shows it.
+bool WindowRowsFollow(TextScanner& scanner)
+{
+    constexpr std::size_t kRow = 65;
+    const std::string_view ahead = scanner.Ahead(2 + kRow + 1);
+    const std::size_t next = ahead.starts_with("\r\n") ? 2 : ahead.starts_with('\n') ? 1 : 0;
+    if (next == 0)
+        return false;
+    std::string_view row = ahead.substr(next);
+    row = row.substr(0, row.find_first_of("\r\n"));
+    return IsWindowRow(row);
+}
+
+void ReadVector(TextScanner& scanner, int radix, WordSink& sink)
+{
+    for (;;) {
+        scanner.TakeWhile([](char c) { return c == ',' || TextScanner::IsBlank(c); });
+        if (scanner.AtEnd())
+            scanner.Fail("memory_initialization_vector nie jest zamknięte znakiem ';'.");
+        if (scanner.Take(';'))
+            break;
+        const std::size_t line = scanner.Line();
+        const std::string_view value = scanner.TakeWhile(IsValueChar);
+        const std::optional<std::uint32_t> word =
+            radix == 10 ? DecimalWord(value, kWidestWord)
+                        : ParseWord(value, kWidestWord, static_cast<Radix>(radix));
+        if (!word)
+            throw ReadError("wiersz " + std::to_string(line) + ": " + QuoteInput(value) +
+                            " nie jest słowem o podstawie " + std::to_string(radix) +
+                            " (najwyżej " + std::to_string(kWidestWord) + " bity).");
+        sink.Word(*word, line);
+    }
+    scanner.SkipLine();  // the rest of the line is a comment
+}
+
+void ReadCoe(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
+{
+    RefuseByteOrderMark(scanner);
     int radix = 0;
-    std::optional<ReadTable> vector;
+    bool vector = false;
     for (SkipBlanksAndComments(scanner); !scanner.AtEnd(); SkipBlanksAndComments(scanner)) {
         const std::string keyword = Lowered(scanner.TakeWhile(TextScanner::IsWordChar));
         if (keyword != "memory_initialization_radix" && keyword != "memory_initialization_vector")
             scanner.Fail("oczekiwano memory_initialization_radix albo memory_initialization_vector.");
-        scanner.TakeWhile([](char c) { return c == ' ' || c == '\t'; });
+        SkipSpaces(scanner);
         if (!scanner.Take('='))
             scanner.Fail("po " + keyword + " brak znaku '='.");
         if (keyword == "memory_initialization_radix") {
-            scanner.TakeWhile([](char c) { return c == ' ' || c == '\t'; });
-            const std::string_view value = scanner.TakeWhile(IsValueChar);
-            scanner.TakeWhile([](char c) { return c == ' ' || c == '\t'; });
+            SkipSpaces(scanner);
+            const std::string value(scanner.TakeWhile(IsValueChar));
+            SkipSpaces(scanner);
             if (value != "2" && value != "10" && value != "16")
                 scanner.Fail("podstawa musi być 2, 10 albo 16.");
             if (!scanner.Take(';'))
                 scanner.Fail("memory_initialization_radix nie jest zamknięte znakiem ';'.");
             scanner.SkipLine();
-            radix = std::stoi(std::string(value));
+            radix = std::stoi(value);
             continue;
         }
         if (radix == 0)
             scanner.Fail("memory_initialization_vector przed memory_initialization_radix.");
         if (vector)
             scanner.Fail("drugie memory_initialization_vector.");
+        vector = true;
         // The window's rows start on the line after the keyword.
-        scanner.TakeWhile([](char c) { return c == ' ' || c == '\t' || c == '\r'; });
-        if (scanner.Peek() == '\n') {
-            TextScanner ahead = scanner;
-            ahead.Advance();
-            const std::string_view row = ahead.TakeWhile([](char c) { return c != '\n' && c != '\r'; });
-            if (radix == 2 && IsWindowRow(row)) {
-                scanner.Advance();
-                return ReadWindowRows(scanner);
-            }
+        SkipSpaces(scanner);
+        if (radix == 2 && WindowRowsFollow(scanner)) {
+            scanner.SkipLine();
+            ReadWindowRows(scanner, sink);
+            return;
         }
-        ReadTable read;
-        for (;;) {
-            scanner.TakeWhile([](char c) { return c == ',' || TextScanner::IsBlank(c); });
-            if (scanner.AtEnd())
-                scanner.Fail("memory_initialization_vector nie jest zamknięte znakiem ';'.");
-            if (scanner.Take(';'))
-                break;
-            const std::size_t line = scanner.Line();
-            const std::string_view value = scanner.TakeWhile(IsValueChar);
-            const std::optional<std::uint32_t> word =
-                radix == 10 ? DecimalWord(value, width)
-                            : ParseWord(value, width, static_cast<Radix>(radix));
-            if (!word)
-                throw ReadError("wiersz " + std::to_string(line) + ": " + QuoteInput(value) +
-                                " nie jest słowem " + std::to_string(width) +
-                                "-bitowym o podstawie " + std::to_string(radix) + ".");
-            read.words.push_back({*word, line});
-        }
-        scanner.SkipLine();  // the rest of the line is a comment
-        vector = std::move(read);
+        ReadVector(scanner, radix, sink);
     }
     if (!vector)
         scanner.Fail("brak memory_initialization_vector.");
-    return *vector;
 }
 
 const bool registered = RegisterFormat({

@@ -19,80 +19,77 @@ void WriteMem(std::FILE* out, const Request& request)
     }
 }
 
-struct Token {
-    std::string text;  // without '_'
-    std::size_t line;
-    bool address;
-};
-
-std::vector<Token> Tokens(std::string_view text)
+// Without --radix, the first word tells: `width` binary digits make a binary
+// file. A hexadecimal word of a table is never that long (ufixed:1 aside,
+// where both read alike), and a file cut short is blamed on the right radix.
+Radix GuessedRadix(std::string_view word, int width)
 {
-    TextScanner scanner(text);
-    std::vector<Token> tokens;
+    return word.size() == static_cast<std::size_t>(width) &&
+                   word.find_first_not_of("01") == std::string_view::npos
+               ? Radix::Binary
+               : Radix::Hex;
+}
+
+void SkipComment(TextScanner& scanner)
+{
+    if (scanner.LooksAt("//")) {
+        scanner.SkipLine();
+        return;
+    }
+    scanner.Advance(2);
+    while (!scanner.AtEnd() && !scanner.LooksAt("*/"))
+        scanner.Advance();
+    if (scanner.AtEnd())
+        scanner.Fail("komentarz /* nie jest zamknięty.");
+    scanner.Advance(2);
+}
+
+void ReadMem(TextScanner& scanner, int width, std::optional<Radix> radix, WordSink& sink)
+{
+    RefuseByteOrderMark(scanner);
+    std::size_t address = 0;
+    std::string word;
     for (;;) {
         scanner.SkipBlanks();
         if (scanner.AtEnd())
-            return tokens;
-        if (scanner.LooksAt("//")) {
-            scanner.SkipLine();
-        } else if (scanner.LooksAt("/*")) {
-            scanner.Advance(2);
-            while (!scanner.AtEnd() && !scanner.LooksAt("*/"))
-                scanner.Advance();
-            if (scanner.AtEnd())
-                scanner.Fail("komentarz /* nie jest zamknięty.");
-            scanner.Advance(2);
-        } else {
-            const std::size_t line = scanner.Line();
-            const bool address = scanner.Take('@');
-            const std::string_view run =
-                scanner.TakeWhile([](char c) { return !TextScanner::IsBlank(c) && c != '/'; });
-            if (run.empty())  // a '/' that starts no comment
-                scanner.Fail("znak '/' nie zaczyna komentarza.");
-            std::string word;
-            for (char c : run)
-                if (c != '_')
-                    word += c;
-            tokens.push_back({word, line, address});
+            return;
+        if (scanner.LooksAt("//") || scanner.LooksAt("/*")) {
+            SkipComment(scanner);
+            continue;
         }
-    }
-}
-
-ReadTable ReadMem(std::string_view text, int width, std::optional<Radix> radix)
-{
-    const std::vector<Token> tokens = Tokens(text);
-    if (!radix) {
-        // Without --radix: binary when every word has exactly `width` binary digits.
-        bool binary = true;
-        for (const Token& token : tokens)
-            if (!token.address)
-                binary = binary && token.text.size() == static_cast<std::size_t>(width) &&
-                         token.text.find_first_not_of("01") == std::string::npos;
-        radix = binary ? Radix::Binary : Radix::Hex;
-    }
-
-    ReadTable read;
-    std::size_t address = 0;
-    for (const Token& token : tokens) {
-        const std::string where = "wiersz " + std::to_string(token.line) + ": ";
-        if (token.address) {
-            const auto target = ParseWord(token.text, 32, Radix::Hex);
+        const std::size_t line = scanner.Line();
+        const bool isAddress = scanner.Take('@');
+        const std::string_view run =
+            scanner.TakeWhile([](char c) { return !TextScanner::IsBlank(c) && c != '/'; });
+        if (run.empty())
+            scanner.Fail(isAddress ? "po znaku '@' brak adresu."
+                                   : "znak '/' nie zaczyna komentarza.");
+        word.clear();
+        for (char c : run)
+            if (c != '_')
+                word += c;
+        const std::string where = "wiersz " + std::to_string(line) + ": ";
+        if (isAddress) {
+            const auto target = ParseWord(word, 32, Radix::Hex);
             if (!target)
-                throw ReadError(where + QuoteInput("@" + token.text) + " nie jest adresem.");
+                throw ReadError(where + QuoteInput("@" + word) + " nie jest adresem.");
             if (*target != address)
-                throw ReadError(where + "adres @" + token.text +
+                throw ReadError(where + "adres @" + word +
                                 " nie jest kolejnym adresem tablicy (" + std::to_string(address) + ").");
             continue;
         }
-        const auto word = ParseWord(token.text, width, *radix);
-        if (!word)
-            throw ReadError(where + QuoteInput(token.text) + " nie jest słowem " +
-                            std::to_string(width) + "-bitowym o podstawie " +
-                            std::to_string(static_cast<int>(*radix)) + ".");
-        read.words.push_back({*word, token.line});
+        const bool guessed = !radix;
+        if (!radix)
+            radix = GuessedRadix(word, width);
+        const auto value = ParseWord(word, kWidestWord, *radix);
+        if (!value)
+            throw ReadError(where + QuoteInput(word) + " nie jest słowem o podstawie " +
+                            std::to_string(static_cast<int>(*radix)) + " (najwyżej " +
+                            std::to_string(kWidestWord) + " bity)" +
+                            (guessed ? "; plik dwójkowy wskaż opcją --radix 2." : "."));
+        sink.Word(*value, line);
         ++address;
     }
-    return read;
 }
 
 const bool registered = RegisterFormat({

@@ -71,20 +71,31 @@ std::optional<std::uint64_t> Number(std::string_view digits, std::string_view ra
     return ParseDigits(digits, radix == "bin" ? 2 : radix == "hex" ? 16 : radix == "oct" ? 8 : 10);
 }
 
+// What stands where a number should: the digits, or else whatever else is
+// there up to the next blank or delimiter, so that "-1" is quoted as "-1".
+std::string TakeValue(TextScanner& scanner)
+{
+    std::string value(scanner.TakeWhile(TextScanner::IsWordChar));
+    if (value.empty())
+        value = scanner.TakeWhile(
+            [](char c) { return !TextScanner::IsBlank(c) && c != ';' && c != ':' && c != ']'; });
+    return value;
+}
+
 std::uint64_t TakeNumber(TextScanner& scanner, std::string_view radix, std::uint64_t limit,
                          const char* what)
 {
     SkipBlanksAndComments(scanner);
-    const std::string_view digits = scanner.TakeWhile(TextScanner::IsWordChar);
+    const std::string digits = TakeValue(scanner);
     const auto value = Number(digits, radix);
     if (!value || *value >= limit)
         scanner.Fail(QuoteInput(digits) + " nie jest poprawną wartością: " + what + ".");
     return *value;
 }
 
-ReadTable ReadMif(std::string_view text, int width, std::optional<Radix>)
+void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
 {
-    TextScanner scanner(text);
+    RefuseByteOrderMark(scanner);
     std::uint64_t fileWidth = 0;
     std::uint64_t depth = 0;
     std::string addressRadix;
@@ -95,7 +106,10 @@ ReadTable ReadMif(std::string_view text, int width, std::optional<Radix>)
     while ((keyword = Keyword(scanner)) != "content") {
         Expect(scanner, '=');
         if (keyword == "width" || keyword == "depth") {
-            (keyword == "width" ? fileWidth : depth) = TakeNumber(scanner, "dec", kDeepest, keyword.c_str());
+            if (keyword == "width")
+                fileWidth = TakeNumber(scanner, "dec", kWidestWord + 1, "szerokość od 1 do 32 bitów");
+            else
+                depth = TakeNumber(scanner, "dec", kDeepest, "głębokość");
         } else if (keyword == "address_radix" || keyword == "data_radix") {
             const std::string radix = Keyword(scanner);
             if (radix != "bin" && radix != "hex" && radix != "oct" && radix != "dec" && radix != "uns")
@@ -107,22 +121,22 @@ ReadTable ReadMif(std::string_view text, int width, std::optional<Radix>)
         }
         Expect(scanner, ';');
     }
-    if (fileWidth != static_cast<std::uint64_t>(width))
-        scanner.Fail("WIDTH=" + std::to_string(fileWidth) + ", a tablica ma słowa " +
-                     std::to_string(width) + "-bitowe.");
+    if (fileWidth == 0)
+        scanner.Fail("brak WIDTH albo WIDTH=0.");
     if (depth == 0)
         scanner.Fail("brak DEPTH albo DEPTH=0.");
     if (addressRadix.empty() || dataRadix.empty())
         scanner.Fail("brak ADDRESS_RADIX albo DATA_RADIX.");
     if (Keyword(scanner) != "begin")
         scanner.Fail("po CONTENT oczekiwano BEGIN.");
+    sink.DeclaredWidth(static_cast<int>(fileWidth));
 
     std::vector<std::uint32_t> words(depth);
     std::vector<std::uint32_t> lines(depth);  // 0: no word yet
-    const std::uint64_t wordLimit = std::uint64_t{1} << width;
+    const std::uint64_t wordLimit = std::uint64_t{1} << fileWidth;
     for (;;) {
         SkipBlanksAndComments(scanner);
-        const std::string_view token = scanner.TakeWhile(TextScanner::IsWordChar);
+        const std::string token(scanner.TakeWhile(TextScanner::IsWordChar));
         if (Lowered(token) == "end")
             break;
         std::uint64_t first = 0;
@@ -140,9 +154,10 @@ ReadTable ReadMif(std::string_view text, int width, std::optional<Radix>)
             if (last < first)
                 scanner.Fail("zakres adresów maleje.");
         } else {
-            const auto address = Number(token, addressRadix);
+            const std::string shown = token.empty() ? TakeValue(scanner) : token;
+            const auto address = Number(shown, addressRadix);
             if (!address || *address >= depth)
-                scanner.Fail(QuoteInput(token) + " nie jest adresem tej pamięci.");
+                scanner.Fail(QuoteInput(shown) + " nie jest adresem tej pamięci.");
             first = last = *address;
         }
         Expect(scanner, ':');
@@ -162,18 +177,15 @@ ReadTable ReadMif(std::string_view text, int width, std::optional<Radix>)
         } while (!range && scanner.Peek() != ';' && !scanner.AtEnd());
         Expect(scanner, ';');
     }
+    for (std::uint64_t address = 0; address < depth; ++address)
+        if (lines[address] == 0)
+            scanner.Fail("adres " + std::to_string(address) + " nie ma słowa.");
     Expect(scanner, ';');
     SkipBlanksAndComments(scanner);
     if (!scanner.AtEnd())
         scanner.Fail("tekst po END;.");
-
-    ReadTable read;
-    for (std::uint64_t address = 0; address < depth; ++address) {
-        if (lines[address] == 0)
-            throw ReadError("adres " + std::to_string(address) + " nie ma słowa.");
-        read.words.push_back({words[address], lines[address]});
-    }
-    return read;
+    for (std::uint64_t address = 0; address < depth; ++address)
+        sink.Word(words[address], lines[address]);
 }
 
 const bool registered = RegisterFormat({

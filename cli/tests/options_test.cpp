@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "options.h"
+#include "names.h"
 
 #include <gtest/gtest.h>
 
@@ -107,7 +108,14 @@ TEST(Options, NamesMustBeIdentifiersInVhdlVerilogAndC)
     // three (VHDL ignores case), non-ASCII letters, a name the package itself
     // declares, and the overlong.
     for (const char* bad : {"", "2rom", "_rom", "a__b", "rom_", "my-rom", "entity", "Module",
-                            "END", "static", "wire", "żółw", "rom\u202E", "SINE_TABLE"}) {
+                            "END", "static", "wire", "żółw", "rom\u202E", "SINE_TABLE",
+                            // what C headers reserve, SystemVerilog and VHDL-2008 keywords,
+                            // VHDL's libraries, and the generated modules' own ports
+                            "uint8_t", "int8_t", "intptr_t", "size_t", "SIZE_MAX", "INT8_MAX",
+                            "UINT32_MAX", "WCHAR_MAX", "INT64_C", "bool", "nullptr", "logic",
+                            "bit", "Byte", "string", "class", "interface", "program", "std",
+                            "work", "IEEE", "vunit", "context", "clk", "addr", "data", "phase",
+                            "cosine"}) {
         EXPECT_FALSE(IsPortableIdentifier(bad)) << bad;
         EXPECT_NE(Refusal({"8", "--format", "verilog", "--name", bad}).find("nie nadaje się"),
                   std::string::npos)
@@ -160,8 +168,13 @@ TEST(Options, ShapesThatMakeNoSenseAreRefused)
     refused({"8", "--word", "fixed:1"}, "opcja --word przyjmuje");
     refused({"8", "--angle", "ideal"}, "opcja --angle przyjmuje");
     refused({"8", "--span", "eighth"}, "opcja --span przyjmuje");
-    // Allowed: the end of a half span is 180°, where the sine is 0.
-    EXPECT_TRUE(Parse({"8", "--word", "ufixed:8", "--span", "half", "--with-end"}).shape.withEnd);
+    // The window's end of a half span, N/2 × rad_step, lies beyond 180° where
+    // rad_step rounded up (N = 12): sin is -8.7e-8 there, which ufixed cannot hold.
+    refused({"12", "--word", "ufixed:8", "--span", "half", "--with-end"}, "nie mają znaku");
+    refused({"8", "--check", "x.coe", "--report"}, "nie łączy się z --check");
+    // The exact angle's end is 180° itself, where the sine is 0.
+    EXPECT_TRUE(Parse({"12", "--word", "ufixed:8", "--span", "half", "--with-end", "--angle", "exact"})
+                    .shape.withEnd);
 }
 
 TEST(Options, HostileValuesAreQuotedSafelyAndShort)

@@ -212,4 +212,35 @@ TEST_P(Synthesis, YosysAndVerilatorTakeTheModuleCleanly)
 
 INSTANTIATE_TEST_SUITE_P(Counts, Synthesis, ::testing::Values(8, 12, 1024));
 
+using NameCheck = lumiro::testing::Scratch;
+
+// Names close to what the languages reserve, taken by each tool in its newest
+// dialect: VHDL-2008, SystemVerilog, C23 with the headers that reserve most.
+TEST_F(NameCheck, AcceptedNamesCompileInEveryTool)
+{
+    for (const std::string name : {"uint8", "Size", "logic_rom", "int8_table", "sine_max", "Std_rom"}) {
+        const auto write = [&](const char* format, const std::string& file) {
+            const Outcome run = Coe({"8", "--format", format, "--name", name, "-o", (dir / file).string()});
+            ASSERT_EQ(run.status, 0) << name << run.err;
+        };
+        write("vhdl", name + ".vhd");
+        write("verilog", name + ".v");
+        write("c", name + ".h");
+        std::ofstream(dir / "use.c") << "#include <stddef.h>\n#include <stdint.h>\n#include <limits.h>\n"
+                                     << "#include \"" << name << ".h\"\n"
+                                     << "int main(void) { return (int)" << name << "[0]; }\n";
+        const fs::path previous = fs::current_path();
+        fs::current_path(dir);
+        for (const std::vector<std::string>& step :
+             {std::vector<std::string>{GHDL, "-a", "--std=08", name + ".vhd"},
+              {IVERILOG, "-g2012", "-o", "rom.vvp", name + ".v"},
+              {VERILATOR, "--lint-only", "-Wall", "+1800-2017ext+v", name + ".v"},
+              {CC, "-std=c2x", "-Wall", "-Wextra", "-pedantic", "-Werror", "-o", "use", "use.c"}}) {
+            const Outcome run = Start(step);
+            EXPECT_EQ(run.status, 0) << name << " " << step[0] << "\n" << run.out << run.err;
+        }
+        fs::current_path(previous);
+    }
+}
+
 }  // namespace

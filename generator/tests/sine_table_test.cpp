@@ -126,5 +126,60 @@ TEST(SineTable, ExactTiesOfFixedWordsGoToEven)
     EXPECT_EQ(SineTable(shape).Word(1), 0x4000U);
 }
 
+
+TEST(SineTable, IdealSinesThatAreRationalAreExact)
+{
+    // Niven: 0, ±½ and ±1 are the only rational sines of rational turns. The
+    // double of sin(π/6) is 0.49999999999999994, which would put the ulp a binade low.
+    TableShape shape = Shape(12);
+    shape.span = Span::Full;
+    const SineTable table(shape);
+    EXPECT_EQ(table.IdealSample(1).value, 0.5);    // 30°
+    EXPECT_EQ(table.IdealSample(3).value, 1.0);    // 90°
+    EXPECT_EQ(table.IdealSample(5).value, 0.5);    // 150°
+    EXPECT_EQ(table.IdealSample(6).value, 0.0);    // 180°
+    EXPECT_EQ(table.IdealSample(7).value, -0.5);   // 210°
+    EXPECT_EQ(table.IdealSample(9).value, -1.0);   // 270°
+    shape.divisions = 3000;                        // 250 × 2π/3000 = 30°
+    EXPECT_EQ(SineTable(shape).IdealSample(250).value, 0.5);
+}
+
+TEST(SineTable, UnsignedWordsOnlyForShapesWithoutNegativeSamples)
+{
+    // The largest angle of a shape decides: with a signed probe word, its sample
+    // must not be negative wherever the shape is allowed for ufixed.
+    const auto lastIsNegative = [](TableShape shape) {
+        shape.word = *WordKind::Named("fixed:32");
+        const SineTable table(shape);
+        return table.Count() > 0 && (table.Word(table.Count() - 1) >> 31) != 0;
+    };
+    std::vector<std::int32_t> counts;
+    for (std::int32_t n = 1; n <= 4100; ++n)
+        counts.push_back(n);
+    for (std::int32_t n : {65536, 1048575, 3985036, 4194300, 4194303, 4194304})
+        counts.push_back(n);
+    for (const std::int32_t n : counts)
+        for (const Span span : {Span::Quarter, Span::Half, Span::Full})
+            for (const AngleMode angle : {AngleMode::Window, AngleMode::Exact})
+                for (const int variant : {0, 1, 2}) {  // plain, with end, half a step on
+                    TableShape shape = Shape(n);
+                    shape.span = span;
+                    shape.angle = angle;
+                    shape.withEnd = variant == 1;
+                    shape.halfStep = variant == 2;
+                    shape.word = *WordKind::Named("ufixed:8");
+                    if (CheckShape(shape) == ShapeFault::None) {
+                        ASSERT_FALSE(lastIsNegative(shape)) << n << " span " << static_cast<int>(span);
+                    }
+                }
+    // What the refusal guards against: 6 × float(π/6) lies past π.
+    TableShape half = Shape(12);
+    half.span = Span::Half;
+    half.withEnd = true;
+    EXPECT_TRUE(lastIsNegative(half));
+    half.word = *WordKind::Named("ufixed:8");
+    EXPECT_EQ(CheckShape(half), ShapeFault::NegativeUnsigned);
+}
+
 }  // namespace
 }  // namespace lumiro::testing

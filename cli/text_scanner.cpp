@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "text_scanner.h"
+
+#include <cstring>
+
+namespace lumiro::coe {
+namespace {
+
+// Room for the longest run kept and as much again read after it.
+constexpr std::size_t kBufferBytes = 2 * TextScanner::kLongestRun;
+
+}  // namespace
+
+TextScanner::TextScanner(ByteSource& source)
+    : source_(&source), buffer_(std::make_unique<char[]>(kBufferBytes))
+{
+    text_ = {buffer_.get(), 0};
+}
+
+std::string_view TextScanner::Ahead(std::size_t count)
+{
+    while (text_.size() - at_ < count && Refill(at_)) {
+    }
+    return text_.substr(at_, count);
+}
+
+bool TextScanner::Refill(std::size_t& keep)
+{
+    if (source_ == nullptr)
+        return false;
+    const std::size_t shift = keep;
+    const std::size_t kept = text_.size() - shift;
+    if (kept >= kLongestRun)
+        Fail("ciąg znaków bez przerwy dłuższy niż " + std::to_string(kLongestRun) +
+             " bajtów: to nie jest plik tego rodzaju.");
+    std::memmove(buffer_.get(), text_.data() + shift, kept);
+    const std::size_t at = at_ - shift;
+    keep = 0;  // `keep` may be at_ itself
+    at_ = at;
+    const std::size_t got = source_->Read(buffer_.get() + kept, kBufferBytes - kept);
+    text_ = {buffer_.get(), kept + got};
+    return got > 0;
+}
+
+}  // namespace lumiro::coe

@@ -127,9 +127,10 @@ const Format& CheckedKind(const Options& options)
     const Format* kind = options.format;
     if (kind == nullptr) {
         const std::string& path = *options.checkPath;
+        const std::string lowered = Lowered(path);  // X.COE too
         for (const Format& format : Formats())
             if (!format.extension.empty() && path.size() > format.extension.size() &&
-                path.ends_with(format.extension))
+                lowered.ends_with(format.extension))
                 kind = &format;
         if (kind == nullptr)
             throw UsageError("nie wiadomo, jakiego rodzaju jest plik " + QuoteInput(path, 200) +

@@ -10,19 +10,24 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-void BM_WriteLargestTable(benchmark::State& state, std::vector<std::string> options)
+std::string Scratch()
 {
-    const std::string path = "/tmp/lumiro-coe-bench." + std::to_string(::getpid());
-    std::vector<std::string> argv{LUMIRO_COE, "4194304"};
-    argv.insert(argv.end(), options.begin(), options.end());
-    argv.insert(argv.end(), {"-o", path});
+    return "/tmp/lumiro-coe-bench." + std::to_string(::getpid());
+}
+
+// Runs lumiro-coe with `arguments` once per iteration, timed from start to exit;
+// the child's peak resident memory goes into a counter.
+void RunTimed(benchmark::State& state, std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), LUMIRO_COE);
     std::vector<char*> args;
-    for (std::string& arg : argv)
+    for (std::string& arg : arguments)
         args.push_back(arg.data());
     args.push_back(nullptr);
 
@@ -31,7 +36,9 @@ void BM_WriteLargestTable(benchmark::State& state, std::vector<std::string> opti
         const auto start = std::chrono::steady_clock::now();
         const pid_t child = ::fork();
         if (child == 0) {
-            if (std::freopen("/dev/null", "w", stderr) == nullptr)  // the report, where asked for
+            // the report, where asked for, and the check's own report
+            if (std::freopen("/dev/null", "w", stderr) == nullptr ||
+                std::freopen("/dev/null", "w", stdout) == nullptr)
                 ::_exit(126);
             ::execv(args[0], args.data());
             ::_exit(127);
@@ -45,8 +52,31 @@ void BM_WriteLargestTable(benchmark::State& state, std::vector<std::string> opti
             state.SkipWithError("lumiro-coe failed");
         peakKilobytes = std::max(peakKilobytes, usage.ru_maxrss);
     }
-    std::remove(path.c_str());
     state.counters["peak_MB"] = static_cast<double>(peakKilobytes) / 1024.0;
+}
+
+void BM_WriteLargestTable(benchmark::State& state, std::vector<std::string> options)
+{
+    std::vector<std::string> arguments{"4194304"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    arguments.insert(arguments.end(), {"-o", Scratch()});
+    RunTimed(state, arguments);
+    std::remove(Scratch().c_str());
+}
+
+// --check of the largest valid file of a kind: N words of 32 bits in radix 2.
+void BM_CheckLargestFile(benchmark::State& state, std::string format)
+{
+    const std::string path = Scratch() + "." + format;
+    const std::vector<std::string> table{"4194304", "--span", "full", "--word", "fixed:32"};
+    const std::string write = std::string(LUMIRO_COE) + " 4194304 --span full --word fixed:32 --format " +
+                              format + " -o " + path;
+    if (std::system(write.c_str()) != 0)
+        state.SkipWithError("writing the file failed");
+    std::vector<std::string> arguments = table;
+    arguments.insert(arguments.end(), {"--check", path});
+    RunTimed(state, arguments);
+    std::remove(path.c_str());
 }
 
 using Options = std::vector<std::string>;
@@ -81,6 +111,9 @@ BENCHMARK_CAPTURE(BM_WriteLargestTable, angle_exact, Options{"--angle", "exact"}
     ->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteLargestTable, report_full_span, Options{"--span", "full", "--report"})
     ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, coe, "coe")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, mif, "mif")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, mem, "mem")->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -193,5 +193,95 @@ TEST_F(CheckProgram, FileLargerThanAnyTableIsRefusedUnread)
     EXPECT_NE(run.err.find("ponad 1 GiB"), std::string::npos) << run.err;
 }
 
+// Each message points at what is wrong, quoted as it stands.
+TEST(Check, MessagesNameTheRealFault)
+{
+    const auto refusal = [](std::string_view text, std::string_view format) {
+        try {
+            Check(text, format, 8);
+        } catch (const ReadError& error) {
+            return std::string(error.what());
+        }
+        return std::string("read");
+    };
+    EXPECT_NE(refusal("0\n@ 1\n", "mem").find("po znaku '@' brak adresu"), std::string::npos);
+    for (const char* format : {"coe", "mif", "mem"})
+        EXPECT_NE(refusal("\xEF\xBB\xBF" + Written(format, 8, Radix::Hex), format).find("BOM"),
+                  std::string::npos)
+            << format;
+    EXPECT_NE(refusal("WIDTH=32; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=DEC;\nCONTENT BEGIN\n"
+                      "0 : -1;\n1 : 0;\nEND;\n", "mif")
+                  .find("\u2068-1\u2069"),
+              std::string::npos);
+    // A binary file cut in its last word is still binary: that word differs,
+    // where the file used to be read as hexadecimal and refused at its first word.
+    std::string cut = Written("mem", 8, Radix::Binary);
+    cut.resize(cut.size() - 10);
+    const Checked checked = Check(cut, "mem", 8);
+    EXPECT_EQ(checked.status, kCheckDiffers);
+    EXPECT_NE(checked.report.find("Porównano słów: 2, różnych: 1.\n  słowo 1 (wiersz 2)"),
+              std::string::npos)
+        << checked.report;
+}
+
+// A file read through a small window holds no more than the window: words,
+// rows and keywords that straddle a refill read as they do whole.
+TEST(Check, ReadsTheSameThroughRefillsOfAnySize)
+{
+    class Trickle : public ByteSource {
+    public:
+        Trickle(std::string text, std::size_t chunk) : text_(std::move(text)), chunk_(chunk) {}
+        std::size_t Read(char* to, std::size_t room) override
+        {
+            const std::size_t count = std::min({room, chunk_, text_.size() - at_});
+            text_.copy(to, count, at_);
+            at_ += count;
+            return count;
+        }
+
+    private:
+        std::string text_;
+        std::size_t chunk_;
+        std::size_t at_ = 0;
+    };
+    const std::string listing = Written("listing", 64, Radix::Binary);
+    const std::string rows = listing.substr(listing.find("memory_initialization_radix"));
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{7}, std::size_t{65536}})
+        for (const auto& [format, text] : {std::pair{"coe", Written("coe", 1024, Radix::Binary)},
+                                           std::pair{"mif", Written("mif", 1024, Radix::Hex)},
+                                           std::pair{"mem", Written("mem", 1024, Radix::Binary)},
+                                           std::pair{"coe", rows}}) {
+            Trickle source(text, chunk);
+            TextScanner scanner(source);
+            const bool window = text == rows;
+            const std::string report = Capture([&](std::FILE* out) {
+                EXPECT_EQ(CompareWithTable(scanner, *FindFormat(format), {},
+                                           WindowTable(window ? 64 : 1024), out),
+                          window ? kCheckDiffers : kCheckMatches);
+            });
+            EXPECT_NE(report.find(window ? "różnych: 0" : "Plik zawiera dokładnie"), std::string::npos)
+                << format << " " << chunk << report;
+        }
+}
+
+TEST_F(CheckProgram, AnotherWordWidthIsADifferenceThatSaysTheWidths)
+{
+    const std::string mif = (dir / "SINE.MIF").string();  // the extension in capitals too
+    ASSERT_EQ(Coe({"1024", "--word", "fixed:16", "--format", "mif", "-o", mif}).status, 0);
+    const Outcome run = Coe({"1024", "--check", mif});
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_NE(run.out.find("Plik ma słowa 16-bitowe, a tablica dla N = 1024 słowa 32-bitowe"),
+              std::string::npos)
+        << run.out;
+}
+
+TEST_F(CheckProgram, EndlessDeviceIsCutAtTheLimitNotHeld)
+{
+    // /dev/zero would fill memory if it were read whole; streamed, its first NUL is refused.
+    const Outcome run = Coe({"1024", "--check", "/dev/zero", "--format", "mem"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("nie jest poprawnym plikiem mem"), std::string::npos) << run.err;
+}
+
 }  // namespace
 }  // namespace lumiro::coe::testing

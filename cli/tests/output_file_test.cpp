@@ -3,13 +3,19 @@
 // and owners kept, nothing left behind on a signal. Each case in a scratch folder.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <future>
 #include <string>
 #include <thread>
@@ -245,6 +251,150 @@ TEST_F(OutputFile, EmptyArgumentVectorIsAWrongCall)
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+// Names of the program's own descriptors are written through them: a shell's
+// ">>" appends, and lines written before stay where they were.
+TEST_F(OutputFile, OwnDescriptorsAreWrittenWhereTheShellOpenedThem)
+{
+    const std::string program = LUMIRO_COE;
+    fs::create_symlink("/dev/stdout", dir / "out-link");
+    const auto shell = [&](const std::string& script) {
+        const std::string command = "cd '" + dir.string() + "' && " + script;
+        return std::system(command.c_str());
+    };
+    ASSERT_EQ(shell("echo first > log && " + program + " 8 -o /dev/stdout >> log"), 0);
+    EXPECT_EQ(Slurp(dir / "log"), "first\n" + table8);
+    ASSERT_EQ(shell("( echo first; " + program + " 8 -o /dev/stdout; echo after ) > seq"), 0);
+    EXPECT_EQ(Slurp(dir / "seq"), "first\n" + table8 + "after\n");
+    ASSERT_EQ(shell("echo e > err && " + program + " 8 -o /dev/stderr 2>> err"), 0);
+    EXPECT_EQ(Slurp(dir / "err"), "e\n" + table8);
+    ASSERT_EQ(shell("echo x > fd && " + program + " 8 -o /proc/self/fd/5 5>> fd && " + program +
+                    " 8 -o out-link >> fd"),
+              0);
+    EXPECT_EQ(Slurp(dir / "fd"), "x\n" + table8 + table8);
+
+    const Outcome closed = Coe({"8", "-o", "/dev/fd/9"});
+    EXPECT_EQ(closed.status, 1);
+    EXPECT_NE(closed.err.find("(ten deskryptor nie jest otwarty do zapisu)"), std::string::npos)
+        << closed.err;
+}
+
+// nohup and "trap '' HUP" ignore a signal for a reason: the write goes on.
+TEST_F(OutputFile, SignalsIgnoredAtStartStayIgnored)
+{
+    const fs::path file = dir / "sine.txt";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, SIG_IGN);
+        ::execl(LUMIRO_COE, LUMIRO_COE, "4194304", "--format", "listing", "-o", file.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool temporarySeen = false;
+    while (!temporarySeen && std::chrono::steady_clock::now() < deadline) {
+        for (const auto& entry : fs::directory_iterator(dir))
+            temporarySeen |= entry.path().filename().string().starts_with(".lumiro-coe.");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(temporarySeen);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::kill(child, signal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Names(), std::vector<std::string>{"sine.txt"});
+    EXPECT_GT(fs::file_size(file), 100'000'000U);
+}
+
+TEST_F(OutputFile, UnusualTargetsAreSaidInPolish)
+{
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (dir / "sock").string();
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    fs::create_symlink("loop-b", dir / "loop-a");
+    fs::create_symlink("loop-a", dir / "loop-b");
+    std::ofstream(dir / "plain") << "old\n";
+    for (const auto& [target, reason] :
+         {std::pair{socketPath, "(to gniazdo (socket), nie plik)"},
+          std::pair{(dir / "loop-a").string(), "(za dużo dowiązań symbolicznych"},
+          std::pair{(dir / "plain" / "x.coe").string(), "(część ścieżki nie jest folderem)"}}) {
+        const Outcome run = Coe({"8", "-o", target});
+        EXPECT_EQ(run.status, 1) << target;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
+    ::close(server);
+    EXPECT_EQ(Slurp(dir / "plain"), "old\n");
+}
+
+// Under a working folder deeper than PATH_MAX, a relative name still works.
+TEST_F(OutputFile, FolderDeeperThanPathMaxIsNoObstacle)
+{
+    const std::string level(200, 'd');
+    int folder = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    std::vector<int> chain{folder};
+    for (int depth = 0; depth * 201 <= PATH_MAX; ++depth) {
+        ASSERT_EQ(::mkdirat(folder, level.c_str(), 0700), 0);
+        folder = ::openat(folder, level.c_str(), O_RDONLY | O_DIRECTORY);
+        ASSERT_GE(folder, 0);
+        chain.push_back(folder);
+    }
+    const int file = ::openat(folder, "sine.coe", O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(file, 0);
+    ::close(file);
+
+    const int previous = ::open(".", O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::fchdir(folder), 0);
+    const Outcome run = Coe({"8", "-o", "sine.coe"}, "/dev/null");
+    ASSERT_EQ(::fchdir(previous), 0);
+    ::close(previous);
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    // Taken apart from the bottom, as a path that long cannot be removed by name.
+    struct stat written {};
+    EXPECT_EQ(::fstatat(folder, "sine.coe", &written, 0), 0);
+    EXPECT_EQ(static_cast<std::size_t>(written.st_size), table8.size());
+    ::unlinkat(folder, "sine.coe", 0);
+    for (std::size_t i = chain.size() - 1; i > 0; --i) {
+        ::close(chain[i]);
+        ::unlinkat(chain[i - 1], level.c_str(), AT_REMOVEDIR);
+    }
+    ::close(chain[0]);
+}
+
+// The safe replace writes beside the file: a folder that forbids it is named.
+TEST_F(OutputFile, FolderThatForbidsTheReplaceIsNamed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root, to run as someone else";
+    ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
+    const fs::path program = dir / "lumiro-coe";
+    fs::copy_file(LUMIRO_COE, program);
+    ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+    for (const auto& [folderName, mode, reason] :
+         {std::tuple{"locked", 0755, "brak prawa zapisu w folderze"},
+          std::tuple{"sticky", 01777, "folder z bitem sticky nie pozwala zastąpić cudzego pliku"}}) {
+        const fs::path folder = dir / folderName;
+        fs::create_directory(folder);
+        ASSERT_EQ(::chmod(folder.c_str(), static_cast<mode_t>(mode)), 0);
+        const fs::path file = folder / "sine.coe";
+        std::ofstream(file) << "old\n";
+        ASSERT_EQ(::chmod(file.c_str(), 0666), 0);  // writable by anyone, owned by root
+
+        const Outcome run =
+            Start({program.string(), "8", "-o", file.string()}, {}, RLIM_INFINITY, kNobody);
+        EXPECT_EQ(run.status, 1) << folderName;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("folder musi pozwalać na zapis"), std::string::npos) << run.err;
+        EXPECT_EQ(Slurp(file), "old\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    }
 }
 
 }  // namespace

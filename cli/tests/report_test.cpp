@@ -3,7 +3,10 @@
 // written here, the 6 dB a bit of quantised sines, and the counts of N = 1024.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cmath>
+#include <cstdlib>
 #include <complex>
 #include <numbers>
 
@@ -93,6 +96,40 @@ TEST(Report, CountsAndErrorsAtTheDefaultTable)
     EXPECT_NE(text.find("  słów: 256\n"), std::string::npos) << text;
     EXPECT_NE(text.find(" LSB, RMS: "), std::string::npos) << text;
     EXPECT_NE(text.find("SFDR pełnego okresu: "), std::string::npos) << text;
+}
+
+// The unit is the ulp at the larger of |ideal| and |word|, with the rational
+// ideals (0, ±½, ±1) taken exactly.
+TEST(Report, ErrorsAtZeroHalfAndOneMeanWhatTheySay)
+{
+    // N = 12, half span: 5 × float(π/6) is 7.3e-8 past 150°, where the sine is
+    // 0.5 - 6.3e-8, rounded to 0.5 - 2^-24: one ulp of ½ off the exact ½. With
+    // the double 0.49999999999999994 as the ideal this read 2 ulp.
+    const Accuracy half = MeasureAccuracy(Table(12, "float32", AngleMode::Window, Span::Half));
+    EXPECT_EQ(half.largestError, 1.0);
+    EXPECT_DOUBLE_EQ(half.largestAbsoluteError, std::ldexp(1.0, -24));
+
+    // N = 1024, full span: the window's word at 180° is sin(512 × rad_step),
+    // about -8.7e-8 for an ideal 0. Measured in subnormals that was 6e37 ulp;
+    // at the word's own magnitude it is below 2^24, the absolute error below 2e-7.
+    const Accuracy window = MeasureAccuracy(Table(1024, "float32", AngleMode::Window, Span::Full));
+    EXPECT_GT(window.largestError, 1e6);
+    EXPECT_LT(window.largestError, std::ldexp(1.0, 24));
+    EXPECT_LT(window.largestAbsoluteError, 2e-7);
+    // The exact angle puts +0 at 180° and 360°, ±1 at 90° and 270°, ±½ at 30°...
+    for (const std::int32_t n : {12, 24, 1024}) {
+        const Accuracy exact = MeasureAccuracy(Table(n, "float32", AngleMode::Exact, Span::Full));
+        EXPECT_LE(exact.largestError, 0.5) << n;
+        EXPECT_EQ(exact.correctlyRounded, n);
+    }
+}
+
+TEST(Report, ThatCannotBeWrittenFails)
+{
+    const std::string command = std::string(LUMIRO_COE) + " 16 --report >/dev/null 2>/dev/full";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 }  // namespace

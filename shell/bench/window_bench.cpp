@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,6 +95,27 @@ public:
         UntilIdle(form_);
     }
 
+    // A key pressed in the output area, with its modifiers.
+    void KeyInArea(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {})
+    {
+        auto* memo = Control<PlainMemo>("Memo1");
+        memo->setFocus();
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(memo, &press);
+        UntilIdle(form_);
+    }
+
+    // What the clipboard holds, pasted into the empty area.
+    void PasteIntoArea(const QString& text)
+    {
+        auto* memo = Control<PlainMemo>("Memo1");
+        memo->clear();
+        QApplication::clipboard()->setText(text);
+        memo->setFocus();
+        memo->paste();
+        UntilIdle(form_);
+    }
+
     void ScrollArea()
     {
         Control<PlainMemo>("Memo1")->verticalScrollBar()->triggerAction(
@@ -168,6 +190,53 @@ void BM_AfterLargest_ScrollStep(benchmark::State& state)
     for (auto _ : state)
         window.ScrollArea();
 }
+
+// A single line of 10 MB pasted into the area (a hex dump, a log), and the
+// keys that move along it or add to it.
+constexpr int kLongLineBytes = 10'000'000;
+
+std::unique_ptr<Window>& WithLongLine()
+{
+    static std::unique_ptr<Window> window;
+    if (!window) {
+        window = std::make_unique<Window>();
+        window->PasteIntoArea(QString(kLongLineBytes, QLatin1Char('7')));
+    }
+    return window;
+}
+
+void BM_LongLine_Paste(benchmark::State& state)
+{
+    Window window;
+    const QString line(kLongLineBytes, QLatin1Char('7'));
+    for (auto _ : state)
+        window.PasteIntoArea(line);
+}
+
+void BM_LongLine_Key(benchmark::State& state, int key, Qt::KeyboardModifiers modifiers)
+{
+    Window& window = *WithLongLine();
+    for (auto _ : state) {
+        window.KeyInArea(key, modifiers);
+        window.KeyInArea(key == Qt::Key_End ? Qt::Key_Home : Qt::Key_End, modifiers);
+    }
+}
+
+void BM_LongLine_TypedCharacter(benchmark::State& state)
+{
+    Window& window = *WithLongLine();
+    window.KeyInArea(Qt::Key_End, Qt::ControlModifier);
+    for (auto _ : state)
+        window.KeyInArea(Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+}
+
+BENCHMARK(BM_LongLine_Paste)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Each iteration goes to the end of the line and back again.
+BENCHMARK_CAPTURE(BM_LongLine_Key, end_and_home, Qt::Key_End, Qt::NoModifier)
+    ->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_LongLine_Key, ctrl_end_and_home, Qt::Key_End, Qt::ControlModifier)
+    ->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LongLine_TypedCharacter)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK(BM_AfterLargest_FloatTest)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_AfterLargest_TypedCharacter)->Unit(benchmark::kMillisecond)->UseRealTime();

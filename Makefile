@@ -18,12 +18,16 @@ bootstrap:
 	@scripts/bootstrap
 
 configure: bootstrap
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRO_WINDOW_ONLY=OFF -DBUILD_TESTING=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The window alone: its packages, its program, and nothing of the tests.
+run:
+	@scripts/bootstrap window
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRO_WINDOW_ONLY=ON
+	cmake --build $(BUILD) -j $(JOBS) --target lumiro
 	$(BUILD)/shell/lumiro
 
 # The whole suite twice: as built, and under AddressSanitizer and UBSan.

@@ -3,20 +3,44 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
 
+#include <algorithm>
 #include <exception>
 
 #include "application.h"
 
 TForm1* Form1 = nullptr;
 
+namespace {
+
+// The client area the form was designed for, and its bottom panel's height.
+constexpr QSize kDesignSize(1082, 801);
+constexpr int kBottomPanelHeight = 41;
+
+}  // namespace
+
 TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
     setupUi(this);
     move(391, 123);
+    for (QScrollBar** bar : {&horizontalScroll_, &verticalScroll_}) {
+        *bar = new QScrollBar(bar == &horizontalScroll_ ? Qt::Horizontal : Qt::Vertical, this);
+        (*bar)->setObjectName(bar == &horizontalScroll_ ? QStringLiteral("FormHorizontalScroll")
+                                                        : QStringLiteral("FormVerticalScroll"));
+        (*bar)->setFocusPolicy(Qt::NoFocus);  // the tab order stays the form's own
+        (*bar)->hide();
+        connect(*bar, &QScrollBar::valueChanged, this, &TForm1::LayOutPanels);
+    }
+    LayOutPanels();
+    FitIntoScreen();
 
     // Liberation Sans, standing in for MS Sans Serif, runs about 5 % wider;
     // condensed this much, every text stays inside its stored box.
@@ -35,12 +59,85 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     connect(Button3, &QPushButton::clicked, this, [this] { Dispatch(&TForm1::Button3Click); });
 }
 
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayOutPanels();
+}
+
+void TForm1::LayOutPanels()
+{
+    const QSize client = size();
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    bool across = client.width() < kDesignSize.width();
+    bool down = client.height() < kDesignSize.height();
+    // One bar takes room from the other direction.
+    down = down || (across && client.height() - extent < kDesignSize.height());
+    across = across || (down && client.width() - extent < kDesignSize.width());
+    const QSize view(client.width() - (down ? extent : 0), client.height() - (across ? extent : 0));
+    const QSize content = view.expandedTo(kDesignSize);
+
+    horizontalScroll_->setRange(0, content.width() - view.width());
+    horizontalScroll_->setPageStep(view.width());
+    horizontalScroll_->setGeometry(0, view.height(), view.width(), extent);
+    horizontalScroll_->setVisible(across);
+    verticalScroll_->setRange(0, content.height() - view.height());
+    verticalScroll_->setPageStep(view.height());
+    verticalScroll_->setGeometry(view.width(), 0, extent, view.height());
+    verticalScroll_->setVisible(down);
+
+    const QPoint origin(-horizontalScroll_->value(), -verticalScroll_->value());
+    const int upperHeight = content.height() - kBottomPanelHeight;
+    Panel1->setGeometry(QRect(origin, QSize(content.width(), upperHeight)));
+    Panel2->setGeometry(origin.x(), origin.y() + upperHeight, content.width(), kBottomPanelHeight);
+    horizontalScroll_->raise();
+    verticalScroll_->raise();
+}
+
+QMargins TForm1::FrameMargins() const
+{
+    // Known once the window is shown, and again once a window manager framed it.
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+void TForm1::FitIntoScreen()
+{
+    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QMargins margins = FrameMargins();
+    const QRect room = screen->availableGeometry().marginsRemoved(margins);
+    const QSize fitted = size().boundedTo(room.size());
+    // Left and top win where nothing fits, so that the title bar stays on the screen.
+    const QRect client = geometry();
+    const QPoint at(std::max(room.left(), std::min(client.left(), room.right() + 1 - fitted.width())),
+                    std::max(room.top(), std::min(client.top(), room.bottom() + 1 - fitted.height())));
+    if (fitted != size())
+        resize(fitted);
+    const QPoint frameAt = at - QPoint(margins.left(), margins.top());  // move() places the frame
+    if (frameAt != pos())
+        move(frameAt);
+}
+
 bool TForm1::event(QEvent* event)
 {
     // The form is active once it is first shown; a bare X server may never
     // report the activation itself, so the first show counts as well.
     const bool activation = event->type() == QEvent::WindowActivate || event->type() == QEvent::Show;
     const bool handled = QWidget::event(event);
+    // A window manager adds its title bar and borders after the show: fit
+    // again whenever the frame around the window changes, not when the user moves it.
+    const bool placed = event->type() == QEvent::Show || event->type() == QEvent::Move ||
+                        event->type() == QEvent::Resize;
+    if (placed && isVisible() && FrameMargins() != fittedFrame_) {
+        fittedFrame_ = FrameMargins();
+        QTimer::singleShot(0, this, &TForm1::FitIntoScreen);
+    }
     if (activation && !activated_) {
         activated_ = true;
         Dispatch(&TForm1::FormActivate);

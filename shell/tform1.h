@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QMargins>
 #include <QWidget>
 
 #include <optional>
@@ -14,6 +15,7 @@
 #include "ui_tform1.h"
 
 class QLineEdit;
+class QScrollBar;
 
 class TForm1 : public QWidget, private Ui::TForm1, public lumiro::TForm1Logic {
     Q_OBJECT
@@ -23,6 +25,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
     std::string FieldText(lumiro::Field field) const override;
     void SetFieldText(lumiro::Field field, std::string_view text) override;
@@ -41,6 +44,17 @@ private:
     // shows its error, if any, without letting it cross the event loop.
     void Dispatch(Handler handler);
     void FlushOutput();
+
+    // The panels fill the client area, the lower one docked at the bottom; in
+    // an area smaller than the form's design they keep its size and scroll.
+    void LayOutPanels();
+    // Moves the window, and shrinks it if need be, into the screen's free area.
+    void FitIntoScreen();
+    QMargins FrameMargins() const;
+    QMargins fittedFrame_;
+
+    QScrollBar* horizontalScroll_ = nullptr;
+    QScrollBar* verticalScroll_ = nullptr;
 
     bool activated_ = false;
     // Entries not yet in the area, each followed by '\n': sent on in chunks.

@@ -268,7 +268,7 @@ BENCHMARK(BM_GenerateLargestTwice)->Iterations(1)->Unit(benchmark::kMillisecond)
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" LUMIRO_SCREENS);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     lumiro::shell::InstallFontSubstitutes();

@@ -2,62 +2,78 @@
 // Large blocks on transparent huge pages. A fresh 4 KiB page costs the kernel
 // a fault and a zeroing; over the 150 MB that the largest table's document
 // takes, the faults alone cost more than generating the table. Blocks from
-// 4 MiB up are mapped on their own and marked for huge pages, which fault in
-// once per 2 MiB. Everything smaller goes to malloc as before.
+// 4 MiB up are mapped on their own, 2 MiB aligned and rounded up to 2 MiB, and
+// marked for huge pages, which fault in once per 2 MiB. Everything smaller
+// goes to malloc as before.
 //
 // This replaces the global operator new and delete of the program, so it is
-// linked into the window's executables only, and not into sanitizer builds,
-// whose runtimes replace them too.
+// linked into the window's executables only (and into its test), and not into
+// sanitizer builds, whose runtimes replace them too.
 #include <sys/mman.h>
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
-#include <mutex>
 #include <new>
 
 namespace {
 
 constexpr std::size_t kLargeBytes = std::size_t{4} << 20;
-
-struct Mapping {
-    void* start = nullptr;
-    std::size_t length = 0;
-};
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 // The live large blocks: a few (the document, its line index, their growth).
-std::mutex registryLock;
-std::array<Mapping, 32> registry;
-std::atomic<int> liveMappings{0};
+// A slot is claimed and freed by compare-and-swap, so no delete ever waits.
+struct Slot {
+    std::atomic<void*> start{nullptr};
+    std::atomic<std::size_t> length{0};
+};
+std::array<Slot, 32> registry;
+
+std::size_t RoundedUp(std::size_t size, std::size_t unit)
+{
+    return (size + unit - 1) / unit * unit;
+}
 
 void* MapLarge(std::size_t size)
 {
-    void* start = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (start == MAP_FAILED)
+    if (size > SIZE_MAX - 2 * kHugePage)
         return nullptr;
-    ::madvise(start, size, MADV_HUGEPAGE);  // a hint: without it, plain pages
-    const std::lock_guard lock(registryLock);
-    for (Mapping& slot : registry) {
-        if (slot.start == nullptr) {
-            slot = {start, size};
-            liveMappings.fetch_add(1, std::memory_order_relaxed);
+    const std::size_t length = RoundedUp(size, kHugePage);
+    // Mapped with room to spare, then trimmed to a 2 MiB boundary at both ends.
+    const std::size_t spare = length + kHugePage;
+    void* mapped = ::mmap(nullptr, spare, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        return nullptr;
+    const auto base = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = RoundedUp(base, kHugePage);
+    if (aligned != base)
+        ::munmap(mapped, aligned - base);
+    if (const std::size_t tail = base + spare - (aligned + length); tail != 0)
+        ::munmap(reinterpret_cast<void*>(aligned + length), tail);
+    void* start = reinterpret_cast<void*>(aligned);
+    ::madvise(start, length, MADV_HUGEPAGE);  // a hint: without it, plain pages
+
+    for (Slot& slot : registry) {
+        void* empty = nullptr;
+        if (slot.start.compare_exchange_strong(empty, start, std::memory_order_acq_rel)) {
+            slot.length.store(length, std::memory_order_release);
             return start;
         }
     }
-    ::munmap(start, size);  // no room to remember it: malloc serves it
+    ::munmap(start, length);  // no room to remember it: malloc serves it
     return nullptr;
 }
 
+// Only a 2 MiB aligned pointer can be a mapping of ours; malloc never returns one.
 bool UnmapLarge(void* start)
 {
-    if (liveMappings.load(std::memory_order_relaxed) == 0)
+    if ((reinterpret_cast<std::uintptr_t>(start) & (kHugePage - 1)) != 0)
         return false;
-    const std::lock_guard lock(registryLock);
-    for (Mapping& slot : registry) {
-        if (slot.start == start) {
-            ::munmap(slot.start, slot.length);
-            slot = {};
-            liveMappings.fetch_sub(1, std::memory_order_relaxed);
+    for (Slot& slot : registry) {
+        if (slot.start.load(std::memory_order_acquire) == start) {
+            ::munmap(start, slot.length.load(std::memory_order_acquire));
+            slot.start.store(nullptr, std::memory_order_release);
             return true;
         }
     }
@@ -85,11 +101,20 @@ void Release(void* block) noexcept
         std::free(block);
 }
 
+// The size is the one the block was asked with: a small one came from malloc.
+void Release(void* block, std::size_t size) noexcept
+{
+    if (size < kLargeBytes)
+        std::free(block);
+    else
+        Release(block);
+}
+
 }  // namespace
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
 void operator delete(void* block) noexcept { Release(block); }
 void operator delete[](void* block) noexcept { Release(block); }
-void operator delete(void* block, std::size_t) noexcept { Release(block); }
-void operator delete[](void* block, std::size_t) noexcept { Release(block); }
+void operator delete(void* block, std::size_t size) noexcept { Release(block, size); }
+void operator delete[](void* block, std::size_t size) noexcept { Release(block, size); }

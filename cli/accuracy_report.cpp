@@ -30,32 +30,6 @@ std::string Fixed(double value, int decimals)
 
 namespace {
 
-// The table's values, already in period[0 .. count), made into one full
-// period of N values in place: the first half turn, then its negation.
-void UnfoldPeriod(const TableShape& shape, std::span<double> period)
-{
-    const std::int32_t n = shape.divisions;
-    const std::int32_t half = n / 2;
-    const auto at = [&](std::int32_t k) -> double& { return period[static_cast<std::size_t>(k)]; };
-    if (shape.span == Span::Full)
-        return;
-    if (shape.span == Span::Quarter) {
-        const std::int32_t quarter = n / 4;
-        if (shape.halfStep) {
-            // Samples at (k + ½) steps: the mirror of k is 2Q - 1 - k.
-            for (std::int32_t k = quarter; k < half; ++k)
-                at(k) = at(half - 1 - k);
-        } else {
-            if (!shape.withEnd)
-                at(quarter) = 1.0;
-            for (std::int32_t k = quarter + 1; k < half; ++k)
-                at(k) = at(half - k);
-        }
-    }
-    for (std::int32_t k = half; k < n; ++k)
-        at(k) = -at(k - half);
-}
-
 // FFTW's aligned buffer: N + 2 doubles, the real input and then its spectrum.
 class Spectrum {
 public:
@@ -104,19 +78,18 @@ private:
 
 }  // namespace
 
-Accuracy MeasureAccuracy(const WordTable& table)
+Accuracy MeasureAccuracy(const SineTable& table)
 {
-    const SineTable& samples = *table.samples;
-    const TableShape& shape = samples.shape();
+    const TableShape& shape = table.shape();
     const WordKind& kind = shape.word;
     Spectrum spectrum(static_cast<std::size_t>(shape.divisions));
     const std::span<double> period = spectrum.Input();
 
     Accuracy accuracy;
     double squares = 0;
-    for (std::int32_t i = 0; i < table.depth; ++i) {
-        const std::uint32_t word = table.word(i);
-        const SineTable::Ideal ideal = samples.IdealSample(i);
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
+        const std::uint32_t word = table.Word(i);
+        const SineTable::Ideal ideal = table.IdealSample(i);
         const double value = kind.ValueOf(word);
         const double absolute = std::fabs(value - ideal.value);
         // The larger magnitude's unit: at an ideal 0 the smallest subnormal
@@ -129,22 +102,11 @@ Accuracy MeasureAccuracy(const WordTable& table)
         accuracy.correctlyRounded += word == ideal.word ? 1 : 0;
         period[static_cast<std::size_t>(i)] = value;  // the end sample of a full span lands in the spare room
     }
-    accuracy.words = table.depth;
-    accuracy.rmsError = table.depth > 0 ? std::sqrt(squares / table.depth) : 0.0;
+    accuracy.words = table.Count();
+    accuracy.rmsError = table.Count() > 0 ? std::sqrt(squares / table.Count()) : 0.0;
     UnfoldPeriod(shape, period);
     accuracy.sfdr = spectrum.Sfdr();
     return accuracy;
-}
-
-std::vector<double> FullPeriod(const WordTable& table)
-{
-    const TableShape& shape = table.samples->shape();
-    std::vector<double> period(static_cast<std::size_t>(shape.divisions) + 2);
-    for (std::int32_t i = 0; i < table.depth; ++i)
-        period[static_cast<std::size_t>(i)] = shape.word.ValueOf(table.word(i));
-    UnfoldPeriod(shape, period);
-    period.resize(static_cast<std::size_t>(shape.divisions));
-    return period;
 }
 
 std::optional<double> SpuriousFreeRange(std::span<const double> period)
@@ -154,9 +116,9 @@ std::optional<double> SpuriousFreeRange(std::span<const double> period)
     return spectrum.Sfdr();
 }
 
-std::string ReportText(const Accuracy& accuracy, const WordTable& table)
+std::string ReportText(const Accuracy& accuracy, const SineTable& table)
 {
-    const TableShape& shape = table.samples->shape();
+    const TableShape& shape = table.shape();
     const char* unit = shape.word.isFloat() ? "ulp" : "LSB";
     std::string text = "Raport dokładności (słowa " + shape.word.Name() + ", kąt " +
                        (shape.angle == AngleMode::Window ? "okna" : "2πi/N") +

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "word_table.h"
+#include "provenance.h"
 
 namespace lumiro::coe {
 
@@ -24,16 +24,12 @@ struct Accuracy {
     std::optional<double> sfdr;         // dBc; none for periods shorter than 4
 };
 
-Accuracy MeasureAccuracy(const WordTable& table);
-
-// One full period (N values) from the table's words, by the sine's symmetry:
-// a quarter without its end sample holds 1 at 90° and -1 at 270°.
-std::vector<double> FullPeriod(const WordTable& table);
+Accuracy MeasureAccuracy(const SineTable& table);
 
 // Carrier (bin 1) against the strongest other bin, DC included, in dBc.
 std::optional<double> SpuriousFreeRange(std::span<const double> period);
 
 // The report in Polish, for standard error.
-std::string ReportText(const Accuracy& accuracy, const WordTable& table);
+std::string ReportText(const Accuracy& accuracy, const SineTable& table);
 
 }  // namespace lumiro::coe

@@ -81,20 +81,20 @@ namespace {
 // and counts the rest, so that a file of any length takes no more memory.
 class Comparison : public WordSink {
 public:
-    explicit Comparison(const WordTable& table) : table_(table) {}
+    explicit Comparison(const SineTable& table) : table_(table) {}
 
     void Word(std::uint32_t word, std::size_t line) override
     {
         const std::size_t index = read_++;
-        if (index >= static_cast<std::size_t>(table_.depth))
+        if (index >= static_cast<std::size_t>(table_.Count()))
             return;
-        const std::uint32_t want = table_.word(static_cast<std::int32_t>(index));
+        const std::uint32_t want = table_.Word(static_cast<std::int32_t>(index));
         if (word == want)
             return;
         if (++differing_ <= kDifferencesShown)
             differences_ += "  słowo " + std::to_string(index) + " (wiersz " +
-                            std::to_string(line) + "): jest " + Hex(word, table_.width) +
-                            ", powinno być " + Hex(want, table_.width) + "\n";
+                            std::to_string(line) + "): jest " + Hex(word, table_.Width()) +
+                            ", powinno być " + Hex(want, table_.Width()) + "\n";
     }
     void DeclaredWidth(int bits) override { declaredWidth_ = bits; }
     void WindowRows() override { windowRows_ = true; }
@@ -102,12 +102,12 @@ public:
     // The report in Polish; whether the file holds exactly the table.
     bool Report(std::string& report) const
     {
-        const auto expected = static_cast<std::size_t>(table_.depth);
-        const int divisions = table_.divisions;
-        if (declaredWidth_ && *declaredWidth_ != table_.width) {
+        const auto expected = static_cast<std::size_t>(table_.Count());
+        const int divisions = table_.shape().divisions;
+        if (declaredWidth_ && *declaredWidth_ != table_.Width()) {
             report = "Plik ma słowa " + std::to_string(*declaredWidth_) +
                      "-bitowe, a tablica dla N = " + IntToStr(divisions) + " słowa " +
-                     std::to_string(table_.width) + "-bitowe; słów w pliku: " +
+                     std::to_string(table_.Width()) + "-bitowe; słów w pliku: " +
                      std::to_string(read_) + ", w tablicy: " + std::to_string(expected) + ".\n";
             return false;
         }
@@ -130,7 +130,7 @@ public:
     }
 
 private:
-    const WordTable& table_;
+    const SineTable& table_;
     std::size_t read_ = 0;
     std::size_t differing_ = 0;
     std::string differences_;
@@ -141,10 +141,10 @@ private:
 }  // namespace
 
 int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radix> radix,
-                     const WordTable& table, std::FILE* out)
+                     const SineTable& table, std::FILE* out)
 {
     Comparison comparison(table);
-    format.read(text, table.width, radix, comparison);
+    format.read(text, table.Width(), radix, comparison);
     std::string report;
     const bool matches = comparison.Report(report);
     Put(out, report);
@@ -152,7 +152,7 @@ int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radi
 }
 
 int CompareWithTable(std::string_view text, const Format& format, std::optional<Radix> radix,
-                     const WordTable& table, std::FILE* out)
+                     const SineTable& table, std::FILE* out)
 {
     TextScanner scanner(text);
     return CompareWithTable(scanner, format, radix, table, out);

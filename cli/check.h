@@ -42,8 +42,8 @@ private:
 // reads, and reports in Polish to `out`. Returns kCheckMatches or
 // kCheckDiffers; throws ReadError when the text is not such a file.
 int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radix> radix,
-                     const WordTable& table, std::FILE* out);
+                     const SineTable& table, std::FILE* out);
 int CompareWithTable(std::string_view text, const Format& format, std::optional<Radix> radix,
-                     const WordTable& table, std::FILE* out);
+                     const SineTable& table, std::FILE* out);
 
 }  // namespace lumiro::coe

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "word_table.h"
+#include "provenance.h"
 
 namespace lumiro::coe {
 
@@ -20,7 +20,7 @@ enum class Radix { Binary = 2, Hex = 16 };
 
 // What a format writes from: the table and the choices of the command line.
 struct Request {
-    const WordTable& table;
+    const SineTable& table;
     Radix radix = Radix::Binary;
     std::string name;  // an identifier, for the formats that declare one
 };

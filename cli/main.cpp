@@ -12,11 +12,12 @@
 #include "options.h"
 #include "output_file.h"
 #include "version.h"
-#include "word_table.h"
+#include "provenance.h"
 
 namespace {
 
 using namespace lumiro::coe;
+using lumiro::SineTable;
 
 constexpr int kWritten = 0;
 constexpr int kWriteFailed = 1;
@@ -53,7 +54,7 @@ void WriteToStandardOutput(const Request& request, const Format& format)
     FlushStandardOutput();
 }
 
-int Check(const Options& options, const WordTable& table)
+int Check(const Options& options, const SineTable& table)
 {
     FileSource file(*options.checkPath);
     TextScanner text(file);
@@ -89,8 +90,9 @@ int main(int argc, char** argv)
             return kWritten;
         }
         // A table that is also measured is worked out once, not twice.
-        const WordTable table =
-            options.report ? Precomputed(TableFor(options.shape)) : TableFor(options.shape);
+        SineTable table(options.shape);
+        if (options.report)
+            table.Precompute();
         if (options.checkPath)
             return Check(options, table);
         const Request request{table, options.radix, options.name};

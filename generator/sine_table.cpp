@@ -141,7 +141,7 @@ SineTable::SineTable(const TableShape& shape)
 {
 }
 
-std::uint32_t SineTable::Word(std::int32_t index) const
+std::uint32_t SineTable::Compute(std::int32_t index) const
 {
     return shape_.angle == AngleMode::Window ? WindowWord(index) : IdealSample(index).word;
 }
@@ -166,6 +166,54 @@ SineTable::Ideal SineTable::IdealSample(std::int32_t index) const
     if (shape_.halfStep)
         return IdealSine(shape_.word, 2 * std::int64_t{index} + 1, 2 * std::int64_t{shape_.divisions});
     return IdealSine(shape_.word, index, shape_.divisions);
+}
+
+}  // namespace lumiro
+
+namespace lumiro {
+
+void SineTable::Precompute()
+{
+    std::vector<std::uint32_t> words;
+    words.reserve(static_cast<std::size_t>(count_));
+    for (std::int32_t i = 0; i < count_; ++i)
+        words.push_back(Compute(i));
+    words_ = std::move(words);
+}
+
+std::vector<double> SineTable::FullPeriod() const
+{
+    // Two spare places: a full span's end sample lands there before the unfolding.
+    std::vector<double> period(static_cast<std::size_t>(shape_.divisions) + 2);
+    for (std::int32_t i = 0; i < count_; ++i)
+        period[static_cast<std::size_t>(i)] = shape_.word.ValueOf(Word(i));
+    UnfoldPeriod(shape_, period);
+    period.resize(static_cast<std::size_t>(shape_.divisions));
+    return period;
+}
+
+void UnfoldPeriod(const TableShape& shape, std::span<double> period)
+{
+    const std::int32_t n = shape.divisions;
+    const std::int32_t half = n / 2;
+    const auto at = [&](std::int32_t k) -> double& { return period[static_cast<std::size_t>(k)]; };
+    if (shape.span == Span::Full)
+        return;
+    if (shape.span == Span::Quarter) {
+        const std::int32_t quarter = n / 4;
+        if (shape.halfStep) {
+            // Samples at (k + ½) steps: the mirror of k is 2Q - 1 - k.
+            for (std::int32_t k = quarter; k < half; ++k)
+                at(k) = at(half - 1 - k);
+        } else {
+            if (!shape.withEnd)
+                at(quarter) = 1.0;
+            for (std::int32_t k = quarter + 1; k < half; ++k)
+                at(k) = at(half - k);
+        }
+    }
+    for (std::int32_t k = half; k < n; ++k)
+        at(k) = -at(k - half);
 }
 
 }  // namespace lumiro

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "word_kind.h"
 
@@ -46,12 +48,25 @@ public:
 
     const TableShape& shape() const { return shape_; }
     std::int32_t Count() const { return count_; }
-    float Step() const { return step_; }  // rad_step
+    int Width() const { return shape_.word.width(); }  // bits a word
+    float Step() const { return step_; }               // rad_step
 
     // The word of sample i in the shape's angle mode, rounded once:
     //   Window  the correctly rounded double sine of x(i), then the word's rounding;
     //   Exact   the word's correct rounding of sin(2πi/N) itself.
-    std::uint32_t Word(std::int32_t index) const;
+    std::uint32_t Word(std::int32_t index) const
+    {
+        return words_.empty() ? Compute(index) : words_[static_cast<std::size_t>(index)];
+    }
+
+    // Works every word out once and keeps it, for a table that is read twice
+    // (written, then measured).
+    void Precompute();
+
+    // One full period, N values, from the words by the sine's symmetry: a
+    // quarter without its end sample holds 1 at 90° and -1 at 270°. Needs
+    // UnfoldsToPeriod(shape()).
+    std::vector<double> FullPeriod() const;
 
     // The sine of the ideal angle, to about 2^-50, and the word's correct
     // rounding of it: what the accuracy report measures against.
@@ -63,11 +78,17 @@ public:
     std::uint32_t IdealWord(std::int32_t index) const { return IdealSample(index).word; }
 
 private:
+    std::uint32_t Compute(std::int32_t index) const;
     std::uint32_t WindowWord(std::int32_t index) const;
 
     TableShape shape_;
     std::int32_t count_;
     float step_;
+    std::vector<std::uint32_t> words_;  // empty until Precompute
 };
+
+// The values of a table's words, already in period[0 .. Count()), made into
+// one full period of N values in place: the first half turn, then its negation.
+void UnfoldPeriod(const TableShape& shape, std::span<double> period);
 
 }  // namespace lumiro

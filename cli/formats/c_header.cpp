@@ -17,19 +17,19 @@ std::string Upper(std::string text)
 
 void WriteC(std::FILE* out, const Request& request)
 {
-    const WordTable& table = request.table;
+    const SineTable& table = request.table;
     const std::string guard = Upper(request.name) + "_H";
     const std::string length = Upper(request.name) + "_LENGTH";
-    const char* type = table.width <= 16 ? "uint16_t" : "uint32_t";
+    const char* type = table.Width() <= 16 ? "uint16_t" : "uint32_t";
     Put(out, "/* " + Description(table) + " */\n");
     Put(out, "#ifndef " + guard + "\n#define " + guard + "\n\n#include <stdint.h>\n\n");
-    Put(out, "#define " + length + " " + std::to_string(table.depth) + "\n\n");
+    Put(out, "#define " + length + " " + std::to_string(table.Count()) + "\n\n");
     Put(out, std::string("static const ") + type + " " + request.name + "[" + length + "] = {\n");
     char buffer[32];
-    for (std::int32_t i = 0; i < table.depth; ++i) {
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
         Put(out, "    0x");
-        Put(out, WordDigits(table.word(i), table.width, Radix::Hex, buffer));
-        Put(out, i + 1 < table.depth ? "u,\n" : "u\n");
+        Put(out, WordDigits(table.Word(i), table.Width(), Radix::Hex, buffer));
+        Put(out, i + 1 < table.Count() ? "u,\n" : "u\n");
     }
     Put(out, "};\n\n#endif\n");
 }

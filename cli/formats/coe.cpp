@@ -16,15 +16,15 @@ namespace {
 
 void WriteCoe(std::FILE* out, const Request& request)
 {
-    const WordTable& table = request.table;
+    const SineTable& table = request.table;
     Put(out, "; " + Description(table) + "\n");
     Put(out, request.radix == Radix::Hex ? "memory_initialization_radix=16;\n"
                                          : "memory_initialization_radix=2;\n");
-    Put(out, table.depth > 0 ? "memory_initialization_vector=\n" : "memory_initialization_vector=;\n");
+    Put(out, table.Count() > 0 ? "memory_initialization_vector=\n" : "memory_initialization_vector=;\n");
     char buffer[32];
-    for (std::int32_t i = 0; i < table.depth; ++i) {
-        Put(out, WordDigits(table.word(i), table.width, request.radix, buffer));
-        std::fputc(i + 1 < table.depth ? ',' : ';', out);
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
+        Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
+        std::fputc(i + 1 < table.Count() ? ',' : ';', out);
         std::fputc('\n', out);
     }
 }

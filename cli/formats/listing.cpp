@@ -36,7 +36,7 @@ private:
 
 void WriteListing(std::FILE* out, const Request& request)
 {
-    ListingWriter listing(out, request.table.divisions);
+    ListingWriter listing(out, request.table.shape().divisions);
     listing.Button1Click();
     listing.Button2Click();
 }

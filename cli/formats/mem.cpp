@@ -11,10 +11,10 @@ namespace {
 
 void WriteMem(std::FILE* out, const Request& request)
 {
-    const WordTable& table = request.table;
+    const SineTable& table = request.table;
     char buffer[32];
-    for (std::int32_t i = 0; i < table.depth; ++i) {
-        Put(out, WordDigits(table.word(i), table.width, request.radix, buffer));
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
+        Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
         std::fputc('\n', out);
     }
 }

@@ -16,19 +16,19 @@ namespace {
 
 void WriteMif(std::FILE* out, const Request& request)
 {
-    const WordTable& table = request.table;
+    const SineTable& table = request.table;
     Put(out, "-- " + Description(table) + "\n");
-    Put(out, "WIDTH=" + std::to_string(table.width) + ";\n");
-    Put(out, "DEPTH=" + std::to_string(table.depth) + ";\n");
+    Put(out, "WIDTH=" + std::to_string(table.Width()) + ";\n");
+    Put(out, "DEPTH=" + std::to_string(table.Count()) + ";\n");
     Put(out, "ADDRESS_RADIX=UNS;\n");
     Put(out, request.radix == Radix::Hex ? "DATA_RADIX=HEX;\n" : "DATA_RADIX=BIN;\n");
     Put(out, "CONTENT BEGIN\n");
     char buffer[32];
     char address[16];
-    for (std::int32_t i = 0; i < table.depth; ++i) {
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
         const int length = std::snprintf(address, sizeof address, "\t%d : ", i);
         Put(out, {address, static_cast<std::size_t>(length)});
-        Put(out, WordDigits(table.word(i), table.width, request.radix, buffer));
+        Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
         Put(out, ";\n");
     }
     Put(out, "END;\n");

@@ -18,22 +18,22 @@ int AddressBits(std::int32_t depth)
 
 void WriteVerilog(std::FILE* out, const Request& request)
 {
-    const WordTable& table = request.table;
-    const std::string addressTop = std::to_string(AddressBits(table.depth) - 1);
-    const std::string wordTop = std::to_string(table.width - 1);
-    const std::string width = std::to_string(table.width);
+    const SineTable& table = request.table;
+    const std::string addressTop = std::to_string(AddressBits(table.Count()) - 1);
+    const std::string wordTop = std::to_string(table.Width() - 1);
+    const std::string width = std::to_string(table.Width());
     Put(out, "// " + Description(table) + "\n");
     Put(out, "module " + request.name + " (\n");
     Put(out, "    input  wire clk,\n");
     Put(out, "    input  wire [" + addressTop + ":0] addr,\n");
     Put(out, "    output reg  [" + wordTop + ":0] data\n);\n\n");
-    Put(out, "    reg [" + wordTop + ":0] rom [0:" + std::to_string(table.depth - 1) + "];\n\n");
+    Put(out, "    reg [" + wordTop + ":0] rom [0:" + std::to_string(table.Count() - 1) + "];\n\n");
     Put(out, "    initial begin\n");
     const std::string prefix = width + (request.radix == Radix::Hex ? "'h" : "'b");
     char buffer[32];
-    for (std::int32_t i = 0; i < table.depth; ++i) {
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
         Put(out, "        rom[" + std::to_string(i) + "] = " + prefix);
-        Put(out, WordDigits(table.word(i), table.width, request.radix, buffer));
+        Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
         Put(out, ";\n");
     }
     Put(out, "    end\n\n");

@@ -10,24 +10,24 @@ namespace {
 
 void WriteVhdl(std::FILE* out, const Request& request)
 {
-    const WordTable& table = request.table;
-    const std::string width = std::to_string(table.width);
+    const SineTable& table = request.table;
+    const std::string width = std::to_string(table.Width());
     Put(out, "-- " + Description(table) + "\n");
     Put(out, "library ieee;\nuse ieee.std_logic_1164.all;\n\n");
     Put(out, "package " + request.name + " is\n");
-    Put(out, "    constant SINE_DEPTH : natural := " + std::to_string(table.depth) + ";\n");
+    Put(out, "    constant SINE_DEPTH : natural := " + std::to_string(table.Count()) + ";\n");
     Put(out, "    constant SINE_WIDTH : natural := " + width + ";\n");
     Put(out, "    subtype sine_word_t is std_logic_vector(SINE_WIDTH - 1 downto 0);\n");
     Put(out, "    type sine_table_t is array (0 to SINE_DEPTH - 1) of sine_word_t;\n");
     Put(out, "    constant SINE_TABLE : sine_table_t := (\n");
     // Hexadecimal bit strings need a width of whole digits in VHDL-93.
-    const Radix radix = table.width % 4 == 0 ? request.radix : Radix::Binary;
+    const Radix radix = table.Width() % 4 == 0 ? request.radix : Radix::Binary;
     const char* open = radix == Radix::Hex ? "X\"" : "\"";
     char buffer[32];
-    for (std::int32_t i = 0; i < table.depth; ++i) {
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
         Put(out, "        " + std::to_string(i) + " => " + open);
-        Put(out, WordDigits(table.word(i), table.width, radix, buffer));
-        Put(out, i + 1 < table.depth ? "\",\n" : "\"\n");
+        Put(out, WordDigits(table.Word(i), table.Width(), radix, buffer));
+        Put(out, i + 1 < table.Count() ? "\",\n" : "\"\n");
     }
     Put(out, "    );\nend package " + request.name + ";\n");
 }

@@ -33,7 +33,8 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace lumiro::coe;
-    static const WordTable table = WindowTable(64);
+    using lumiro::SineTable;
+    static const SineTable table = WindowTable(64);
     static std::FILE* const sink = std::fopen("/dev/null", "w");
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     for (const Format& format : Formats()) {

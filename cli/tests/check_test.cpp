@@ -35,7 +35,7 @@ Checked Check(std::string_view text, std::string_view format, std::int32_t divis
 
 std::string Written(std::string_view format, std::int32_t divisions, Radix radix)
 {
-    const WordTable table = WindowTable(divisions);
+    const SineTable table = WindowTable(divisions);
     return Capture([&](std::FILE* out) { FindFormat(format)->write(out, Request{table, radix, ""}); });
 }
 

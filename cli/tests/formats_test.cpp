@@ -19,7 +19,7 @@ using lumiro::testing::RowOf;
 std::string Table(std::int32_t divisions, std::string_view format, Radix radix = Radix::Binary,
                   std::string name = "lumiro_sine")
 {
-    const WordTable table = WindowTable(divisions);
+    const SineTable table = WindowTable(divisions);
     return Capture([&](std::FILE* out) {
         FindFormat(format)->write(out, Request{table, radix, std::move(name)});
     });

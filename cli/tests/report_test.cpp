@@ -15,7 +15,7 @@
 namespace lumiro::coe::testing {
 namespace {
 
-WordTable Table(std::int32_t divisions, const char* word, AngleMode angle = AngleMode::Window,
+SineTable Table(std::int32_t divisions, const char* word, AngleMode angle = AngleMode::Window,
                 Span span = Span::Quarter)
 {
     TableShape shape;
@@ -23,7 +23,7 @@ WordTable Table(std::int32_t divisions, const char* word, AngleMode angle = Angl
     shape.word = *WordKind::Named(word);
     shape.angle = angle;
     shape.span = span;
-    return TableFor(shape);
+    return SineTable(shape);
 }
 
 // Carrier power over the strongest other bin, by the definition of the DFT.
@@ -48,10 +48,10 @@ double NaiveSfdr(const std::vector<double>& period)
 TEST(Report, SfdrIsTheNaiveDftsFigure)
 {
     for (const char* word : {"fixed:6", "fixed:10", "float16"}) {
-        const WordTable table = Table(256, word, AngleMode::Exact, Span::Full);
+        const SineTable table = Table(256, word, AngleMode::Exact, Span::Full);
         std::vector<double> period;
         for (std::int32_t i = 0; i < 256; ++i)
-            period.push_back(WordKind::Named(word)->ValueOf(table.word(i)));
+            period.push_back(WordKind::Named(word)->ValueOf(table.Word(i)));
         const auto sfdr = SpuriousFreeRange(period);
         ASSERT_TRUE(sfdr.has_value());
         EXPECT_NEAR(*sfdr, NaiveSfdr(period), 1e-6) << word;
@@ -63,8 +63,8 @@ TEST(Report, QuarterUnfoldsToTheFullPeriod)
     // With exact angles and N divisible by 4, the full-span table is the quarter
     // mirrored and negated, 1 at 90° included: the same period, the same SFDR.
     for (const Span span : {Span::Quarter, Span::Half}) {
-        EXPECT_EQ(FullPeriod(Table(1024, "fixed:12", AngleMode::Exact, span)),
-                  FullPeriod(Table(1024, "fixed:12", AngleMode::Exact, Span::Full)));
+        EXPECT_EQ(Table(1024, "fixed:12", AngleMode::Exact, span).FullPeriod(),
+                  Table(1024, "fixed:12", AngleMode::Exact, Span::Full).FullPeriod());
     }
 }
 
@@ -91,7 +91,7 @@ TEST(Report, CountsAndErrorsAtTheDefaultTable)
     EXPECT_LE(exact.largestError, 0.5);  // correct rounding: never beyond half an ulp
     EXPECT_LT(exact.rmsError, exact.largestError);
 
-    const WordTable fixed = Table(1024, "fixed:16");
+    const SineTable fixed = Table(1024, "fixed:16");
     const std::string text = ReportText(MeasureAccuracy(fixed), fixed);
     EXPECT_NE(text.find("  słów: 256\n"), std::string::npos) << text;
     EXPECT_NE(text.find(" LSB, RMS: "), std::string::npos) << text;

@@ -205,7 +205,7 @@ private slots:
         char* data = nullptr;
         std::size_t size = 0;
         std::FILE* stream = ::open_memstream(&data, &size);
-        const lumiro::coe::WordTable table = lumiro::coe::WindowTable(divisions);
+        const lumiro::SineTable table = lumiro::coe::WindowTable(divisions);
         lumiro::coe::FindFormat("listing")->write(stream, lumiro::coe::Request{table, lumiro::coe::Radix::Binary, ""});
         std::fclose(stream);
         const std::string listing(data, size);

@@ -10,7 +10,7 @@ FUZZ_TARGETS := generator/fuzz/str_to_int generator/fuzz/str_to_float \
   generator/fuzz/confirm_generate generator/fuzz/float_test cli/fuzz/check cli/fuzz/options
 JOBS    ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run check sanitize bench fuzz exactness package screenshot clean
+.PHONY: all bootstrap configure build run check sanitize bench fuzz exactness package screenshot po clean
 
 all: build
 
@@ -77,6 +77,13 @@ package: build
 screenshot: build
 	@scripts/bootstrap look
 	scripts/screenshot $(BUILD) docs/lumiro.png
+
+# lumiro-coe's messages: the template from the sources, merged into each catalog.
+po:
+	xgettext --from-code=UTF-8 --language=C++ --keyword=_ --keyword=N_ --keyword=Plural:1,2 \
+	  --package-name=lumiro-coe --msgid-bugs-address=developers@lumiro.org \
+	  -o $(BUILD)/lumiro-coe.pot cli/*.cpp cli/*.h cli/formats/*.cpp
+	for po in cli/po/*.po; do msgmerge --quiet --update --backup=none $$po $(BUILD)/lumiro-coe.pot; done
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE) $(RELEASE) $(FUZZ)

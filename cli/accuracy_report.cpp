@@ -10,7 +10,7 @@
 #include <limits>
 #include <memory>
 
-#include "conversions.h"
+#include "i18n.h"
 
 namespace lumiro::coe {
 namespace {
@@ -19,12 +19,6 @@ struct FftwFree {
     void operator()(void* block) const { fftw_free(block); }
 };
 
-std::string Fixed(double value, int decimals)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
 
 }  // namespace
 
@@ -120,23 +114,23 @@ std::string ReportText(const Accuracy& accuracy, const SineTable& table)
 {
     const TableShape& shape = table.shape();
     const char* unit = shape.word.isFloat() ? "ulp" : "LSB";
-    std::string text = "Raport dokładności (słowa " + shape.word.Name() + ", kąt " +
-                       (shape.angle == AngleMode::Window ? "okna" : "2πi/N") +
-                       ", N = " + IntToStr(shape.divisions) + "):\n";
-    text += "  słów: " + std::to_string(accuracy.words) + "\n";
-    char absolute[32];
-    std::snprintf(absolute, sizeof absolute, "%.3g", accuracy.largestAbsoluteError);
-    text += "  największy błąd: " + Fixed(accuracy.largestError, 4) + " " + unit + ", RMS: " +
-            Fixed(accuracy.rmsError, 4) + " " + unit + " (względem dokładnego sin(2πi/N))\n";
-    text += "  największy błąd bezwzględny: " + std::string(absolute) + "\n";
-    text += "  poprawnie zaokrąglonych: " + std::to_string(accuracy.correctlyRounded) + " z " +
-            std::to_string(accuracy.words) + "\n";
+    const std::string word = shape.word.Name();
+    std::string text = Printf(shape.angle == AngleMode::Window
+                                  ? _("Accuracy report (%s words, the window's angle, N = %d):\n")
+                                  : _("Accuracy report (%s words, angle 2πi/N, N = %d):\n"),
+                              word.c_str(), shape.divisions);
+    text += Printf(_("  words: %lld\n"), static_cast<long long>(accuracy.words));
+    text += Printf(_("  largest error: %.4f %s, RMS: %.4f %s (against the exact sin(2πi/N))\n"),
+                   accuracy.largestError, unit, accuracy.rmsError, unit);
+    text += Printf(_("  largest absolute error: %.3g\n"), accuracy.largestAbsoluteError);
+    text += Printf(_("  correctly rounded: %lld of %lld\n"), static_cast<long long>(accuracy.correctlyRounded),
+                   static_cast<long long>(accuracy.words));
     if (!accuracy.sfdr)
-        text += "  SFDR: okres krótszy niż 4 próbki, nie da się go obliczyć\n";
+        text += _("  SFDR: a period shorter than 4 samples has none\n");
     else if (std::isinf(*accuracy.sfdr))
-        text += "  SFDR pełnego okresu: brak składowych pasożytniczych\n";
+        text += _("  SFDR of the full period: no spurs at all\n");
     else
-        text += "  SFDR pełnego okresu: " + Fixed(*accuracy.sfdr, 2) + " dBc\n";
+        text += Printf(_("  SFDR of the full period: %.2f dBc\n"), *accuracy.sfdr);
     return text;
 }
 

@@ -29,7 +29,7 @@ Accuracy MeasureAccuracy(const SineTable& table);
 // Carrier (bin 1) against the strongest other bin, DC included, in dBc.
 std::optional<double> SpuriousFreeRange(std::span<const double> period);
 
-// The report in Polish, for standard error.
+// The report in the user's language, for standard error.
 std::string ReportText(const Accuracy& accuracy, const SineTable& table);
 
 }  // namespace lumiro::coe

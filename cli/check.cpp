@@ -10,18 +10,13 @@
 #include <cstring>
 
 #include "conversions.h"
+#include "i18n.h"
 #include "text_scanner.h"
 
 namespace lumiro::coe {
 namespace {
 
 constexpr std::size_t kDifferencesShown = 10;
-
-[[noreturn]] void ThrowReadError(const std::string& path, int error)
-{
-    const std::string reason = error == ENOENT ? "nie ma takiego pliku" : ReasonOf(error);
-    throw WriteError("nie udało się odczytać " + FileNamed(path) + " (" + reason + ").");
-}
 
 std::string Hex(std::uint32_t word, int width)
 {
@@ -33,7 +28,8 @@ std::string Hex(std::uint32_t word, int width)
 
 FileSource::FileSource(const std::string& path) : path_(path)
 {
-    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    descriptor_ = path == "-" ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3)
+                              : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (descriptor_ < 0)
         ThrowReadError(path, errno);
     struct stat st {};
@@ -55,8 +51,8 @@ FileSource::~FileSource()
 
 void FileSource::ThrowTooLarge() const
 {
-    throw WriteError("plik " + QuoteInput(path_, 4096) +
-                     " jest większy niż jakakolwiek tablica (ponad 1 GiB); nie został odczytany.");
+    throw FileError(Printf(_("the file %s is larger than any table (over 1 GiB); it was not read."),
+                           ShownPath(path_).c_str()));
 }
 
 std::size_t FileSource::Read(char* to, std::size_t room)
@@ -92,9 +88,8 @@ public:
         if (word == want)
             return;
         if (++differing_ <= kDifferencesShown)
-            differences_ += "  słowo " + std::to_string(index) + " (wiersz " +
-                            std::to_string(line) + "): jest " + Hex(word, table_.Width()) +
-                            ", powinno być " + Hex(want, table_.Width()) + "\n";
+            differences_ += Printf(_("  word %zu (line %zu): is %s, should be %s\n"), index, line,
+                                   Hex(word, table_.Width()).c_str(), Hex(want, table_.Width()).c_str());
     }
     void DeclaredWidth(int bits) override { declaredWidth_ = bits; }
     void WindowRows() override { windowRows_ = true; }
@@ -105,27 +100,31 @@ public:
         const auto expected = static_cast<std::size_t>(table_.Count());
         const int divisions = table_.shape().divisions;
         if (declaredWidth_ && *declaredWidth_ != table_.Width()) {
-            report = "Plik ma słowa " + std::to_string(*declaredWidth_) +
-                     "-bitowe, a tablica dla N = " + IntToStr(divisions) + " słowa " +
-                     std::to_string(table_.Width()) + "-bitowe; słów w pliku: " +
-                     std::to_string(read_) + ", w tablicy: " + std::to_string(expected) + ".\n";
+            report = Printf(_("The file has words of %d bits, the table for N = %d words of %d "
+                              "bits; words in the file: %zu, in the table: %zu.\n"),
+                            *declaredWidth_, divisions, table_.Width(), read_, expected);
             return false;
         }
-        report = "Porównano słów: " + std::to_string(std::min(read_, expected)) +
-                 ", różnych: " + std::to_string(differing_) + ".\n" + differences_;
+        const std::size_t compared = std::min(read_, expected);
+        report = Printf(Plural("Compared %zu word, differing: %zu.\n",
+                               "Compared %zu words, differing: %zu.\n", compared),
+                        compared, differing_) +
+                 differences_;
         if (differing_ > kDifferencesShown)
-            report += "  … i " + std::to_string(differing_ - kDifferencesShown) + " więcej\n";
+            report += Printf(_("  … and %zu more\n"), differing_ - kDifferencesShown);
         if (read_ != expected)
-            report += "Plik ma słów: " + std::to_string(read_) + ", a tablica dla N = " +
-                      IntToStr(divisions) + ": " + std::to_string(expected) + ".\n";
+            report += Printf(Plural("The file has %zu word, the table for N = %d: %zu.\n",
+                                    "The file has %zu words, the table for N = %d: %zu.\n", read_),
+                             read_, divisions, expected);
         if (windowRows_)
-            report += "To wiersze bitów skopiowane z okna Lumiro. Czytnik COE firmy Xilinx "
-                      "podzieli każdy z nich na 32 jednocyfrowe wartości, więc plik nie wczyta "
-                      "się jako ta tablica. Plik, który się wczyta, zapisze:\n  lumiro-coe " +
-                      IntToStr(divisions) + " -o tablica.coe\n";
+            report += Printf(_("These are rows of bits copied from the Lumiro window. Xilinx's COE "
+                               "reader splits each of them into 32 one-digit values, so the file "
+                               "does not load as this table. A file that does is written by:\n"
+                               "  lumiro-coe %d -o table.coe\n"),
+                             divisions);
         const bool matches = differing_ == 0 && read_ == expected && !windowRows_;
         if (matches)
-            report += "Plik zawiera dokładnie tablicę dla N = " + IntToStr(divisions) + ".\n";
+            report += Printf(_("The file holds exactly the table for N = %d.\n"), divisions);
         return matches;
     }
 
@@ -141,14 +140,15 @@ private:
 }  // namespace
 
 int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radix> radix,
-                     const SineTable& table, std::FILE* out)
+                     const SineTable& table, std::FILE* out, bool quiet)
 {
     Comparison comparison(table);
     format.read(text, table.Width(), radix, comparison);
     std::string report;
     const bool matches = comparison.Report(report);
-    Put(out, report);
-    return matches ? kCheckMatches : kCheckDiffers;
+    if (!quiet)
+        Put(out, report);
+    return matches ? kSucceeded : kDiffers;
 }
 
 int CompareWithTable(std::string_view text, const Format& format, std::optional<Radix> radix,

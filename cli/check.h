@@ -8,22 +8,20 @@
 
 #include "format.h"
 #include "text_scanner.h"
-#include "write_error.h"
+#include "exit_status.h"
+#include "file_error.h"
 
 namespace lumiro::coe {
-
-inline constexpr int kCheckMatches = 0;
-inline constexpr int kCheckDiffers = 3;
 
 // The largest file --check reads: larger than any table could be.
 inline constexpr std::size_t kLargestCheckedFile = std::size_t{1} << 30;
 
 // A file read a chunk at a time, refused beyond kLargestCheckedFile: a regular
-// file before it is read, a pipe or device once that much came. Throws
-// WriteError (its message says "odczytać").
+// file before it is read, a pipe or device once that much came; "-" is
+// standard input. Throws FileError.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::string& path);
+    explicit FileSource(const std::string& path);  // "-": standard input
     ~FileSource() override;
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
@@ -39,10 +37,10 @@ private:
 };
 
 // Compares what `format` reads from `text` with `table`, word by word as it
-// reads, and reports in Polish to `out`. Returns kCheckMatches or
-// kCheckDiffers; throws ReadError when the text is not such a file.
+// reads, and reports in the user's language to `out` (nothing when `quiet`).
+// Returns kSucceeded or kDiffers; throws ReadError when the text is not such a file.
 int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radix> radix,
-                     const SineTable& table, std::FILE* out);
+                     const SineTable& table, std::FILE* out, bool quiet = false);
 int CompareWithTable(std::string_view text, const Format& format, std::optional<Radix> radix,
                      const SineTable& table, std::FILE* out);
 

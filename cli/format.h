@@ -52,7 +52,7 @@ public:
 struct Format {
     std::string_view name;       // the value of --format
     std::string_view extension;  // ".coe", by which --check knows the kind; empty for none
-    std::string_view help;       // its lines in --help, Polish
+    const char* help = nullptr;  // N_(): its lines in --help, in English
     int rank = 0;                // its place in --help
     bool takesRadix = true;      // --radix 2 or 16 chooses its digits
     std::string_view defaultName;  // the identifier it declares; empty: it declares none

@@ -8,26 +8,23 @@
 
 #include "accuracy_report.h"
 #include "check.h"
-#include "conversions.h"
+#include "exit_status.h"
+#include "i18n.h"
 #include "options.h"
 #include "output_file.h"
-#include "version.h"
 #include "provenance.h"
+#include "version.h"
 
 namespace {
 
 using namespace lumiro::coe;
 using lumiro::SineTable;
 
-constexpr int kWritten = 0;
-constexpr int kWriteFailed = 1;
-constexpr int kWrongCall = 2;
-
-int Fail(int status, const char* message)
+int Fail(int status, const std::string& message)
 {
-    std::fprintf(stderr, "lumiro-coe: %s\n", message);
+    std::fprintf(stderr, "lumiro-coe: %s\n", message.c_str());
     if (status == kWrongCall)
-        std::fputs("Opis opcji: lumiro-coe --help\n", stderr);
+        std::fputs(_("Try 'lumiro-coe --help' for more information.\n"), stderr);
     return status;
 }
 
@@ -35,7 +32,7 @@ int Fail(int status, const char* message)
 void FlushStandardOutput()
 {
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
-        ThrowWriteError("na standardowe wyjście", errno != 0 ? errno : EIO);
+        ThrowStandardOutputError(errno != 0 ? errno : EIO);
 }
 
 void ToStandardOutput(std::string_view text)
@@ -56,19 +53,17 @@ void WriteToStandardOutput(const Request& request, const Format& format)
 
 int Check(const Options& options, const SineTable& table)
 {
-    FileSource file(*options.checkPath);
-    TextScanner text(file);
+    FileSource source(*options.checkPath);
+    TextScanner text(source);
     try {
-        const int status = CompareWithTable(text, *options.format,
-                                            options.radixGiven ? std::optional(options.radix) : std::nullopt,
-                                            table, stdout);
+        const int status = CompareWithTable(text, *options.format, options.radix, table, stdout, options.quiet);
         FlushStandardOutput();
         return status;
     } catch (const ReadError& error) {
-        const std::string message = "plik " + lumiro::QuoteInput(*options.checkPath, 4096) +
-                                    " nie jest poprawnym plikiem " +
-                                    std::string(options.format->name) + ": " + error.what();
-        return Fail(kWriteFailed, message.c_str());
+        const std::string file = *options.checkPath == "-" ? std::string(_("standard input"))
+                                                           : ShownPath(*options.checkPath);
+        return Fail(kFailed, Printf(_("%s is not a valid %s file: %s"), file.c_str(),
+                                    std::string(options.format->name).c_str(), error.what()));
     }
 }
 
@@ -76,6 +71,7 @@ int Check(const Options& options, const SineTable& table)
 
 int main(int argc, char** argv)
 {
+    InitLocale();
     // argc may be 0 when a caller execs with an empty argument vector.
     const std::vector<std::string_view> arguments(argc > 0 ? argv + 1 : argv,
                                                   argc > 0 ? argv + argc : argv);
@@ -83,19 +79,18 @@ int main(int argc, char** argv)
         const Options options = ParseOptions(arguments);
         if (options.help) {
             ToStandardOutput(HelpText());
-            return kWritten;
+            return kSucceeded;
         }
         if (options.version) {
             ToStandardOutput("lumiro-coe " + std::string(kVersion) + "\n");
-            return kWritten;
+            return kSucceeded;
         }
-        // A table that is also measured is worked out once, not twice.
         SineTable table(options.shape);
-        if (options.report)
+        if (options.report)  // a table that is also measured is worked out once
             table.Precompute();
         if (options.checkPath)
             return Check(options, table);
-        const Request request{table, options.radix, options.name};
+        const Request request{table, options.Digits(), options.name};
         if (options.outputPath) {
             OutputFile file(*options.outputPath);
             options.format->write(file.Stream(), request);
@@ -108,14 +103,12 @@ int main(int argc, char** argv)
             // Nothing is left to say it on when standard error fails; the status says it.
             if (std::fwrite(report.data(), 1, report.size(), stderr) != report.size() ||
                 std::fflush(stderr) != 0)
-                return kWriteFailed;
+                return kFailed;
         }
-        return kWritten;
+        return kSucceeded;
     } catch (const UsageError& error) {
         return Fail(kWrongCall, error.what());
-    } catch (const WriteError& error) {
-        return Fail(kWriteFailed, error.what());
     } catch (const std::exception& error) {
-        return Fail(kWriteFailed, error.what());
+        return Fail(kFailed, error.what());
     }
 }

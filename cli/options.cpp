@@ -1,91 +1,89 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "options.h"
 
-#include "form_logic.h"
+#include <getopt.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "conversions.h"
+#include "i18n.h"
 #include "names.h"
+#include "option_table.h"
 #include "table.h"
 #include "text_scanner.h"  // Lowered
 
 namespace lumiro::coe {
 namespace {
 
-constexpr std::string_view kHelpHead =
-    R"(Użycie: lumiro-coe [OPCJE] N
-       lumiro-coe N --check PLIK
+// getopt_long's value for an option without a short name: past every char.
+constexpr int kLongOnly = 256;
 
-Zapisuje tablicę funkcji sinus dla pierwszych 90 stopni, gdy kąt pełny dzieli się
-na N równych części (N od 1 do 4194304; próbek jest N / 4), jako słowa IEEE-754
-pojedynczej precyzji, w pliku, który narzędzia FPGA wczytują bez poprawek.
-Próbki są co do bitu te same, co w oknie Lumiro.
+std::string Shown(std::string_view text)
+{
+    return QuoteWhereNeeded(text);
+}
 
-Formaty:
-)";
+// "a, b or c", in the user's language.
+std::string Listed(const std::vector<std::string_view>& names)
+{
+    std::string head;
+    for (std::size_t i = 0; i + 1 < names.size(); ++i)
+        head += (i == 0 ? "" : ", ") + std::string(names[i]);
+    if (names.size() < 2)
+        return names.empty() ? std::string() : std::string(names.front());
+    return Printf(_("%s or %s"), head.c_str(), std::string(names.back()).c_str());
+}
 
-constexpr std::string_view kHelpTail =
-    R"(
-Słowa (--word):
-  --word float32     IEEE-754 pojedynczej precyzji, jak w oknie (domyślnie)
-  --word float16     IEEE-754 połówkowej precyzji (binary16), 16 bitów
-  --word bfloat16    bfloat16, 16 bitów
-  --word fixed:W     stałoprzecinkowe ze znakiem (uzupełnienie do dwóch), W od 2
-                     do 32 bitów: sinus × (2^(W-1) - 1), więc +1 to największy kod
-  --word ufixed:W    stałoprzecinkowe bez znaku, W od 1 do 32: sinus × (2^W - 1);
-                     tylko dla tablic bez ujemnych próbek: nie dla --span full
-                     ani dla --span half --with-end pod kątem okna
-                       lumiro-coe 1024 --word fixed:16 --radix 16 -o sinus.coe
-  Każde słowo jest zaokrąglane raz, do najbliższego (remis do parzystego).
+template <class Value>
+std::vector<std::string_view> NamesOf(std::span<const Choice<Value>> choices)
+{
+    std::vector<std::string_view> names;
+    for (const auto& choice : choices)
+        names.push_back(choice.name);
+    return names;
+}
 
-Kąty (--angle):
-  --angle window     x(i) = i × rad_step, krok zaokrąglony do pojedynczej
-                     precyzji, dokładnie jak w oknie (domyślnie); wartość to
-                     poprawnie zaokrąglony sinus podwójnej precyzji x(i), potem
-                     zaokrąglony do słowa, więc float32 daje słowa z okna
-  --angle exact      idealny kąt 2πi/N z prawdziwym π; słowo to poprawne
-                     zaokrąglenie dokładnego sin(2πi/N), jedno, od prawdziwej
-                     wartości
-                       lumiro-coe 1024 --angle exact -o sinus.coe
+std::vector<std::string_view> FormatNames()
+{
+    std::vector<std::string_view> names;
+    for (const Format& format : Formats())
+        names.push_back(format.name);
+    return names;
+}
 
-Zakres:
-  --span quarter     N/4 próbek, od 0 do 90 stopni bez 90 (domyślnie)
-  --span half        N/2 próbek, od 0 do 180 stopni bez 180
-  --span full        N próbek, od 0 do 360 stopni bez 360
-  --with-end         jeszcze jedna próbka, na końcu zakresu (dla ćwiartki
-                     sin 90° = 1): 2^k + 1 słów do interpolacji; N musi się
-                     dzielić przez 4 (ćwiartka) albo 2 (połowa)
-  --half-step        każdy kąt przesunięty o pół kroku: (i + ½) × krok
-                       lumiro-coe 1024 --span quarter --with-end -o sinus.coe
+[[noreturn]] void ThrowBadValue(const OptionSpec& option, const std::vector<std::string_view>& names,
+                                std::string_view given)
+{
+    throw UsageError(Printf(_("option --%s takes %s (got %s)."), std::string(option.longName).c_str(),
+                            Listed(names).c_str(), Shown(given).c_str()));
+}
 
-Raport (--report), na standardowe wyjście błędów, po tablicy:
-  liczba słów; największy i średniokwadratowy (RMS) błąd względem dokładnego
-  sinusa idealnego kąta 2πi/N, w jednostkach ostatniego miejsca słowa (ulp dla
-  liczb zmiennoprzecinkowych, LSB dla stałoprzecinkowych); ile słów jest
-  poprawnym zaokrągleniem tego sinusa; SFDR w dBc jednego pełnego okresu
-  złożonego z tablicy. Ćwiartka i połowa są rozwijane do pełnego okresu przez
-  symetrię sinusa; gdy ćwiartka nie ma próbki końcowej, pod 90° stoi 1,
-  a pod 270° -1.
-                       lumiro-coe 1024 --word fixed:16 --report -o sinus.coe
+template <class Value>
+Value Chosen(std::span<const Choice<Value>> choices, OptionId id, std::string_view given)
+{
+    for (const auto& choice : choices)
+        if (choice.name == given)
+            return choice.value;
+    ThrowBadValue(Option(id), NamesOf(choices), given);
+}
 
-Opcje:
-  --radix 2          słowa jako cyfry dwójkowe, tyle cyfr, ile bitów ma słowo
-                     (domyślnie)
-  --radix 16         słowa jako cyfry szesnastkowe (8 dla 32 bitów)
-  --name NAZWA       nazwa pakietu, modułu lub tablicy w formatach vhdl, verilog
-                     i c: litera, potem litery, cyfry i pojedyncze podkreślenia
-  -o PLIK            zapis do PLIKU zamiast na standardowe wyjście (-o - to
-                     standardowe wyjście); istniejący plik zostaje zastąpiony
-                     nowym dopiero po udanym zapisie całości, więc dowiązania
-                     twarde do niego zachowują starą treść; urządzenie lub
-                     potok (np. /dev/stdout) dostaje dane wprost
-  --check PLIK       porównuje istniejący plik coe, mif lub mem (rodzaj z
-                     rozszerzenia albo z --format) z tablicą dla N, słowo po
-                     słowie, i podaje, które słowa się różnią
-                       lumiro-coe 1024 --check sinus.coe
-  --version          wersja programu
-  -h, --help         ten opis
+// The options whose long name starts with `prefix`: more than one makes it ambiguous.
+std::vector<std::string_view> Completions(std::string_view prefix)
+{
+    std::vector<std::string_view> names;
+    for (const OptionSpec& option : OptionTable())
+        if (option.longName.starts_with(prefix))
+            names.push_back(option.longName);
+    return names;
+}
 
-Kody wyjścia: 0 – zapisano (albo plik zgadza się z tablicą), 1 – błąd zapisu
-lub odczytu, 2 – błędne wywołanie, 3 – sprawdzany plik różni się od tablicy.
-)";
+// An option as the user wrote it, without a value after '='.
+std::string AsWritten(const char* argument)
+{
+    const std::string_view text(argument);
+    return std::string(text.substr(0, text.find('=')));
+}
 
 bool LooksLikeNumber(std::string_view argument)
 {
@@ -93,52 +91,52 @@ bool LooksLikeNumber(std::string_view argument)
     return argument.size() > 1 && argument[0] == '-' && argument[1] >= '0' && argument[1] <= '9';
 }
 
-std::string FormatNames()
+std::int32_t Divisions(std::string_view text)
 {
-    std::string names;
-    const auto& formats = Formats();
-    for (std::size_t i = 0; i < formats.size(); ++i)
-        names += std::string(formats[i].name) +
-                 (i + 2 < formats.size() ? ", " : i + 2 == formats.size() ? " albo " : "");
-    return names;
-}
-
-const Format& FormatNamed(std::string_view name)
-{
-    if (const Format* format = FindFormat(name))
-        return *format;
-    throw UsageError("opcja --format przyjmuje wartość " + FormatNames() + " (podano " +
-                     QuoteInput(name) + ").");
-}
-
-Radix RadixNamed(std::string_view name)
-{
-    if (name == "2")
-        return Radix::Binary;
-    if (name == "16")
-        return Radix::Hex;
-    throw UsageError("opcja --radix przyjmuje wartość 2 albo 16 (podano " + QuoteInput(name) +
-                     ").");
+    // Blanks around, an optional sign, digits: as the window reads N.
+    std::string_view number = text;
+    while (!number.empty() && (number.front() == ' ' || number.front() == '\t'))
+        number.remove_prefix(1);
+    while (!number.empty() && (number.back() == ' ' || number.back() == '\t'))
+        number.remove_suffix(1);
+    std::string_view digits = number;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
+        digits.remove_prefix(1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        throw UsageError(Printf(_("%s is not a whole number."), Shown(text).c_str()));
+    const std::string_view significant = digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
+    const bool negative = number.front() == '-';
+    if (!negative && significant.size() <= 7) {
+        const auto value = static_cast<std::int32_t>(std::stol(std::string("0") + std::string(significant)));
+        if (value >= kMinDivisions && value <= kMaxDivisions)
+            return value;
+    }
+    throw UsageError(Printf(_("N takes whole numbers from %d to %d (got %s)."), kMinDivisions,
+                            kMaxDivisions, Shown(number).c_str()));
 }
 
 // The kind of a file to check: --format, or else its extension.
 const Format& CheckedKind(const Options& options)
 {
+    std::vector<std::string_view> readable;
+    for (const Format& format : Formats())
+        if (format.read != nullptr)
+            readable.push_back(format.name);
     const Format* kind = options.format;
     if (kind == nullptr) {
-        const std::string& path = *options.checkPath;
-        const std::string lowered = Lowered(path);  // X.COE too
+        const std::string lowered = Lowered(*options.checkPath);  // X.COE too
         for (const Format& format : Formats())
-            if (!format.extension.empty() && path.size() > format.extension.size() &&
+            if (!format.extension.empty() && lowered.size() > format.extension.size() &&
                 lowered.ends_with(format.extension))
                 kind = &format;
         if (kind == nullptr)
-            throw UsageError("nie wiadomo, jakiego rodzaju jest plik " + QuoteInput(path, 200) +
-                             ": podaj --format coe, mif albo mem.");
+            throw UsageError(Printf(_("cannot tell what kind of file %s is: give --format %s."),
+                                    QuoteWhereNeeded(*options.checkPath, 200).c_str(),
+                                    Listed(readable).c_str()));
     }
     if (kind->read == nullptr)
-        throw UsageError("plików formatu " + std::string(kind->name) +
-                         " nie da się sprawdzić; --check czyta pliki coe, mif i mem.");
+        throw UsageError(Printf(_("files of format %s cannot be checked; --check reads %s files."),
+                                std::string(kind->name).c_str(), Listed(readable).c_str()));
     return *kind;
 }
 
@@ -146,179 +144,215 @@ const Format& CheckedKind(const Options& options)
 void CheckShape(const Options& options, bool defaults)
 {
     const TableShape& shape = options.shape;
-    if (options.format != nullptr && options.format->name == "listing" && !defaults)
-        throw UsageError("format listing to tekst okna: nie przyjmuje opcji --word, --angle, "
-                         "--span, --with-end, --half-step ani --report.");
-    const std::string share = IntToStr(static_cast<std::int32_t>(shape.span));
-    const std::string end = shape.span == Span::Quarter ? "90" : "180";
+    if (options.format != nullptr && options.format->name == "listing" && !defaults) {
+        std::vector<std::string> names;
+        for (const OptionSpec& option : OptionTable())
+            if (option.shapesTable)
+                names.push_back("--" + std::string(option.longName));
+        throw UsageError(Printf(_("format listing is the window's text: it takes no %s."),
+                                Listed({names.begin(), names.end()}).c_str()));
+    }
+    const int share = static_cast<int>(shape.span);
+    const int end = shape.span == Span::Quarter ? 90 : 180;
+    const std::string word = shape.word.Name();
     switch (lumiro::CheckShape(shape)) {
     case ShapeFault::None:
         break;
     case ShapeFault::EndWithHalfStep:
-        throw UsageError("opcje --with-end i --half-step wykluczają się: z przesunięciem o pół "
-                         "kroku żadna próbka nie wypada na końcu zakresu.");
+        throw UsageError(_("--with-end and --half-step exclude each other: with half a step on, "
+                           "no sample falls on the end of the span."));
     case ShapeFault::EndOffTheGrid:
-        throw UsageError("opcja --with-end wymaga N podzielnego przez " + share +
-                         ", by zakres kończył się na " + end + " stopniach.");
+        throw UsageError(Printf(_("--with-end needs N divisible by %d, so that the span ends at %d "
+                                  "degrees."),
+                                share, end));
     case ShapeFault::NegativeUnsigned:
         if (shape.span == Span::Full)
-            throw UsageError("słowa " + shape.word.Name() +
-                             " nie mają znaku, a pełny okres ma ujemne próbki: użyj --span quarter "
-                             "albo half, albo słów fixed:W.");
-        throw UsageError("słowa " + shape.word.Name() +
-                         " nie mają znaku, a próbka końcowa połowy okresu pod kątem okna "
-                         "(N/2 × rad_step) może leżeć za 180 stopniami i być ujemna: użyj "
-                         "--angle exact albo słów fixed:W.");
+            throw UsageError(Printf(_("%s words have no sign, and a full period has negative "
+                                      "samples: use --span quarter or half, or fixed:W words."),
+                                    word.c_str()));
+        throw UsageError(Printf(_("%s words have no sign, and the window's end sample of a half "
+                                  "period (N/2 × rad_step) may lie beyond 180 degrees and be "
+                                  "negative: use --angle exact or fixed:W words."),
+                                word.c_str()));
     }
     if (options.report && !UnfoldsToPeriod(shape))
-        throw UsageError("raport (--report) wymaga N podzielnego przez " + share +
-                         ", by zakres kończył się na " + end + " stopniach.");
+        throw UsageError(Printf(_("the report (--report) needs N divisible by %d, so that the span "
+                                  "ends at %d degrees."),
+                                share, end));
     if (options.report && options.checkPath)
-        throw UsageError("raport (--report) opisuje zapisywaną tablicę, więc nie łączy się "
-                         "z --check.");
+        throw UsageError(_("the report (--report) describes the table written, so it does not "
+                           "combine with --check."));
 }
+
+// What getopt_long could not take, said in our words.
+[[noreturn]] void ThrowUnreadable(int result, char* const* argv, std::optional<std::string_view> number)
+{
+    const char* element = argv[optind - 1];
+    if (result == ':') {
+        const std::string option = optopt != 0 && optopt < kLongOnly
+                                       ? std::string("-") + static_cast<char>(optopt)
+                                       : AsWritten(element);
+        throw UsageError(Printf(_("option %s needs a value."), option.c_str()));
+    }
+    if (optopt >= kLongOnly)
+        throw UsageError(Printf(_("option %s takes no value."), AsWritten(element).c_str()));
+    if (optopt >= '0' && optopt <= '9' && number)
+        Divisions(*number);  // throws: N out of range
+    if (optopt != 0)
+        throw UsageError(Printf(_("unknown option %s."), Shown(std::string("-") + static_cast<char>(optopt)).c_str()));
+    const std::string written = AsWritten(element);
+    const auto candidates = Completions(std::string_view(written).substr(2));
+    if (candidates.size() > 1) {
+        std::vector<std::string> names;
+        for (std::string_view name : candidates)
+            names.push_back("--" + std::string(name));
+        throw UsageError(Printf(_("option %s is ambiguous: it may be %s."), Shown(written).c_str(),
+                                Listed({names.begin(), names.end()}).c_str()));
+    }
+    throw UsageError(Printf(_("unknown option %s."), Shown(written).c_str()));
+}
+
+// The values of the options, as getopt_long hands them on.
+struct Parse {
+    Options options;
+    std::vector<std::string> operands;
+    std::optional<std::string> name;
+    bool defaults = true;  // no word, angle, span or report asked for
+
+    void Take(OptionId id, const char* value)
+    {
+        const std::string_view given = value != nullptr ? value : "";
+        if (Option(id).shapesTable)
+            defaults = false;
+        switch (id) {
+        case OptionId::Format:
+            options.format = FindFormat(given);
+            if (options.format == nullptr)
+                ThrowBadValue(Option(id), FormatNames(), given);
+            break;
+        case OptionId::Word:
+            if (const auto word = WordKind::Named(given))
+                options.shape.word = *word;
+            else
+                throw UsageError(Printf(_("option --word takes %s, W from 2 to 32 for fixed and from "
+                                          "1 to 32 for ufixed (got %s)."),
+                                        Listed(NamesOf(WordChoices())).c_str(), Shown(given).c_str()));
+            break;
+        case OptionId::Angle: options.shape.angle = Chosen(AngleChoices(), id, given); break;
+        case OptionId::Span: options.shape.span = Chosen(SpanChoices(), id, given); break;
+        case OptionId::WithEnd: options.shape.withEnd = true; break;
+        case OptionId::HalfStep: options.shape.halfStep = true; break;
+        case OptionId::Report: options.report = true; break;
+        case OptionId::Radix: options.radix = Chosen(RadixChoices(), id, given); break;
+        case OptionId::Name: name = std::string(given); break;
+        case OptionId::Output:
+            if (given.empty())
+                throw UsageError(_("option --output needs a file name."));
+            // "-" is standard output, as for most tools.
+            options.outputPath = given == "-" ? std::nullopt : std::optional<std::string>(given);
+            break;
+        case OptionId::Check:
+            if (given.empty())
+                throw UsageError(_("option --check needs a file name."));
+            options.checkPath = std::string(given);
+            break;
+        case OptionId::Quiet: options.quiet = true; break;
+        case OptionId::Version: options.version = true; break;
+        case OptionId::Help: options.help = true; break;
+        }
+    }
+
+    // What the format makes of the other options.
+    void Finish()
+    {
+        if (options.checkPath) {
+            if (options.outputPath)
+                throw UsageError(_("--check writes no file, so it does not combine with --output."));
+            options.format = &CheckedKind(options);
+        } else if (options.format == nullptr) {
+            options.format = &DefaultFormat();
+        }
+        if (options.quiet && !options.checkPath)
+            throw UsageError(_("option --quiet goes with --check only."));
+        const Format& format = *options.format;
+        if (options.radix && !format.takesRadix)
+            throw UsageError(Printf(_("option --radix does not apply to format %s."),
+                                    std::string(format.name).c_str()));
+        if (name) {
+            if (format.defaultName.empty())
+                throw UsageError(Printf(_("option --name does not apply to format %s."),
+                                        std::string(format.name).c_str()));
+            if (!IsPortableIdentifier(*name))
+                throw UsageError(Printf(_("name %s is no identifier for VHDL, Verilog and C: it takes a "
+                                          "letter, then letters, digits and single underscores (no "
+                                          "underscore at the end, and no keyword or reserved name)."),
+                                        Shown(*name).c_str()));
+            options.name = *name;
+        } else {
+            options.name = std::string(format.defaultName);
+        }
+        if (!format.holdsNoWords && SineTable(options.shape).Count() == 0)
+            throw UsageError(Printf(_("format %s cannot describe a memory without words: for N = %d "
+                                      "the table has 0 samples; give a larger N."),
+                                    std::string(format.name).c_str(), options.shape.divisions));
+    }
+};
 
 }  // namespace
 
-std::string HelpText()
-{
-    std::string text(kHelpHead);
-    for (const Format& format : Formats())
-        text += format.help;
-    return text + std::string(kHelpTail);
-}
-
 Options ParseOptions(std::span<const std::string_view> arguments)
 {
-    Options options;
-    std::optional<std::string_view> count;
-    std::optional<std::string_view> name;
-    bool defaults = true;  // no word, angle, span or report asked for
-
-    for (std::size_t at = 0; at < arguments.size(); ++at) {
-        const std::string_view argument = arguments[at];
-        // "--name value" or "--name=value"
-        const auto value = [&](std::string_view option) -> std::string_view {
-            if (argument.size() > option.size() && argument[option.size()] == '=')
-                return argument.substr(option.size() + 1);
-            if (at + 1 >= arguments.size())
-                throw UsageError("opcja " + std::string(option) + " wymaga wartości.");
-            return arguments[++at];
-        };
-        const auto is = [&](std::string_view option) {
-            return argument == option || (argument.starts_with(option) &&
-                                          argument.size() > option.size() &&
-                                          argument[option.size()] == '=');
-        };
-
-        if (argument == "-h" || argument == "--help") {
-            options.help = true;
-        } else if (argument == "--version") {
-            options.version = true;
-        } else if (is("--format")) {
-            options.format = &FormatNamed(value("--format"));
-        } else if (is("--radix")) {
-            options.radix = RadixNamed(value("--radix"));
-            options.radixGiven = true;
-        } else if (is("--word")) {
-            const std::string_view kind = value("--word");
-            const auto word = WordKind::Named(kind);
-            if (!word)
-                throw UsageError("opcja --word przyjmuje wartość float32, float16, bfloat16, "
-                                 "fixed:W (W od 2 do 32) albo ufixed:W (W od 1 do 32) (podano " +
-                                 QuoteInput(kind) + ").");
-            options.shape.word = *word;
-            defaults = false;
-        } else if (is("--angle")) {
-            const std::string_view angle = value("--angle");
-            if (angle != "window" && angle != "exact")
-                throw UsageError("opcja --angle przyjmuje wartość window albo exact (podano " +
-                                 QuoteInput(angle) + ").");
-            options.shape.angle = angle == "exact" ? AngleMode::Exact : AngleMode::Window;
-            defaults = false;
-        } else if (is("--span")) {
-            const std::string_view span = value("--span");
-            if (span != "quarter" && span != "half" && span != "full")
-                throw UsageError("opcja --span przyjmuje wartość quarter, half albo full (podano " +
-                                 QuoteInput(span) + ").");
-            options.shape.span = span == "quarter" ? Span::Quarter : span == "half" ? Span::Half : Span::Full;
-            defaults = false;
-        } else if (argument == "--with-end") {
-            options.shape.withEnd = true;
-            defaults = false;
-        } else if (argument == "--half-step") {
-            options.shape.halfStep = true;
-            defaults = false;
-        } else if (argument == "--report") {
-            options.report = true;
-            defaults = false;
-        } else if (is("--name")) {
-            name = value("--name");
-        } else if (is("--check")) {
-            const std::string_view path = value("--check");
-            if (path.empty())
-                throw UsageError("opcja --check wymaga nazwy pliku.");
-            options.checkPath = std::string(path);
-        } else if (argument == "-o") {
-            if (at + 1 >= arguments.size() || arguments[at + 1].empty())
-                throw UsageError("opcja -o wymaga nazwy pliku.");
-            // "-" is standard output, as for most tools.
-            if (arguments[++at] != "-")
-                options.outputPath = std::string(arguments[at]);
-            else
-                options.outputPath.reset();
-        } else if (argument == "--") {
-            for (++at; at < arguments.size(); ++at) {
-                if (count)
-                    throw UsageError("podano więcej niż jedną liczbę N.");
-                count = arguments[at];
-            }
-        } else if (argument.starts_with('-') && !LooksLikeNumber(argument)) {
-            throw UsageError("nieznana opcja " + QuoteInput(argument) + ".");
-        } else {
-            if (count)
-                throw UsageError("podano więcej niż jedną liczbę N.");
-            count = argument;
-        }
+    // getopt_long reads an argv: copies that live as long as the parse.
+    std::vector<std::string> copies{"lumiro-coe"};
+    std::optional<std::string_view> number;  // the first argument that looks like a negative N
+    for (std::string_view argument : arguments) {
+        copies.emplace_back(argument.substr(0, argument.find('\0')));
+        if (!number && LooksLikeNumber(argument))
+            number = argument;
     }
+    std::vector<char*> argv;
+    for (std::string& copy : copies)
+        argv.push_back(copy.data());
+    argv.push_back(nullptr);
+
+    std::vector<option> longOptions;
+    std::string shortOptions = ":";  // ':' for a missing value, apart from an unknown option
+    for (const OptionSpec& spec : OptionTable()) {
+        const int value = spec.shortName != 0 ? spec.shortName
+                                              : kLongOnly + static_cast<int>(spec.id);
+        longOptions.push_back({spec.longName.data(), spec.argument != nullptr ? required_argument : no_argument,
+                               nullptr, value});
+        if (spec.shortName != 0)
+            shortOptions += std::string(1, spec.shortName) + (spec.argument != nullptr ? ":" : "");
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+
+    Parse parse;
+    opterr = 0;  // every message is ours
+    optind = 0;  // glibc: start afresh, as for a new argv
+    const int argc = static_cast<int>(copies.size());
+    for (int result; (result = getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(),
+                                           nullptr)) != -1;) {
+        if (result == '?' || result == ':')
+            ThrowUnreadable(result, argv.data(), number);
+        const auto spec = std::find_if(OptionTable().begin(), OptionTable().end(), [&](const OptionSpec& o) {
+            return result == (o.shortName != 0 ? o.shortName : kLongOnly + static_cast<int>(o.id));
+        });
+        parse.Take(spec->id, optarg);
+    }
+    for (int at = optind; at < argc; ++at)
+        parse.operands.emplace_back(argv[static_cast<std::size_t>(at)]);
+
+    Options& options = parse.options;
     if (options.help || options.version)
         return options;
-    if (!count)
-        throw UsageError("brak liczby N: na ile części podzielić 360 stopni.");
-    try {
-        options.divisions = ParseDivisions(*count);
-    } catch (const Exception& error) {
-        throw UsageError(error.what());
-    }
-    options.shape.divisions = options.divisions;
-    CheckShape(options, defaults);
-
-    if (options.checkPath) {
-        if (options.outputPath)
-            throw UsageError("opcja --check nie zapisuje pliku, więc nie łączy się z -o.");
-        options.format = &CheckedKind(options);
-    } else if (options.format == nullptr) {
-        options.format = &DefaultFormat();
-    }
-    const Format& format = *options.format;
-    if (options.radixGiven && !format.takesRadix)
-        throw UsageError("opcja --radix nie dotyczy formatu " + std::string(format.name) + ".");
-    if (name) {
-        if (format.defaultName.empty())
-            throw UsageError("opcja --name nie dotyczy formatu " + std::string(format.name) + ".");
-        if (!IsPortableIdentifier(*name))
-            throw UsageError("nazwa " + QuoteInput(*name) +
-                             " nie nadaje się na identyfikator VHDL, Verilog i C: potrzebna jest "
-                             "litera, potem litery, cyfry i pojedyncze podkreślenia (bez "
-                             "podkreślenia na końcu i bez słów kluczowych).");
-        options.name = std::string(*name);
-    } else {
-        options.name = std::string(format.defaultName);
-    }
-    if (!format.holdsNoWords && SineTable(options.shape).Count() == 0)
-        throw UsageError("format " + std::string(format.name) +
-                         " nie opisze pamięci bez słów: dla N = " + IntToStr(options.divisions) +
-                         " tablica ma 0 próbek; podaj większe N.");
+    if (parse.operands.empty())
+        throw UsageError(_("missing N: into how many parts to divide 360 degrees."));
+    if (parse.operands.size() > 1)
+        throw UsageError(_("more than one N given."));
+    options.shape.divisions = Divisions(parse.operands.front());
+    CheckShape(options, parse.defaults);
+    parse.Finish();
     return options;
 }
 

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The command line of lumiro-coe.
+// The command line of lumiro-coe, as GNU tools read theirs (getopt_long).
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -17,18 +16,20 @@ namespace lumiro::coe {
 struct Options {
     bool help = false;
     bool version = false;
-    std::int32_t divisions = 0;
     const Format* format = nullptr;  // as given; the default or the checked file's kind after parsing
-    Radix radix = Radix::Binary;
-    bool radixGiven = false;
+    std::optional<Radix> radix;      // as given
     std::string name;                       // the identifier the format declares
     std::optional<std::string> outputPath;  // standard output when empty
-    std::optional<std::string> checkPath;   // compare this file instead of writing
+    std::optional<std::string> checkPath;   // compare this file instead of writing; "-": standard input
+    bool quiet = false;                     // --check tells by its status only
     TableShape shape;                       // the table: divisions, words, angles, span
     bool report = false;                    // the accuracy report on standard error
+
+    Radix Digits() const { return radix.value_or(Radix::Binary); }
 };
 
-// A wrong call: the message is Polish and complete, ready for standard error.
+// A wrong call: the message is complete, in the user's language, ready for
+// standard error.
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -37,6 +38,7 @@ public:
 // The arguments after the program's name. Throws UsageError.
 Options ParseOptions(std::span<const std::string_view> arguments);
 
+// --help, in the user's language, from the tables of options and values.
 std::string HelpText();
 
 }  // namespace lumiro::coe

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <utility>
 
-#include "conversions.h"
+#include "i18n.h"
 
 namespace lumiro::coe {
 namespace {
@@ -180,7 +180,7 @@ void OutputFile::Open()
         if (S_ISDIR(existing.st_mode))
             Fail(EISDIR);
         if (S_ISSOCK(existing.st_mode))
-            ThrowWriteError(FileNamed(shownPath_), "to gniazdo (socket), nie plik");
+            ThrowWriteError(shownPath_, _("it is a socket, not a file"));
         if (!S_ISREG(existing.st_mode)) {
             target_ = shownPath_;
             OpenDirect();
@@ -246,7 +246,8 @@ void OutputFile::OpenTemporary(const struct stat* existing)
         const SignalsHeld held;
         const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
         if (descriptor < 0 && (errno == EACCES || errno == EPERM))
-            FailInFolder("brak prawa zapisu w folderze");
+            FailInFolder(_("no permission to write in the folder %s; the file is replaced by a "
+                           "new one written beside it, so the folder must allow writing"));
         if (descriptor < 0)
             Fail(errno);
         temporary_ = std::move(temporary);
@@ -285,15 +286,15 @@ void OutputFile::AttachStream(int descriptor)
 
 void OutputFile::Fail(int error) const
 {
-    ThrowWriteError(FileNamed(shownPath_), error);
+    ThrowWriteError(shownPath_, error);
 }
 
-void OutputFile::FailInFolder(std::string_view why) const
+void OutputFile::FailInFolder(const char* why) const
 {
-    ThrowWriteError(FileNamed(shownPath_),
-                    std::string(why) + " " + QuoteInput(Directory(target_), 4096) +
-                        "; plik jest zastępowany nowym, zapisanym obok niego, więc folder "
-                        "musi pozwalać na zapis");
+    std::string reason = why;
+    if (const std::size_t at = reason.find("%s"); at != std::string::npos)
+        reason.replace(at, 2, ShownPath(Directory(target_)));
+    ThrowWriteError(shownPath_, reason);
 }
 
 void OutputFile::Commit()
@@ -325,7 +326,9 @@ void OutputFile::Commit()
     }
     // A sticky folder lets only the owner replace a file, whatever its bits.
     if (error == EPERM || error == EACCES)
-        FailInFolder("folder z bitem sticky nie pozwala zastąpić cudzego pliku:");
+        FailInFolder(_("the folder %s is sticky and lets no one replace another's file; the file "
+                       "is replaced by a new one written beside it, so the folder must allow "
+                       "writing"));
     if (error != 0)
         Fail(error);
 

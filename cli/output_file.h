@@ -14,14 +14,14 @@
 #include <string>
 #include <string_view>
 
-#include "write_error.h"
+#include "file_error.h"
 
 namespace lumiro::coe {
 
 class OutputFile {
 public:
     // Follows symbolic links to what they name; refuses folders and files the
-    // caller may not write. Throws WriteError.
+    // caller may not write. Throws FileError.
     explicit OutputFile(const std::string& path);
     ~OutputFile();  // removes the temporary unless committed
     OutputFile(const OutputFile&) = delete;
@@ -30,7 +30,7 @@ public:
     std::FILE* Stream() const { return stream_; }
 
     // Flushes and, for a regular file, syncs it, renames it over the target and
-    // syncs the folder. Throws WriteError, leaving the target as it was.
+    // syncs the folder. Throws FileError, leaving the target as it was.
     void Commit();
 
 private:
@@ -41,7 +41,8 @@ private:
     void OpenTemporary(const struct stat* existing);
     void AttachStream(int descriptor);
     [[noreturn]] void Fail(int error) const;
-    [[noreturn]] void FailInFolder(std::string_view why) const;
+    // `why`: a message with %s for the folder.
+    [[noreturn]] void FailInFolder(const char* why) const;
 
     std::string shownPath_;  // as the user gave it, for messages
     std::string target_;     // symbolic links resolved

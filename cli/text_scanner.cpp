@@ -3,7 +3,15 @@
 
 #include <cstring>
 
+#include "i18n.h"
+
 namespace lumiro::coe {
+
+ReadError LineError(std::size_t line, const std::string& what)
+{
+    return ReadError(Printf(_("line %zu: %s"), line, what.c_str()));
+}
+
 namespace {
 
 // Room for the longest run kept and as much again read after it.
@@ -31,8 +39,8 @@ bool TextScanner::Refill(std::size_t& keep)
     const std::size_t shift = keep;
     const std::size_t kept = text_.size() - shift;
     if (kept >= kLongestRun)
-        Fail("ciąg znaków bez przerwy dłuższy niż " + std::to_string(kLongestRun) +
-             " bajtów: to nie jest plik tego rodzaju.");
+        Fail(Printf(_("a run of more than %zu bytes without a break: this is no such file."),
+                    kLongestRun));
     std::memmove(buffer_.get(), text_.data() + shift, kept);
     const std::size_t at = at_ - shift;
     keep = 0;  // `keep` may be at_ itself

@@ -11,8 +11,12 @@
 #include <string_view>
 
 #include "format.h"
+#include "i18n.h"
 
 namespace lumiro::coe {
+
+// A complaint about a line of the file, in the user's language.
+ReadError LineError(std::size_t line, const std::string& what);
 
 // Where a scanner's bytes come from, a chunk at a time.
 class ByteSource {
@@ -85,10 +89,7 @@ public:
         return true;
     }
 
-    [[noreturn]] void Fail(const std::string& what) const
-    {
-        throw ReadError("wiersz " + std::to_string(line_) + ": " + what);
-    }
+    [[noreturn]] void Fail(const std::string& what) const { throw LineError(line_, what); }
 
     static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
     static bool IsWordChar(char c)
@@ -113,8 +114,8 @@ private:
 inline void RefuseByteOrderMark(TextScanner& scanner)
 {
     if (scanner.LooksAt("\xEF\xBB\xBF"))
-        scanner.Fail("plik zaczyna się znacznikiem kolejności bajtów UTF-8 (BOM: EF BB BF), "
-                     "którego czytniki tego formatu nie opisują; zapisz plik bez BOM.");
+        scanner.Fail(_("the file starts with a UTF-8 byte order mark (BOM: EF BB BF), which "
+                       "no reader of this format is documented to take; save it without one."));
 }
 
 // Lower case, for keywords that the formats take in any case.

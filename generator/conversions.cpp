@@ -137,6 +137,34 @@ std::string QuoteInput(std::string_view text, std::size_t maxCodePoints)
 
 namespace {
 
+// Letters written right to left: Hebrew, Arabic, Syriac, Thaana, N'Ko and the
+// rest of their blocks, and the historic scripts above U+10800.
+bool IsRightToLeft(char32_t c)
+{
+    return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) ||
+           (c >= 0xFE70 && c <= 0xFEFF) || (c >= 0x10800 && c <= 0x10FFF) ||
+           (c >= 0x1E800 && c <= 0x1EFFF);
+}
+
+}  // namespace
+
+std::string QuoteWhereNeeded(std::string_view text, std::size_t maxCodePoints)
+{
+    std::size_t codePoints = 0;
+    for (std::size_t at = 0; at < text.size(); ++codePoints) {
+        const std::size_t length = Utf8Length(text, at);
+        if (length == 0 || codePoints >= maxCodePoints)
+            return QuoteInput(text, maxCodePoints);
+        const char32_t c = DecodeUtf8(text.substr(at, length));
+        if (IsControl(c) || IsHiddenOrReordering(c) || IsRightToLeft(c))
+            return QuoteInput(text, maxCodePoints);
+        at += length;
+    }
+    return "'" + std::string(text) + "'";
+}
+
+namespace {
+
 // [blanks] [+|-] digits [blanks]: the sign and the digits, or nothing.
 struct SignedDigits {
     bool negative;

@@ -56,5 +56,8 @@ char* WriteFloat(char* out, double value);
 // isolated (U+2068 … U+2069) so that it cannot reorder the message around it.
 inline constexpr std::size_t kQuotedCodePoints = 40;
 std::string QuoteInput(std::string_view text, std::size_t maxCodePoints = kQuotedCodePoints);
+// The text plainly in quotes, as grep finds it, where it is valid UTF-8 of
+// printable characters written left to right; else as QuoteInput does.
+std::string QuoteWhereNeeded(std::string_view text, std::size_t maxCodePoints = kQuotedCodePoints);
 
 }  // namespace lumiro

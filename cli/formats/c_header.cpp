@@ -3,6 +3,7 @@
 #include <string>
 
 #include "format.h"
+#include "i18n.h"
 
 namespace lumiro::coe {
 namespace {
@@ -37,10 +38,10 @@ void WriteC(std::FILE* out, const Request& request)
 const bool registered = RegisterFormat({
     .name = "c",
     .extension = "",
-    .help = "  --format c         nagłówek C99: tablica static const uint32_t NAZWA i jej\n"
-            "                     długość NAZWA_LENGTH, słowa szesnastkowo (NAZWA: --name,\n"
-            "                     domyślnie lumiro_sine)\n"
-            "                       lumiro-coe 1024 --format c -o lumiro_sine.h\n",
+    .help = N_("C99 header: the array static const uint32_t NAME and its length\n"
+               "LUMIRO_SINE_LENGTH (NAME in capitals, then _LENGTH), the words in\n"
+               "hexadecimal (NAME: --name, by default lumiro_sine)\n"
+               "  lumiro-coe 1024 --format c -o lumiro_sine.h"),
     .rank = 60,
     .takesRadix = false,
     .defaultName = "lumiro_sine",

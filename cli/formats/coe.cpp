@@ -9,6 +9,7 @@
 
 #include "conversions.h"
 #include "format.h"
+#include "i18n.h"
 #include "text_scanner.h"
 
 namespace lumiro::coe {
@@ -67,8 +68,8 @@ void ReadWindowRows(TextScanner& scanner, WordSink& sink)
         if (row.empty() || row == "\r")
             break;
         if (!IsWindowRow(std::string_view(row).substr(0, row.size() - (row.ends_with('\r') ? 1 : 0))))
-            throw ReadError("wiersz " + std::to_string(line) + ": " + QuoteInput(row) +
-                            " nie jest wierszem bitów z okna Lumiro.");
+            throw LineError(line, Printf(_("%s is no row of bits from the Lumiro window."),
+                                         QuoteWhereNeeded(row).c_str()));
         std::uint32_t word = 0;
         for (std::size_t i = 0; i < 64; i += 2)
             word = (word << 1) | (row[i] == '1' ? 1U : 0U);
@@ -76,7 +77,7 @@ void ReadWindowRows(TextScanner& scanner, WordSink& sink)
     }
     SkipBlanksAndComments(scanner);
     if (!scanner.AtEnd())
-        scanner.Fail("po wierszach bitów z okna Lumiro stoi jeszcze inny tekst.");
+        scanner.Fail(_("more text follows the rows of bits from the Lumiro window."));
 }
 
 void SkipSpaces(TextScanner& scanner)
@@ -103,7 +104,7 @@ void ReadVector(TextScanner& scanner, int radix, WordSink& sink)
     for (;;) {
         scanner.TakeWhile([](char c) { return c == ',' || TextScanner::IsBlank(c); });
         if (scanner.AtEnd())
-            scanner.Fail("memory_initialization_vector nie jest zamknięte znakiem ';'.");
+            scanner.Fail(_("memory_initialization_vector is not closed by ';'."));
         if (scanner.Take(';'))
             break;
         const std::size_t line = scanner.Line();
@@ -112,9 +113,8 @@ void ReadVector(TextScanner& scanner, int radix, WordSink& sink)
             radix == 10 ? DecimalWord(value, kWidestWord)
                         : ParseWord(value, kWidestWord, static_cast<Radix>(radix));
         if (!word)
-            throw ReadError("wiersz " + std::to_string(line) + ": " + QuoteInput(value) +
-                            " nie jest słowem o podstawie " + std::to_string(radix) +
-                            " (najwyżej " + std::to_string(kWidestWord) + " bity).");
+            throw LineError(line, Printf(_("%s is no word in radix %d (of at most %d bits)."),
+                                         QuoteWhereNeeded(value).c_str(), radix, kWidestWord));
         sink.Word(*word, line);
     }
     scanner.SkipLine();  // the rest of the line is a comment
@@ -128,26 +128,26 @@ void ReadCoe(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
     for (SkipBlanksAndComments(scanner); !scanner.AtEnd(); SkipBlanksAndComments(scanner)) {
         const std::string keyword = Lowered(scanner.TakeWhile(TextScanner::IsWordChar));
         if (keyword != "memory_initialization_radix" && keyword != "memory_initialization_vector")
-            scanner.Fail("oczekiwano memory_initialization_radix albo memory_initialization_vector.");
+            scanner.Fail(_("memory_initialization_radix or memory_initialization_vector expected."));
         SkipSpaces(scanner);
         if (!scanner.Take('='))
-            scanner.Fail("po " + keyword + " brak znaku '='.");
+            scanner.Fail(Printf(_("'=' missing after %s."), keyword.c_str()));
         if (keyword == "memory_initialization_radix") {
             SkipSpaces(scanner);
             const std::string value(scanner.TakeWhile(IsValueChar));
             SkipSpaces(scanner);
             if (value != "2" && value != "10" && value != "16")
-                scanner.Fail("podstawa musi być 2, 10 albo 16.");
+                scanner.Fail(_("the radix must be 2, 10 or 16."));
             if (!scanner.Take(';'))
-                scanner.Fail("memory_initialization_radix nie jest zamknięte znakiem ';'.");
+                scanner.Fail(_("memory_initialization_radix is not closed by ';'."));
             scanner.SkipLine();
             radix = std::stoi(value);
             continue;
         }
         if (radix == 0)
-            scanner.Fail("memory_initialization_vector przed memory_initialization_radix.");
+            scanner.Fail(_("memory_initialization_vector before memory_initialization_radix."));
         if (vector)
-            scanner.Fail("drugie memory_initialization_vector.");
+            scanner.Fail(_("a second memory_initialization_vector."));
         vector = true;
         // The window's rows start on the line after the keyword.
         SkipSpaces(scanner);
@@ -159,15 +159,15 @@ void ReadCoe(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
         ReadVector(scanner, radix, sink);
     }
     if (!vector)
-        scanner.Fail("brak memory_initialization_vector.");
+        scanner.Fail(_("memory_initialization_vector missing."));
 }
 
 const bool registered = RegisterFormat({
     .name = "coe",
     .extension = ".coe",
-    .help = "  --format coe       plik COE dla generatora pamięci blokowej Xilinx (domyślnie):\n"
-            "                     słowa oddzielone przecinkami, wektor zamknięty średnikiem\n"
-            "                       lumiro-coe 1024 -o sinus.coe\n",
+    .help = N_("COE file for the Xilinx block memory generator (the default): the\n"
+               "words separated by commas, the vector closed by a semicolon\n"
+               "  lumiro-coe 1024 -o sine.coe"),
     .rank = 10,
     .takesRadix = true,
     .defaultName = "",

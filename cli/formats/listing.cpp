@@ -4,6 +4,7 @@
 #include <string>
 
 #include "format.h"
+#include "i18n.h"
 #include "form_logic.h"
 
 namespace lumiro::coe {
@@ -44,9 +45,9 @@ void WriteListing(std::FILE* out, const Request& request)
 const bool registered = RegisterFormat({
     .name = "listing",
     .extension = "",
-    .help = "  --format listing   dokładnie ten tekst, który okno Lumiro pokazuje po\n"
-            "                     zatwierdzeniu N i wygenerowaniu tablicy\n"
-            "                       lumiro-coe 1024 --format listing\n",
+    .help = N_("exactly the text the Lumiro window shows once N is confirmed and\n"
+               "the table generated\n"
+               "  lumiro-coe 1024 --format listing"),
     .rank = 90,
     .takesRadix = false,
     .defaultName = "",

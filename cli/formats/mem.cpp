@@ -4,6 +4,7 @@
 // between blanks, // and /* */ comments, '_' inside words, @address in hex.
 #include "conversions.h"
 #include "format.h"
+#include "i18n.h"
 #include "text_scanner.h"
 
 namespace lumiro::coe {
@@ -40,7 +41,7 @@ void SkipComment(TextScanner& scanner)
     while (!scanner.AtEnd() && !scanner.LooksAt("*/"))
         scanner.Advance();
     if (scanner.AtEnd())
-        scanner.Fail("komentarz /* nie jest zamknięty.");
+        scanner.Fail(_("comment /* is not closed."));
     scanner.Advance(2);
 }
 
@@ -62,20 +63,18 @@ void ReadMem(TextScanner& scanner, int width, std::optional<Radix> radix, WordSi
         const std::string_view run =
             scanner.TakeWhile([](char c) { return !TextScanner::IsBlank(c) && c != '/'; });
         if (run.empty())
-            scanner.Fail(isAddress ? "po znaku '@' brak adresu."
-                                   : "znak '/' nie zaczyna komentarza.");
+            scanner.Fail(isAddress ? _("'@' without an address.") : _("'/' starts no comment."));
         word.clear();
         for (char c : run)
             if (c != '_')
                 word += c;
-        const std::string where = "wiersz " + std::to_string(line) + ": ";
         if (isAddress) {
             const auto target = ParseWord(word, 32, Radix::Hex);
             if (!target)
-                throw ReadError(where + QuoteInput("@" + word) + " nie jest adresem.");
+                throw LineError(line, Printf(_("%s is no address."), QuoteWhereNeeded("@" + word).c_str()));
             if (*target != address)
-                throw ReadError(where + "adres @" + word +
-                                " nie jest kolejnym adresem tablicy (" + std::to_string(address) + ").");
+                throw LineError(line, Printf(_("address @%s is not the table's next address (%zu)."),
+                                             word.c_str(), address));
             continue;
         }
         const bool guessed = !radix;
@@ -83,10 +82,11 @@ void ReadMem(TextScanner& scanner, int width, std::optional<Radix> radix, WordSi
             radix = GuessedRadix(word, width);
         const auto value = ParseWord(word, kWidestWord, *radix);
         if (!value)
-            throw ReadError(where + QuoteInput(word) + " nie jest słowem o podstawie " +
-                            std::to_string(static_cast<int>(*radix)) + " (najwyżej " +
-                            std::to_string(kWidestWord) + " bity)" +
-                            (guessed ? "; plik dwójkowy wskaż opcją --radix 2." : "."));
+            throw LineError(line, Printf(guessed ? _("%s is no word in radix %d (of at most %d bits); "
+                                                     "give --radix 2 for a binary file.")
+                                                 : _("%s is no word in radix %d (of at most %d bits)."),
+                                         QuoteWhereNeeded(word).c_str(), static_cast<int>(*radix),
+                                         kWidestWord));
         sink.Word(*value, line);
         ++address;
     }
@@ -95,8 +95,8 @@ void ReadMem(TextScanner& scanner, int width, std::optional<Radix> radix, WordSi
 const bool registered = RegisterFormat({
     .name = "mem",
     .extension = ".mem",
-    .help = "  --format mem       plik dla $readmemb lub $readmemh: jedno słowo w wierszu\n"
-            "                       lumiro-coe 1024 --format mem --radix 16 -o sinus.mem\n",
+    .help = N_("a file for $readmemb or $readmemh: one word a line\n"
+               "  lumiro-coe 1024 --format mem --radix 16 -o sine.mem"),
     .rank = 20,
     .takesRadix = true,
     .defaultName = "",

@@ -8,6 +8,7 @@
 
 #include "conversions.h"
 #include "format.h"
+#include "i18n.h"
 #include "table.h"
 #include "text_scanner.h"
 
@@ -45,7 +46,8 @@ void SkipBlanksAndComments(TextScanner& scanner)
             while (!scanner.AtEnd() && scanner.Peek() != '%')
                 scanner.Advance();
             if (!scanner.Take('%'))
-                scanner.Fail("komentarz % nie jest zamknięty.");
+                // xgettext:no-c-format
+                scanner.Fail(_("comment % is not closed."));
         } else {
             return;
         }
@@ -62,7 +64,7 @@ void Expect(TextScanner& scanner, char c)
 {
     SkipBlanksAndComments(scanner);
     if (!scanner.Take(c))
-        scanner.Fail(std::string("oczekiwano znaku '") + c + "'.");
+        scanner.Fail(Printf(_("'%c' expected."), c));
 }
 
 // A number in the given MIF radix: BIN, HEX, OCT, DEC or UNS.
@@ -89,7 +91,7 @@ std::uint64_t TakeNumber(TextScanner& scanner, std::string_view radix, std::uint
     const std::string digits = TakeValue(scanner);
     const auto value = Number(digits, radix);
     if (!value || *value >= limit)
-        scanner.Fail(QuoteInput(digits) + " nie jest poprawną wartością: " + what + ".");
+        scanner.Fail(Printf(_("%s is no valid %s."), QuoteWhereNeeded(digits).c_str(), _(what)));
     return *value;
 }
 
@@ -107,28 +109,28 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
         Expect(scanner, '=');
         if (keyword == "width" || keyword == "depth") {
             if (keyword == "width")
-                fileWidth = TakeNumber(scanner, "dec", kWidestWord + 1, "szerokość od 1 do 32 bitów");
+                fileWidth = TakeNumber(scanner, "dec", kWidestWord + 1, N_("width of 1 to 32 bits"));
             else
-                depth = TakeNumber(scanner, "dec", kDeepest, "głębokość");
+                depth = TakeNumber(scanner, "dec", kDeepest, N_("depth"));
         } else if (keyword == "address_radix" || keyword == "data_radix") {
             const std::string radix = Keyword(scanner);
             if (radix != "bin" && radix != "hex" && radix != "oct" && radix != "dec" && radix != "uns")
-                scanner.Fail("podstawa " + QuoteInput(radix) + " nie istnieje w MIF.");
+                scanner.Fail(Printf(_("there is no radix %s in MIF."), QuoteWhereNeeded(radix).c_str()));
             (keyword == "address_radix" ? addressRadix : dataRadix) = radix;
         } else {
-            scanner.Fail(keyword.empty() ? "oczekiwano słowa kluczowego."
-                                         : "nieznane słowo kluczowe " + QuoteInput(keyword) + ".");
+            scanner.Fail(keyword.empty() ? std::string(_("a keyword expected."))
+                                         : Printf(_("unknown keyword %s."), QuoteWhereNeeded(keyword).c_str()));
         }
         Expect(scanner, ';');
     }
     if (fileWidth == 0)
-        scanner.Fail("brak WIDTH albo WIDTH=0.");
+        scanner.Fail(_("WIDTH missing, or WIDTH=0."));
     if (depth == 0)
-        scanner.Fail("brak DEPTH albo DEPTH=0.");
+        scanner.Fail(_("DEPTH missing, or DEPTH=0."));
     if (addressRadix.empty() || dataRadix.empty())
-        scanner.Fail("brak ADDRESS_RADIX albo DATA_RADIX.");
+        scanner.Fail(_("ADDRESS_RADIX or DATA_RADIX missing."));
     if (Keyword(scanner) != "begin")
-        scanner.Fail("po CONTENT oczekiwano BEGIN.");
+        scanner.Fail(_("BEGIN expected after CONTENT."));
     sink.DeclaredWidth(static_cast<int>(fileWidth));
 
     std::vector<std::uint32_t> words(depth);
@@ -144,32 +146,33 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
         bool range = false;
         if (token.empty() && scanner.Take('[')) {
             range = true;
-            first = TakeNumber(scanner, addressRadix, depth, "adres");
+            first = TakeNumber(scanner, addressRadix, depth, N_("address"));
             SkipBlanksAndComments(scanner);
             if (!scanner.LooksAt(".."))
-                scanner.Fail("oczekiwano '..' w zakresie adresów.");
+                scanner.Fail(_("'..' expected in a range of addresses."));
             scanner.Advance(2);
-            last = TakeNumber(scanner, addressRadix, depth, "adres");
+            last = TakeNumber(scanner, addressRadix, depth, N_("address"));
             Expect(scanner, ']');
             if (last < first)
-                scanner.Fail("zakres adresów maleje.");
+                scanner.Fail(_("the range of addresses falls."));
         } else {
             const std::string shown = token.empty() ? TakeValue(scanner) : token;
             const auto address = Number(shown, addressRadix);
             if (!address || *address >= depth)
-                scanner.Fail(QuoteInput(shown) + " nie jest adresem tej pamięci.");
+                scanner.Fail(Printf(_("%s is no address of this memory."), QuoteWhereNeeded(shown).c_str()));
             first = last = *address;
         }
         Expect(scanner, ':');
         std::uint64_t address = first;
         do {
             const std::size_t line = scanner.Line();
-            const std::uint64_t word = TakeNumber(scanner, dataRadix, wordLimit, "słowo");
+            const std::uint64_t word = TakeNumber(scanner, dataRadix, wordLimit, N_("word"));
             for (const std::uint64_t end = range ? last : address; address <= end; ++address) {
                 if (address >= depth)
-                    scanner.Fail("adres poza DEPTH.");
+                    scanner.Fail(_("address beyond DEPTH."));
                 if (lines[address] != 0)
-                    scanner.Fail("adres " + std::to_string(address) + " ma już słowo.");
+                    scanner.Fail(Printf(_("address %llu has a word already."),
+                                        static_cast<unsigned long long>(address)));
                 words[address] = static_cast<std::uint32_t>(word);
                 lines[address] = static_cast<std::uint32_t>(line);
             }
@@ -179,7 +182,7 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
     }
     for (std::uint64_t address = 0; address < depth; ++address)
         if (lines[address] == 0)
-            scanner.Fail("adres " + std::to_string(address) + " nie ma słowa.");
+            scanner.Fail(Printf(_("address %llu has no word."), static_cast<unsigned long long>(address)));
     Expect(scanner, ';');
     SkipBlanksAndComments(scanner);
     if (!scanner.AtEnd())
@@ -191,8 +194,8 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
 const bool registered = RegisterFormat({
     .name = "mif",
     .extension = ".mif",
-    .help = "  --format mif       plik MIF dla Quartusa firmy Intel\n"
-            "                       lumiro-coe 1024 --format mif -o sinus.mif\n",
+    .help = N_("MIF file for Intel's Quartus\n"
+               "  lumiro-coe 1024 --format mif -o sine.mif"),
     .rank = 30,
     .takesRadix = true,
     .defaultName = "",

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "format.h"
+#include "i18n.h"
 
 namespace lumiro::coe {
 namespace {
@@ -43,10 +44,10 @@ void WriteVerilog(std::FILE* out, const Request& request)
 const bool registered = RegisterFormat({
     .name = "verilog",
     .extension = "",
-    .help = "  --format verilog   moduł Verilog: ROM z zegarem clk, adresem addr i\n"
-            "                     rejestrowanym wyjściem data (nazwa modułu: --name,\n"
-            "                     domyślnie lumiro_sine)\n"
-            "                       lumiro-coe 1024 --format verilog -o lumiro_sine.v\n",
+    .help = N_("Verilog module: a ROM with clock clk, address addr and the\n"
+               "registered output data (the module's name: --name, by default\n"
+               "lumiro_sine)\n"
+               "  lumiro-coe 1024 --format verilog -o lumiro_sine.v"),
     .rank = 50,
     .takesRadix = true,
     .defaultName = "lumiro_sine",

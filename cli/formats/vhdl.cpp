@@ -4,6 +4,7 @@
 #include <string>
 
 #include "format.h"
+#include "i18n.h"
 
 namespace lumiro::coe {
 namespace {
@@ -35,9 +36,9 @@ void WriteVhdl(std::FILE* out, const Request& request)
 const bool registered = RegisterFormat({
     .name = "vhdl",
     .extension = "",
-    .help = "  --format vhdl      pakiet VHDL-93 ze stałą tablicą SINE_TABLE (nazwa pakietu:\n"
-            "                     --name, domyślnie lumiro_sine_pkg)\n"
-            "                       lumiro-coe 1024 --format vhdl -o sinus_pkg.vhd\n",
+    .help = N_("VHDL-93 package with the constant array SINE_TABLE (the package's\n"
+               "name: --name, by default lumiro_sine_pkg)\n"
+               "  lumiro-coe 1024 --format vhdl -o sine_pkg.vhd"),
     .rank = 40,
     .takesRadix = true,
     .defaultName = "lumiro_sine_pkg",

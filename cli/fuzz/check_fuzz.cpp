@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     TextScanner scanner(source);
                     statuses[streamed] = streamed != 0 ? CompareWithTable(scanner, format, radix, table, sink)
                                                        : CompareWithTable(text, format, radix, table, sink);
-                    if (statuses[streamed] != kCheckMatches && statuses[streamed] != kCheckDiffers)
+                    if (statuses[streamed] != kSucceeded && statuses[streamed] != kDiffers)
                         std::abort();
                 } catch (const ReadError& error) {
                     if (std::string_view(error.what()).empty())

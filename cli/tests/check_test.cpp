@@ -9,6 +9,7 @@
 #include <string>
 
 #include "check.h"
+#include "i18n.h"
 #include "memory_stream.h"
 #include "scratch.h"
 #include "table.h"
@@ -33,6 +34,18 @@ Checked Check(std::string_view text, std::string_view format, std::int32_t divis
     return checked;
 }
 
+// "Compared 256 words, differing: 0.", in the plural form of the language.
+std::string Compared(std::size_t words, std::size_t differing)
+{
+    return Printf(Plural("Compared %zu word, differing: %zu.\n", "Compared %zu words, differing: %zu.\n", words),
+                  words, differing);
+}
+
+std::string LinePrefix(std::size_t line)
+{
+    return Printf(_("line %zu: %s"), line, "");
+}
+
 std::string Written(std::string_view format, std::int32_t divisions, Radix radix)
 {
     const SineTable table = WindowTable(divisions);
@@ -51,9 +64,9 @@ TEST(Check, WhatLumiroWritesIsExactlyTheTable)
     for (const char* format : {"coe", "mif", "mem"})
         for (const Radix radix : {Radix::Binary, Radix::Hex}) {
             const Checked checked = Check(Written(format, 1024, radix), format, 1024);
-            EXPECT_EQ(checked.status, kCheckMatches) << format << checked.report;
-            EXPECT_EQ(checked.report, "Porównano słów: 256, różnych: 0.\n"
-                                      "Plik zawiera dokładnie tablicę dla N = 1024.\n");
+            EXPECT_EQ(checked.status, kSucceeded) << format << checked.report;
+            EXPECT_EQ(checked.report, Compared(256, 0) +
+                                          Printf(_("The file holds exactly the table for N = %d.\n"), 1024));
         }
 }
 
@@ -64,21 +77,27 @@ TEST(Check, ReportsTheFirstTenDifferencesAndCountsTheRest)
     for (std::size_t line = 0, at = 0; line < 12; ++line, at = text.find('\n', at) + 1)
         text[at] = '8';
     const Checked checked = Check(text, "mem");
-    EXPECT_EQ(checked.status, kCheckDiffers);
-    EXPECT_EQ(checked.report.rfind("Porównano słów: 16, różnych: 12.\n", 0), 0U) << checked.report;
-    EXPECT_NE(checked.report.find("  słowo 1 (wiersz 2): jest 8" + HexWord(64, 1).substr(1) +
-                                  ", powinno być " + HexWord(64, 1) + "\n"),
+    EXPECT_EQ(checked.status, kDiffers);
+    EXPECT_EQ(checked.report.rfind(Compared(16, 12), 0), 0U) << checked.report;
+    EXPECT_NE(checked.report.find(Printf(_("  word %zu (line %zu): is %s, should be %s\n"), std::size_t{1},
+                                         std::size_t{2}, ("8" + HexWord(64, 1).substr(1)).c_str(),
+                                         HexWord(64, 1).c_str())),
               std::string::npos)
         << checked.report;
-    EXPECT_EQ(checked.report.find("słowo 10 "), std::string::npos);  // words 0..9 only
-    EXPECT_NE(checked.report.find("… i 2 więcej"), std::string::npos);
+    const std::string tenth =
+        Printf(_("  word %zu (line %zu): is %s, should be %s\n"), std::size_t{10}, std::size_t{11}, "", "");
+    EXPECT_EQ(checked.report.find(tenth.substr(0, tenth.find(':'))), std::string::npos);  // words 0..9 only
+    EXPECT_NE(checked.report.find(Printf(_("  … and %zu more\n"), std::size_t{2})), std::string::npos);
 }
 
 TEST(Check, AnotherDepthIsADifference)
 {
     const Checked checked = Check(Written("coe", 64, Radix::Binary), "coe", 128);
-    EXPECT_EQ(checked.status, kCheckDiffers);
-    EXPECT_NE(checked.report.find("Plik ma słów: 16, a tablica dla N = 128: 32."), std::string::npos);
+    EXPECT_EQ(checked.status, kDiffers);
+    EXPECT_NE(checked.report.find(Printf(Plural("The file has %zu word, the table for N = %d: %zu.\n",
+                                                "The file has %zu words, the table for N = %d: %zu.\n", 16),
+                                         std::size_t{16}, 128, std::size_t{32})),
+              std::string::npos);
 }
 
 TEST(Check, TheWindowsRowsAreRecognisedAndExplained)
@@ -86,10 +105,14 @@ TEST(Check, TheWindowsRowsAreRecognisedAndExplained)
     // The block as a user copies it from the window, from the radix line on.
     const std::string listing = Written("listing", 64, Radix::Binary);
     const Checked checked = Check(listing.substr(listing.find("memory_initialization_radix")), "coe");
-    EXPECT_EQ(checked.status, kCheckDiffers);
-    EXPECT_EQ(checked.report.rfind("Porównano słów: 16, różnych: 0.\n", 0), 0U) << checked.report;
-    EXPECT_NE(checked.report.find("32 jednocyfrowe wartości"), std::string::npos);
-    EXPECT_NE(checked.report.find("lumiro-coe 64 -o tablica.coe"), std::string::npos);
+    EXPECT_EQ(checked.status, kDiffers);
+    EXPECT_EQ(checked.report.rfind(Compared(16, 0), 0), 0U) << checked.report;
+    EXPECT_NE(checked.report.find(Printf(_("These are rows of bits copied from the Lumiro window. Xilinx's COE "
+                                           "reader splits each of them into 32 one-digit values, so the file "
+                                           "does not load as this table. A file that does is written by:\n"
+                                           "  lumiro-coe %d -o table.coe\n"),
+                                         64)),
+              std::string::npos);
 }
 
 TEST(Check, VendorStyleFilesAreReadAfterTheirGrammar)
@@ -98,21 +121,21 @@ TEST(Check, VendorStyleFilesAreReadAfterTheirGrammar)
     EXPECT_EQ(Check("; made by hand\nMEMORY_INITIALIZATION_RADIX = 16 ; radix\n"
                     "Memory_Initialization_Vector = 0 3f3504f3 ; two words\n",
                     "coe", 8).status,
-              kCheckMatches);
+              kSucceeded);
     EXPECT_EQ(Check("memory_initialization_radix=10;\nmemory_initialization_vector=0,1060439283;",
                     "coe", 8).status,
-              kCheckMatches);
+              kSucceeded);
     EXPECT_EQ(Check("-- by hand\n% a block\ncomment %\nwidth = 32; depth = 2;\n"
                     "address_radix = hex; data_radix = hex;\ncontent begin\n"
                     "  [0..0] : 0;\n  1 : 3F3504F3;\nend;\n",
                     "mif", 8).status,
-              kCheckMatches);
+              kSucceeded);
     EXPECT_EQ(Check("WIDTH=32; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=HEX;\n"
                     "CONTENT BEGIN 0 : 0 3F3504F3; END;\n",
                     "mif", 8).status,
-              kCheckMatches);
+              kSucceeded);
     EXPECT_EQ(Check("// by hand\n@0 0000_0000 /* sin 45 */ 3f35_04f3\n", "mem", 8).status,
-              kCheckMatches);
+              kSucceeded);
 }
 
 class Refused : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
@@ -124,7 +147,7 @@ TEST_P(Refused, WithTheLineThatIsWrong)
         Check(text, format, 8);
         ADD_FAILURE() << "read: " << text;
     } catch (const ReadError& error) {
-        EXPECT_EQ(std::string(error.what()).rfind("wiersz ", 0), 0U) << error.what();
+        EXPECT_EQ(std::string(error.what()).rfind(LinePrefix(1).substr(0, 4), 0), 0U) << error.what();
     }
 }
 
@@ -166,11 +189,15 @@ TEST_F(CheckProgram, ExitStatusSaysWhatHappened)
     EXPECT_EQ(Coe({"2048", "--check", path("sine.mif")}).status, 3);
     const Outcome missing = Coe({"1024", "--check", path("none.coe")});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("(nie ma takiego pliku)"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find(Printf(_("could not read the file %s (%s)."), ("'" + path("none.coe") + "'").c_str(),
+                                      _("no such file"))),
+              std::string::npos)
+        << missing.err;
     std::ofstream(path("broken.coe")) << "memory_initialization_radix=2;\n";
     const Outcome broken = Coe({"1024", "--check", path("broken.coe")});
     EXPECT_EQ(broken.status, 1);
-    EXPECT_NE(broken.err.find("nie jest poprawnym plikiem coe: wiersz "), std::string::npos) << broken.err;
+    EXPECT_NE(broken.err.find(Printf(_("%s is not a valid %s file: %s"), "", "coe", "").substr(1)), std::string::npos)
+        << broken.err;
 
     // Wrong calls: an unknown kind, a kind it cannot read, and -o beside it.
     EXPECT_EQ(Coe({"1024", "--check", path("sine.txt")}).status, 2);
@@ -190,7 +217,10 @@ TEST_F(CheckProgram, FileLargerThanAnyTableIsRefusedUnread)
     ::close(descriptor);
     const Outcome run = Coe({"1024", "--check", huge});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("ponad 1 GiB"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(Printf(_("the file %s is larger than any table (over 1 GiB); it was not read."),
+                                  ("'" + huge + "'").c_str())),
+              std::string::npos)
+        << run.err;
 }
 
 // Each message points at what is wrong, quoted as it stands.
@@ -204,22 +234,24 @@ TEST(Check, MessagesNameTheRealFault)
         }
         return std::string("read");
     };
-    EXPECT_NE(refusal("0\n@ 1\n", "mem").find("po znaku '@' brak adresu"), std::string::npos);
+    EXPECT_EQ(refusal("0\n@ 1\n", "mem"), Printf(_("line %zu: %s"), std::size_t{2}, _("'@' without an address.")));
     for (const char* format : {"coe", "mif", "mem"})
         EXPECT_NE(refusal("\xEF\xBB\xBF" + Written(format, 8, Radix::Hex), format).find("BOM"),
                   std::string::npos)
             << format;
     EXPECT_NE(refusal("WIDTH=32; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=DEC;\nCONTENT BEGIN\n"
                       "0 : -1;\n1 : 0;\nEND;\n", "mif")
-                  .find("\u2068-1\u2069"),
+                  .find(Printf(_("%s is no valid %s."), "'-1'", _("word"))),
               std::string::npos);
     // A binary file cut in its last word is still binary: that word differs,
     // where the file used to be read as hexadecimal and refused at its first word.
     std::string cut = Written("mem", 8, Radix::Binary);
     cut.resize(cut.size() - 10);
     const Checked checked = Check(cut, "mem", 8);
-    EXPECT_EQ(checked.status, kCheckDiffers);
-    EXPECT_NE(checked.report.find("Porównano słów: 2, różnych: 1.\n  słowo 1 (wiersz 2)"),
+    EXPECT_EQ(checked.status, kDiffers);
+    EXPECT_NE(checked.report.find(Compared(2, 1) + Printf(_("  word %zu (line %zu): is %s, should be %s\n"),
+                                                          std::size_t{1}, std::size_t{2}, "", "")
+                                                       .substr(0, 10)),
               std::string::npos)
         << checked.report;
 }
@@ -257,9 +289,11 @@ TEST(Check, ReadsTheSameThroughRefillsOfAnySize)
             const std::string report = Capture([&](std::FILE* out) {
                 EXPECT_EQ(CompareWithTable(scanner, *FindFormat(format), {},
                                            WindowTable(window ? 64 : 1024), out),
-                          window ? kCheckDiffers : kCheckMatches);
+                          window ? kDiffers : kSucceeded);
             });
-            EXPECT_NE(report.find(window ? "różnych: 0" : "Plik zawiera dokładnie"), std::string::npos)
+            EXPECT_NE(report.find(window ? Compared(64 / 4, 0)
+                                         : Printf(_("The file holds exactly the table for N = %d.\n"), 1024)),
+                      std::string::npos)
                 << format << " " << chunk << report;
         }
 }
@@ -270,7 +304,9 @@ TEST_F(CheckProgram, AnotherWordWidthIsADifferenceThatSaysTheWidths)
     ASSERT_EQ(Coe({"1024", "--word", "fixed:16", "--format", "mif", "-o", mif}).status, 0);
     const Outcome run = Coe({"1024", "--check", mif});
     EXPECT_EQ(run.status, 3) << run.err;
-    EXPECT_NE(run.out.find("Plik ma słowa 16-bitowe, a tablica dla N = 1024 słowa 32-bitowe"),
+    EXPECT_NE(run.out.find(Printf(_("The file has words of %d bits, the table for N = %d words of %d bits; words "
+                                    "in the file: %zu, in the table: %zu.\n"),
+                                  16, 1024, 32, std::size_t{256}, std::size_t{256})),
               std::string::npos)
         << run.out;
 }
@@ -280,7 +316,8 @@ TEST_F(CheckProgram, EndlessDeviceIsCutAtTheLimitNotHeld)
     // /dev/zero would fill memory if it were read whole; streamed, its first NUL is refused.
     const Outcome run = Coe({"1024", "--check", "/dev/zero", "--format", "mem"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("nie jest poprawnym plikiem mem"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(Printf(_("%s is not a valid %s file: %s"), "'/dev/zero'", "mem", "")), std::string::npos)
+        << run.err;
 }
 
 }  // namespace

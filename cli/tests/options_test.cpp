@@ -1,18 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The command line: every GNU option form, the refusals in the user's
+// language (compared with the catalog, as the test runs under C and Polish),
+// and --help from the tables.
 #include "options.h"
-#include "names.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "quoted.h"
+#include "conversions.h"
+#include "i18n.h"
+#include "names.h"
+#include "option_table.h"
 
 namespace lumiro::coe {
 namespace {
 
-using lumiro::testing::Quoted;
+// A value as the messages quote it: plainly, where it is plain.
+std::string Quoted(std::string_view value)
+{
+    return "'" + std::string(value) + "'";
+}
 
 Options Parse(std::vector<std::string_view> arguments)
 {
@@ -33,26 +42,36 @@ TEST(Options, Defaults)
 {
     const Options options = Parse({"1024"});
     EXPECT_FALSE(options.help);
-    EXPECT_EQ(options.divisions, 1024);
+    EXPECT_EQ(options.shape.divisions, 1024);
     EXPECT_EQ(options.format->name, "coe");
-    EXPECT_EQ(options.radix, Radix::Binary);
+    EXPECT_EQ(options.Digits(), Radix::Binary);
     EXPECT_FALSE(options.outputPath);
 }
 
-TEST(Options, EveryOptionInEitherSpelling)
+TEST(Options, EveryGnuSpelling)
 {
     Options options = Parse({"--format", "mem", "--radix", "16", "-o", "sine.mem", "64"});
     EXPECT_EQ(options.format->name, "mem");
-    EXPECT_EQ(options.radix, Radix::Hex);
+    EXPECT_EQ(options.Digits(), Radix::Hex);
     EXPECT_EQ(options.outputPath, "sine.mem");
-    EXPECT_EQ(options.divisions, 64);
+    EXPECT_EQ(options.shape.divisions, 64);
 
     options = Parse({" 8 ", "--format=listing"});
     EXPECT_EQ(options.format->name, "listing");
-    EXPECT_EQ(options.divisions, 8);
+    EXPECT_EQ(options.shape.divisions, 8);
 
     options = Parse({"--radix=2", "--format=coe", "--", "4194304"});
-    EXPECT_EQ(options.divisions, 4194304);
+    EXPECT_EQ(options.shape.divisions, 4194304);
+
+    // -oFILE, --output FILE, --output=FILE, and unambiguous prefixes.
+    for (const std::vector<std::string_view>& call :
+         {std::vector<std::string_view>{"8", "-omem.out"}, {"8", "--output", "mem.out"},
+          {"8", "--output=mem.out"}, {"--out=mem.out", "8"}, {"--form", "mem", "8", "-o", "mem.out"}})
+        EXPECT_EQ(Parse(call).outputPath, "mem.out");
+    EXPECT_EQ(Parse({"--sp", "full", "--wo=fixed:8", "8"}).shape.span, Span::Full);
+    // Options after the operand, and "--" before an operand that starts with '-'.
+    EXPECT_TRUE(Parse({"8", "--check", "-", "--format", "mem", "--quiet"}).quiet);
+    EXPECT_EQ(Parse({"8", "--check", "-", "--format", "mem"}).checkPath, "-");
 }
 
 TEST(Options, HelpNeedsNoCount)
@@ -60,43 +79,59 @@ TEST(Options, HelpNeedsNoCount)
     EXPECT_TRUE(Parse({"-h"}).help);
     EXPECT_TRUE(Parse({"--format", "mem", "--help"}).help);
     // ...but a misspelt option is still refused.
-    EXPECT_EQ(Refusal({"--help", "--bogus"}), "nieznana opcja " + Quoted("--bogus") + ".");
+    EXPECT_EQ(Refusal({"--help", "--bogus"}), Printf(_("unknown option %s."), "'--bogus'"));
 }
 
 struct Refused {
     std::vector<std::string_view> arguments;
-    std::string message;
+    std::string message;  // the English text: the catalog's key
+    std::string value;    // what the message quotes, if anything
 };
 
 class OptionsRefuse : public ::testing::TestWithParam<Refused> {};
 
-TEST_P(OptionsRefuse, WithAPolishMessage)
+TEST_P(OptionsRefuse, InTheUsersLanguage)
 {
-    EXPECT_EQ(Refusal(GetParam().arguments), GetParam().message);
+    const Refused& refused = GetParam();
+    std::string expected = _(refused.message.c_str());
+    if (const std::size_t at = expected.find("%s"); at != std::string::npos)
+        expected.replace(at, 2, refused.value);
+    EXPECT_EQ(Refusal(refused.arguments), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, OptionsRefuse,
     ::testing::Values(
-        Refused{{}, "brak liczby N: na ile części podzielić 360 stopni."},
-        Refused{{"--format", "mem"}, "brak liczby N: na ile części podzielić 360 stopni."},
-        Refused{{"--verbose", "8"}, "nieznana opcja " + Quoted("--verbose") + "."},
-        Refused{{"-x", "8"}, "nieznana opcja " + Quoted("-x") + "."},
-        Refused{{"8", "16"}, "podano więcej niż jedną liczbę N."},
-        Refused{{"--format", "xml", "8"},
-                "opcja --format przyjmuje wartość coe, mem, mif, vhdl, verilog, c albo listing (podano " + Quoted("xml") + ")."},
-        Refused{{"8", "--format"}, "opcja --format wymaga wartości."},
-        Refused{{"--radix=8", "8"}, "opcja --radix przyjmuje wartość 2 albo 16 (podano " + Quoted("8") + ")."},
-        Refused{{"8", "-o"}, "opcja -o wymaga nazwy pliku."},
-        Refused{{"--format", "listing", "--radix", "16", "8"},
-                "opcja --radix nie dotyczy formatu listing."},
-        Refused{{"abc"}, Quoted("abc") + " nie jest poprawną liczbą całkowitą."},
-        Refused{{"0"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do 4194304 "
-                       "(podano 0)."},
-        Refused{{"-5"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do 4194304 "
-                        "(podano -5)."},
-        Refused{{"4194305"}, "Na ile części podzielić 360 stopni: dozwolone są liczby od 1 do "
-                             "4194304 (podano 4194305)."}));
+        Refused{{}, "missing N: into how many parts to divide 360 degrees."},
+        Refused{{"--format", "mem"}, "missing N: into how many parts to divide 360 degrees."},
+        Refused{{"--verbose", "8"}, "unknown option %s.", Quoted("--verbose")},
+        Refused{{"-x", "8"}, "unknown option %s.", Quoted("-x")},
+        Refused{{"8", "16"}, "more than one N given."},
+        Refused{{"8", "--format"}, "option %s needs a value.", "--format"},
+        Refused{{"8", "-o"}, "option %s needs a value.", "-o"},
+        Refused{{"8", "--report=yes"}, "option %s takes no value.", "--report"},
+        Refused{{"8", "-o", ""}, "option --output needs a file name."},
+        Refused{{"8", "-q"}, "option --quiet goes with --check only."},
+        Refused{{"--format", "listing", "--radix", "16", "8"}, "option --radix does not apply to format %s.",
+                "listing"},
+        Refused{{"abc"}, "%s is not a whole number.", Quoted("abc")}));
+
+// Messages with more than one value, and the N out of range.
+TEST(Options, RefusalsThatNameTheAllowedValues)
+{
+    EXPECT_EQ(Refusal({"--format", "xml", "8"}),
+              Printf(_("option --%s takes %s (got %s)."), "format",
+                     Printf(_("%s or %s"), "coe, mem, mif, vhdl, verilog, c", "listing").c_str(), "'xml'"));
+    EXPECT_EQ(Refusal({"--radix=8", "8"}),
+              Printf(_("option --%s takes %s (got %s)."), "radix", Printf(_("%s or %s"), "2", "16").c_str(),
+                     "'8'"));
+    for (const char* count : {"0", "-5", "4194305", "99999999999999999999"})
+        EXPECT_EQ(Refusal({count}), Printf(_("N takes whole numbers from %d to %d (got %s)."), 1, 4194304,
+                                           Quoted(count).c_str()));
+    // "--h" may be --help or --half-step.
+    EXPECT_EQ(Refusal({"--h", "8"}), Printf(_("option %s is ambiguous: it may be %s."), "'--h'",
+                                            Printf(_("%s or %s"), "--half-step", "--help").c_str()));
+}
 
 TEST(Options, NamesMustBeIdentifiersInVhdlVerilogAndC)
 {
@@ -117,8 +152,7 @@ TEST(Options, NamesMustBeIdentifiersInVhdlVerilogAndC)
                             "work", "IEEE", "vunit", "context", "clk", "addr", "data", "phase",
                             "cosine"}) {
         EXPECT_FALSE(IsPortableIdentifier(bad)) << bad;
-        EXPECT_NE(Refusal({"8", "--format", "verilog", "--name", bad}).find("nie nadaje się"),
-                  std::string::npos)
+        EXPECT_NE(Refusal({"8", "--format", "verilog", "--name", bad}).find(QuoteWhereNeeded(bad)), std::string::npos)
             << bad;
     }
     EXPECT_FALSE(IsPortableIdentifier(std::string(65, 'r')));
@@ -129,14 +163,16 @@ TEST(Options, NamesMustBeIdentifiersInVhdlVerilogAndC)
 
 TEST(Options, EachFormatTakesOnlyWhatItUses)
 {
-    EXPECT_EQ(Refusal({"8", "--name", "rom"}), "opcja --name nie dotyczy formatu coe.");
-    EXPECT_EQ(Refusal({"8", "--format", "c", "--radix", "2"}), "opcja --radix nie dotyczy formatu c.");
+    EXPECT_EQ(Refusal({"8", "--name", "rom"}), Printf(_("option --name does not apply to format %s."), "coe"));
+    EXPECT_EQ(Refusal({"8", "--format", "c", "--radix", "2"}),
+              Printf(_("option --radix does not apply to format %s."), "c"));
     // No memory has depth 0: the formats that declare one refuse N below 4.
     for (const char* format : {"mif", "vhdl", "verilog", "c"})
         EXPECT_EQ(Refusal({"3", "--format", format}),
-                  "format " + std::string(format) +
-                      " nie opisze pamięci bez słów: dla N = 3 tablica ma 0 próbek; podaj większe N.");
-    EXPECT_EQ(Parse({"3", "--format", "mem"}).divisions, 3);  // an empty file is a file
+                  Printf(_("format %s cannot describe a memory without words: for N = %d the table has 0 "
+                           "samples; give a larger N."),
+                         format, 3));
+    EXPECT_EQ(Parse({"3", "--format", "mem"}).shape.divisions, 3);  // an empty file is a file
     EXPECT_TRUE(Parse({"--version"}).version);
 }
 
@@ -155,23 +191,35 @@ TEST(Options, TableShapes)
 
 TEST(Options, ShapesThatMakeNoSenseAreRefused)
 {
-    const auto refused = [](std::vector<std::string_view> call, std::string_view part) {
-        const std::string message = Refusal(std::move(call));
-        EXPECT_NE(message.find(part), std::string::npos) << message;
+    const auto refused = [](std::vector<std::string_view> call, const std::string& expected) {
+        EXPECT_EQ(Refusal(std::move(call)), expected);
     };
-    refused({"8", "--with-end", "--half-step"}, "wykluczają się");
-    refused({"8", "--word", "ufixed:8", "--span", "full"}, "nie mają znaku");
-    refused({"8", "--format", "listing", "--word", "float16"}, "format listing to tekst okna");
-    refused({"8", "--format", "listing", "--report"}, "format listing to tekst okna");
-    refused({"1026", "--with-end"}, "podzielnego przez 4");
-    refused({"1027", "--span", "half", "--report", "--word", "fixed:8"}, "podzielnego przez 2");
-    refused({"8", "--word", "fixed:1"}, "opcja --word przyjmuje");
-    refused({"8", "--angle", "ideal"}, "opcja --angle przyjmuje");
-    refused({"8", "--span", "eighth"}, "opcja --span przyjmuje");
+    refused({"8", "--with-end", "--half-step"},
+            _("--with-end and --half-step exclude each other: with half a step on, no sample falls on "
+              "the end of the span."));
+    const char* unsignedFull = _("%s words have no sign, and a full period has negative samples: use "
+                                 "--span quarter or half, or fixed:W words.");
+    refused({"8", "--word", "ufixed:8", "--span", "full"}, Printf(unsignedFull, "ufixed:8"));
+    const std::string listing =
+        Printf(_("format listing is the window's text: it takes no %s."),
+               Printf(_("%s or %s"), "--word, --angle, --span, --with-end, --half-step", "--report").c_str());
+    refused({"8", "--format", "listing", "--word", "float16"}, listing);
+    refused({"8", "--format", "listing", "--report"}, listing);
+    refused({"1026", "--with-end"},
+            Printf(_("--with-end needs N divisible by %d, so that the span ends at %d degrees."), 4, 90));
+    refused({"1027", "--span", "half", "--report", "--word", "fixed:8"},
+            Printf(_("the report (--report) needs N divisible by %d, so that the span ends at %d degrees."),
+                   2, 180));
+    EXPECT_NE(Refusal({"8", "--word", "fixed:1"}).find(Quoted("fixed:1")), std::string::npos);
     // The window's end of a half span, N/2 × rad_step, lies beyond 180° where
     // rad_step rounded up (N = 12): sin is -8.7e-8 there, which ufixed cannot hold.
-    refused({"12", "--word", "ufixed:8", "--span", "half", "--with-end"}, "nie mają znaku");
-    refused({"8", "--check", "x.coe", "--report"}, "nie łączy się z --check");
+    refused({"12", "--word", "ufixed:8", "--span", "half", "--with-end"},
+            Printf(_("%s words have no sign, and the window's end sample of a half period (N/2 × "
+                     "rad_step) may lie beyond 180 degrees and be negative: use --angle exact or "
+                     "fixed:W words."),
+                   "ufixed:8"));
+    refused({"8", "--check", "x.coe", "--report"},
+            _("the report (--report) describes the table written, so it does not combine with --check."));
     // The exact angle's end is 180° itself, where the sine is 0.
     EXPECT_TRUE(Parse({"12", "--word", "ufixed:8", "--span", "half", "--with-end", "--angle", "exact"})
                     .shape.withEnd);
@@ -195,18 +243,36 @@ TEST(Options, DashIsStandardOutput)
     EXPECT_EQ(Parse({"8", "-o", "./-"}).outputPath, "./-");
 }
 
-TEST(Options, HelpExplainsEveryOptionInPolish)
+TEST(Options, HelpExplainsEveryOptionAndValueOfTheTables)
 {
     const std::string help = HelpText();
-    for (const char* option : {"--format coe", "--format mem", "--format listing", "--format mif",
-                               "--format vhdl", "--format verilog", "--format c", "--radix 2",
-                               "--radix 16", "--name NAZWA", "-o PLIK", "--check PLIK",
-                               "--version", "--help", "Użycie: lumiro-coe"}) {
-        EXPECT_NE(help.find(option), std::string::npos) << option;
+    for (const OptionSpec& option : OptionTable())
+        EXPECT_NE(help.find("--" + std::string(option.longName)), std::string::npos) << option.longName;
+    for (const Format& format : Formats()) {
+        EXPECT_NE(help.find("--format " + std::string(format.name)), std::string::npos) << format.name;
+        // One example call for every format.
+        EXPECT_NE(std::string_view(_(format.help)).find("lumiro-coe 1024"), std::string_view::npos);
     }
-    // One example call for every format.
-    for (const Format& format : Formats())
-        EXPECT_NE(format.help.find("lumiro-coe 1024"), std::string_view::npos) << format.name;
+    for (const auto& word : WordChoices())
+        EXPECT_NE(help.find("--word " + std::string(word.name)), std::string::npos) << word.name;
+    EXPECT_EQ(help.rfind(_("Usage: lumiro-coe [OPTION]... N\n"
+                           "       lumiro-coe N --check FILE\n"
+                           "\n"
+                           "Writes the sine table of the first 90 degrees when the full turn is\n"
+                           "divided into N equal parts (N from 1 to 4194304; N / 4 samples), as\n"
+                           "IEEE-754 single-precision words, in a file that FPGA tools load as it\n"
+                           "is. The samples are those of the Lumiro window, bit for bit.\n"),
+                         0),
+              0U);
+    // Every line fits a terminal of 80 columns, in any language.
+    std::size_t start = 0;
+    for (std::size_t end; (end = help.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string_view line(help.data() + start, end - start);
+        std::size_t columns = 0;
+        for (char c : line)
+            columns += (static_cast<unsigned char>(c) & 0xC0U) != 0x80U ? 1 : 0;
+        EXPECT_LE(columns, 80U) << line;
+    }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "i18n.h"
 #include "scratch.h"
 
 namespace {
@@ -29,6 +30,12 @@ using lumiro::testing::Slurp;
 namespace fs = std::filesystem;
 
 constexpr uid_t kNobody = 65534;
+
+// How a failure's reason stands in a message: in brackets.
+std::string Reason(const char* reason)
+{
+    return std::string("(") + reason + ")";
+}
 
 struct stat StatOf(const fs::path& path)
 {
@@ -75,7 +82,7 @@ TEST_F(OutputFile, FolderOrLinkToOneIsRefused)
     for (const char* name : {"folder", "link"}) {
         const Outcome run = Coe({"8", "-o", (dir / name).string()});
         EXPECT_EQ(run.status, 1) << name;
-        EXPECT_NE(run.err.find("(to jest folder)"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(Reason(_("it is a folder"))), std::string::npos) << run.err;
     }
     EXPECT_TRUE(fs::is_symlink(dir / "link"));
     EXPECT_TRUE(fs::is_empty(dir / "folder"));
@@ -162,15 +169,12 @@ TEST_F(OutputFile, FileTheCallerMayNotWriteIsRefused)
     // (the build folder may lie in a folder only root may enter).
     Outcome run;
     if (::geteuid() == 0) {
-        const fs::path program = dir / "lumiro-coe";
-        fs::copy_file(LUMIRO_COE, program);
-        ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
-        run = Start({program.string(), "8", "-o", file.string()}, {}, RLIM_INFINITY, kNobody);
+        run = Start({CopyOfProgram().string(), "8", "-o", file.string()}, {}, RLIM_INFINITY, kNobody);
     } else {
         run = Coe({"8", "-o", file.string()});
     }
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("(brak uprawnień)"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(Reason(_("permission denied"))), std::string::npos) << run.err;
     EXPECT_EQ(Slurp(file), "old\n");
 }
 
@@ -183,14 +187,14 @@ TEST_F(OutputFile, LongestLegalNameFits)
 
     const Outcome tooLong = Coe({"8", "-o", (dir / std::string(256, 'n')).string()});
     EXPECT_EQ(tooLong.status, 1);
-    EXPECT_NE(tooLong.err.find("(za długa nazwa)"), std::string::npos) << tooLong.err;
+    EXPECT_NE(tooLong.err.find(Reason(_("name too long"))), std::string::npos) << tooLong.err;
 }
 
 TEST_F(OutputFile, MissingFolderIsSaidInPolish)
 {
     const Outcome run = Coe({"8", "-o", (dir / "missing" / "x.coe").string()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("(nie ma takiego folderu)"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(Reason(_("no such folder"))), std::string::npos) << run.err;
 }
 
 class Interrupted : public lumiro::testing::Scratch, public ::testing::WithParamInterface<int> {};
@@ -232,7 +236,8 @@ TEST_F(OutputFile, HelpToAFullDiskSaysWhy)
 {
     const Outcome run = Coe({"--help"}, "/dev/full");
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("nie udało się zapisać na standardowe wyjście (brak miejsca na dysku)"),
+    EXPECT_NE(run.err.find(lumiro::coe::Printf(_("could not write to standard output (%s)."),
+                                               _("no space left on the disk"))),
               std::string::npos)
         << run.err;
 }
@@ -276,7 +281,7 @@ TEST_F(OutputFile, OwnDescriptorsAreWrittenWhereTheShellOpenedThem)
 
     const Outcome closed = Coe({"8", "-o", "/dev/fd/9"});
     EXPECT_EQ(closed.status, 1);
-    EXPECT_NE(closed.err.find("(ten deskryptor nie jest otwarty do zapisu)"), std::string::npos)
+    EXPECT_NE(closed.err.find(Reason(_("this descriptor is not open for writing"))), std::string::npos)
         << closed.err;
 }
 
@@ -322,9 +327,9 @@ TEST_F(OutputFile, UnusualTargetsAreSaidInPolish)
     fs::create_symlink("loop-a", dir / "loop-b");
     std::ofstream(dir / "plain") << "old\n";
     for (const auto& [target, reason] :
-         {std::pair{socketPath, "(to gniazdo (socket), nie plik)"},
-          std::pair{(dir / "loop-a").string(), "(za dużo dowiązań symbolicznych"},
-          std::pair{(dir / "plain" / "x.coe").string(), "(część ścieżki nie jest folderem)"}}) {
+         {std::pair{socketPath, Reason(_("it is a socket, not a file"))},
+          std::pair{(dir / "loop-a").string(), Reason(_("too many symbolic links, perhaps in a loop"))},
+          std::pair{(dir / "plain" / "x.coe").string(), Reason(_("a part of the path is not a folder"))}}) {
         const Outcome run = Coe({"8", "-o", target});
         EXPECT_EQ(run.status, 1) << target;
         EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
@@ -374,12 +379,14 @@ TEST_F(OutputFile, FolderThatForbidsTheReplaceIsNamed)
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root, to run as someone else";
     ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
-    const fs::path program = dir / "lumiro-coe";
-    fs::copy_file(LUMIRO_COE, program);
-    ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+    const fs::path program = CopyOfProgram();
     for (const auto& [folderName, mode, reason] :
-         {std::tuple{"locked", 0755, "brak prawa zapisu w folderze"},
-          std::tuple{"sticky", 01777, "folder z bitem sticky nie pozwala zastąpić cudzego pliku"}}) {
+         {std::tuple{"locked", 0755,
+                     _("no permission to write in the folder %s; the file is replaced by a new one written "
+                       "beside it, so the folder must allow writing")},
+          std::tuple{"sticky", 01777,
+                     _("the folder %s is sticky and lets no one replace another's file; the file is replaced "
+                       "by a new one written beside it, so the folder must allow writing")}}) {
         const fs::path folder = dir / folderName;
         fs::create_directory(folder);
         ASSERT_EQ(::chmod(folder.c_str(), static_cast<mode_t>(mode)), 0);
@@ -390,8 +397,9 @@ TEST_F(OutputFile, FolderThatForbidsTheReplaceIsNamed)
         const Outcome run =
             Start({program.string(), "8", "-o", file.string()}, {}, RLIM_INFINITY, kNobody);
         EXPECT_EQ(run.status, 1) << folderName;
-        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("folder musi pozwalać na zapis"), std::string::npos) << run.err;
+        std::string said = reason;
+        said.replace(said.find("%s"), 2, "'" + folder.string() + "'");
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
         EXPECT_EQ(Slurp(file), "old\n");
         EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     }

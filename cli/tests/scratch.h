@@ -40,6 +40,8 @@ inline std::string Slurp(const fs::path& path)
 class Scratch : public ::testing::Test {
 protected:
     fs::path dir;
+    // Set in the environment of the programs Start runs, as NAME=value.
+    std::vector<std::string> environment;
 
     void SetUp() override
     {
@@ -68,6 +70,8 @@ protected:
                 const rlimit limit{fileLimit, fileLimit};
                 ::setrlimit(RLIMIT_FSIZE, &limit);
             }
+            for (std::string& setting : environment)
+                ::putenv(setting.data());
             if (user && (::setgid(*user) != 0 || ::setuid(*user) != 0))
                 ::_exit(126);
             std::vector<char*> args;
@@ -93,12 +97,28 @@ protected:
         return Start(std::move(arguments), stdoutPath, fileLimit, user);
     }
 
+    // A copy of lumiro-coe with its catalogs beside it, in the scratch folder,
+    // for runs as another user, who may not reach the build folder.
+    fs::path CopyOfProgram()
+    {
+        fs::create_directories(dir / "bin");
+        const fs::path program = dir / "bin" / "lumiro-coe";
+        fs::copy_file(LUMIRO_COE, program);
+        fs::create_directories(dir / "share");
+        fs::copy(LUMIRO_LOCALE_DIR, dir / "share" / "locale", fs::copy_options::recursive);
+        for (const fs::path& folder : {dir, dir / "bin", dir / "share"})
+            fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                        fs::perms::others_read | fs::perms::others_exec);
+        return program;
+    }
+
     // What the folder holds besides the runs' own stdout and stderr.
     std::vector<std::string> Names() const
     {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir))
-            if (entry.path().filename() != "stdout" && entry.path().filename() != "stderr")
+            if (entry.path().filename() != "stdout" && entry.path().filename() != "stderr" &&
+                entry.path().filename() != "bin" && entry.path().filename() != "share")
                 names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;

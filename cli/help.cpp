@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// --help, put together from the tables of formats, options and values.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "i18n.h"
+#include "option_table.h"
+#include "options.h"
+
+namespace lumiro::coe {
+namespace {
+
+// Where the descriptions start, "  --format verilog   a Verilog…", and where they end.
+constexpr std::size_t kColumn = 21;
+constexpr std::size_t kWidth = 79;
+
+std::size_t Columns(std::string_view text)
+{
+    std::size_t columns = 0;
+    for (char c : text)
+        columns += (static_cast<unsigned char>(c) & 0xC0U) != 0x80U ? 1 : 0;  // UTF-8 lead bytes
+    return columns;
+}
+
+// A description's lines: its text wrapped to the column, and its examples
+// (lines that start with two blanks) as they stand, so that a translation
+// needs no wrapping of its own.
+std::vector<std::string> Lines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    std::string paragraph;
+    const auto flush = [&] {
+        std::string line;
+        std::size_t at = 0;
+        while (at < paragraph.size()) {
+            const std::size_t end = std::min(paragraph.find(' ', at), paragraph.size());
+            const std::string_view word(paragraph.data() + at, end - at);
+            if (!line.empty() && Columns(line) + 1 + Columns(word) > kWidth - kColumn) {
+                lines.push_back(line);
+                line.clear();
+            }
+            line += (line.empty() ? "" : " ") + std::string(word);
+            at = end + 1;
+        }
+        if (!line.empty())
+            lines.push_back(line);
+        paragraph.clear();
+    };
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = text.substr(0, end);
+        if (line.starts_with("  ")) {
+            flush();
+            lines.emplace_back(line);
+        } else {
+            paragraph += (paragraph.empty() ? "" : " ") + std::string(line);
+        }
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    flush();
+    return lines;
+}
+
+// One entry: its name in the left column, the lines of its (translated)
+// description beside and below it.
+void Entry(std::string& text, const std::string& left, const char* description)
+{
+    text += left;
+    if (Columns(left) + 1 >= kColumn)
+        text += "\n" + std::string(kColumn, ' ');
+    else
+        text += std::string(kColumn - Columns(left), ' ');
+    bool first = true;
+    for (const std::string& line : Lines(_(description))) {
+        text += (first ? "" : std::string(kColumn, ' ')) + line + "\n";
+        first = false;
+    }
+}
+
+std::string Left(const OptionSpec& option)
+{
+    std::string left = "  ";
+    if (option.shortName != 0)
+        left += std::string("-") + option.shortName + ", ";
+    left += "--" + std::string(option.longName);
+    if (option.argument != nullptr)
+        left += std::string("=") + _(option.argument);
+    return left;
+}
+
+template <class Value>
+void Values(std::string& text, const char* option, std::span<const Choice<Value>> choices)
+{
+    for (const auto& choice : choices)
+        Entry(text, "  --" + std::string(option) + " " + std::string(choice.name), choice.help);
+}
+
+void OptionsOf(std::string& text, Section section)
+{
+    for (const OptionSpec& option : OptionTable())
+        if (option.section == section && option.help != nullptr)
+            Entry(text, Left(option), option.help);
+}
+
+}  // namespace
+
+std::string HelpText()
+{
+    std::string text = _("Usage: lumiro-coe [OPTION]... N\n"
+                         "       lumiro-coe N --check FILE\n"
+                         "\n"
+                         "Writes the sine table of the first 90 degrees when the full turn is\n"
+                         "divided into N equal parts (N from 1 to 4194304; N / 4 samples), as\n"
+                         "IEEE-754 single-precision words, in a file that FPGA tools load as it\n"
+                         "is. The samples are those of the Lumiro window, bit for bit.\n");
+    text += std::string("\n") + _("Formats (--format):") + "\n";
+    for (const Format& format : Formats())
+        Entry(text, "  --format " + std::string(format.name), format.help);
+    text += std::string("\n") + _("Words (--word):") + "\n";
+    Values(text, "word", WordChoices());
+    text += std::string(_("  Every word is rounded once, to nearest (ties to even).")) + "\n";
+    text += std::string("\n") + _("Angles (--angle):") + "\n";
+    Values(text, "angle", AngleChoices());
+    text += std::string("\n") + _("Span (--span):") + "\n";
+    Values(text, "span", SpanChoices());
+    OptionsOf(text, Section::Span);
+    text += std::string("\n") + _("Report:") + "\n";
+    OptionsOf(text, Section::Report);
+    text += std::string("\n") + _("Options:") + "\n";
+    OptionsOf(text, Section::General);
+    text += std::string("\n") +
+            _("Exit status: 0 written (or the checked file holds exactly the table), 1 a\n"
+              "write or read failed, 2 a wrong call, 3 the checked file differs from the\n"
+              "table.\n"
+              "\n"
+              "Environment: LANGUAGE, LC_ALL, LC_MESSAGES and LANG choose the language of\n"
+              "the messages; the files written are the same bytes in every language.\n");
+    return text;
+}
+
+}  // namespace lumiro::coe

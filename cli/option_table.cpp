@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "option_table.h"
+
+#include <algorithm>
+#include <array>
+
+#include "i18n.h"
+
+namespace lumiro::coe {
+namespace {
+
+constexpr std::array kOptions{
+    OptionSpec{OptionId::Format, "format", 0, N_("FORMAT"), nullptr, Completion::Formats,
+               Section::Format},
+    OptionSpec{OptionId::Word, "word", 0, N_("WORD"), nullptr, Completion::Words, Section::Word, true},
+    OptionSpec{OptionId::Angle, "angle", 0, N_("ANGLE"), nullptr, Completion::Angles, Section::Angle,
+               true},
+    OptionSpec{OptionId::Span, "span", 0, N_("SPAN"), nullptr, Completion::Spans, Section::Span, true},
+    OptionSpec{OptionId::WithEnd, "with-end", 0, nullptr,
+               N_("one sample more, at the end of the span (for a quarter\n"
+                  "sin 90° = 1): 2^k + 1 words for interpolation; N must be\n"
+                  "divisible by 4 (quarter) or 2 (half)"),
+               Completion::None, Section::Span, true},
+    OptionSpec{OptionId::HalfStep, "half-step", 0, nullptr,
+               N_("every angle moved by half a step: (i + ½) × step\n"
+                  "  lumiro-coe 1024 --span quarter --with-end -o sine.coe"),
+               Completion::None, Section::Span, true},
+    OptionSpec{OptionId::Report, "report", 0, nullptr,
+               N_("after the table, on standard error: the number of words; the\n"
+                  "largest and the RMS error against the exact sine of the ideal\n"
+                  "angle 2πi/N in units of the word's last place (ulp for floats,\n"
+                  "taken at the larger of |ideal| and |word|; LSB for fixed point),\n"
+                  "and the largest absolute error; how many words are that sine's\n"
+                  "correct rounding; the SFDR in dBc of one full period unfolded\n"
+                  "from the table by the sine's symmetry (a quarter without its end\n"
+                  "sample holds 1 at 90° and -1 at 270°); not with --check\n"
+                  "  lumiro-coe 1024 --word fixed:16 --report -o sine.coe"),
+               Completion::None, Section::Report, true},
+    OptionSpec{OptionId::Radix, "radix", 0, N_("2|16"),
+               N_("the words as binary digits, as many as a word has bits\n"
+                  "(2, the default), or as hexadecimal digits (16)"),
+               Completion::Radices},
+    OptionSpec{OptionId::Name, "name", 0, N_("NAME"),
+               N_("the name of the package, module or array of the vhdl, verilog\n"
+                  "and c formats: a letter, then letters, digits and single\n"
+                  "underscores; no keyword or reserved name of VHDL, Verilog,\n"
+                  "SystemVerilog or C"),
+               Completion::None},
+    OptionSpec{OptionId::Output, "output", 'o', N_("FILE"),
+               N_("write to FILE instead of standard output (- is standard\n"
+                  "output); an existing file is replaced by the new one only once\n"
+                  "all of it is written, so hard links to it keep the old content;\n"
+                  "a device or a pipe is written directly, and /dev/stdout,\n"
+                  "/dev/stderr and /dev/fd/N where the shell opened them (after\n"
+                  "'>>' at the end)"),
+               Completion::Files},
+    OptionSpec{OptionId::Check, "check", 0, N_("FILE"),
+               N_("compare an existing coe, mif or mem file (the kind from its\n"
+                  "extension or from --format; - is standard input) with the table\n"
+                  "for N, word by word, and say which words differ\n"
+                  "  lumiro-coe 1024 --check sine.coe"),
+               Completion::Files},
+    OptionSpec{OptionId::Quiet, "quiet", 'q', nullptr,
+               N_("with --check: print nothing; the exit status tells"), Completion::None},
+    OptionSpec{OptionId::Version, "version", 0, nullptr, N_("the program's version"), Completion::None},
+    OptionSpec{OptionId::Help, "help", 'h', nullptr, N_("this help"), Completion::None},
+};
+
+constexpr std::array kSpans{
+    Choice<Span>{"quarter", Span::Quarter, N_("N/4 samples, from 0 to 90 degrees without 90 (default)")},
+    Choice<Span>{"half", Span::Half, N_("N/2 samples, from 0 to 180 degrees without 180")},
+    Choice<Span>{"full", Span::Full, N_("N samples, from 0 to 360 degrees without 360")},
+};
+
+constexpr std::array kAngles{
+    Choice<AngleMode>{"window", AngleMode::Window,
+                      N_("x(i) = i × rad_step, the step rounded to single precision,\n"
+                         "exactly as in the window (default); the value is the correctly\n"
+                         "rounded double sine of x(i), then rounded to the word, so\n"
+                         "float32 gives the window's words")},
+    Choice<AngleMode>{"exact", AngleMode::Exact,
+                      N_("the ideal angle 2πi/N with the true π; the word is the correct\n"
+                         "rounding of the exact sin(2πi/N), once, from the true value\n"
+                         "  lumiro-coe 1024 --angle exact -o sine.coe")},
+};
+
+constexpr std::array kRadices{
+    Choice<Radix>{"2", Radix::Binary, nullptr},
+    Choice<Radix>{"16", Radix::Hex, nullptr},
+};
+
+constexpr std::array kWords{
+    Choice<std::string_view>{"float32", "float32", N_("IEEE-754 single precision, as in the window (default)")},
+    Choice<std::string_view>{"float16", "float16", N_("IEEE-754 half precision (binary16), 16 bits")},
+    Choice<std::string_view>{"bfloat16", "bfloat16", N_("bfloat16, 16 bits")},
+    Choice<std::string_view>{"fixed:W", "fixed:",
+                             N_("signed fixed point (two's complement), W from 2 to 32\n"
+                                "bits: sine × (2^(W-1) - 1), so +1 is the largest code")},
+    Choice<std::string_view>{"ufixed:W", "ufixed:",
+                             N_("unsigned fixed point, W from 1 to 32: sine × (2^W - 1);\n"
+                                "only for tables without negative samples: not with\n"
+                                "--span full, nor with --span half --with-end at the\n"
+                                "window's angle\n"
+                                "  lumiro-coe 1024 --word fixed:16 --radix 16 -o sine.coe")},
+};
+
+}  // namespace
+
+std::span<const OptionSpec> OptionTable()
+{
+    return kOptions;
+}
+
+const OptionSpec& Option(OptionId id)
+{
+    return *std::find_if(kOptions.begin(), kOptions.end(), [id](const OptionSpec& o) { return o.id == id; });
+}
+
+std::span<const Choice<Span>> SpanChoices()
+{
+    return kSpans;
+}
+
+std::span<const Choice<AngleMode>> AngleChoices()
+{
+    return kAngles;
+}
+
+std::span<const Choice<Radix>> RadixChoices()
+{
+    return kRadices;
+}
+
+std::span<const Choice<std::string_view>> WordChoices()
+{
+    return kWords;
+}
+
+}  // namespace lumiro::coe

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Everything lumiro-coe accepts, once: every option, and the values of those
+// that take one from a list. The parser, --help, the messages, the bash
+// completion and the test of the manual pages all read these tables, so a
+// new option or value touches this file and its translation only.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "format.h"
+#include "sine_table.h"
+
+namespace lumiro::coe {
+
+enum class OptionId {
+    Format, Word, Angle, Span, WithEnd, HalfStep, Report,
+    Radix, Name, Output, Check, Quiet, Version, Help,
+};
+
+// What bash completes an option's value with.
+enum class Completion { None, Files, Formats, Words, Angles, Spans, Radices };
+
+// Where --help describes an option.
+enum class Section { Format, Word, Angle, Span, Report, General };
+
+struct OptionSpec {
+    OptionId id;
+    std::string_view longName;   // without the leading "--"
+    char shortName = 0;          // 0: none
+    const char* argument = nullptr;  // its value's name in --help, N_("FILE"); none: takes no value
+    const char* help = nullptr;  // N_(): its lines in --help, in English
+    Completion values = Completion::None;
+    Section section = Section::General;
+    bool shapesTable = false;    // says what the table holds: not for the window's listing
+};
+
+std::span<const OptionSpec> OptionTable();
+const OptionSpec& Option(OptionId id);
+
+// A value of an option that takes one from a list.
+template <class Value>
+struct Choice {
+    std::string_view name;
+    Value value;
+    const char* help;  // N_(): its lines in --help
+};
+
+std::span<const Choice<Span>> SpanChoices();
+std::span<const Choice<AngleMode>> AngleChoices();
+std::span<const Choice<Radix>> RadixChoices();
+// The word kinds by the names --help gives them ("fixed:W"); WordKind::Named
+// reads the value itself. The value is what bash completes ("fixed:").
+std::span<const Choice<std::string_view>> WordChoices();
+
+}  // namespace lumiro::coe

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "format.h"
 #include "i18n.h"
 #include "scratch.h"
 #include "table.h"
@@ -84,6 +85,45 @@ TEST_F(Program, SpeaksTheLanguageOfTheLocale)
     // LANGUAGE picks among languages once the locale is not C.
     environment = {"LC_ALL=pl_PL.UTF-8", "LANGUAGE=en"};
     EXPECT_EQ(Coe({"abc"}).err.rfind("lumiro-coe: 'abc' is not a whole number.", 0), 0U);
+}
+
+// A file is the same bytes whatever the language of the one who wrote it.
+TEST_F(Program, FilesAreTheSameInEveryLocale)
+{
+    for (const lumiro::coe::Format& format : lumiro::coe::Formats()) {
+        std::vector<std::string> call{"64", "--format", std::string(format.name)};
+        if (format.name != "listing")
+            call.insert(call.end(), {"--word", "fixed:12", "--angle", "exact"});
+        environment = {"LC_ALL=C", "LANGUAGE="};
+        const Outcome english = Coe(call);
+        environment = {"LC_ALL=pl_PL.UTF-8", "LANGUAGE="};
+        const Outcome polish = Coe(call);
+        ASSERT_EQ(english.status, 0) << format.name << english.err;
+        EXPECT_EQ(english.out, polish.out) << format.name;
+        if (format.name != "listing")  // the window's own text is Polish, as the window is
+            for (char c : english.out)
+                ASSERT_TRUE(c == '\n' || c == '\t' || (c >= ' ' && c < 0x7F)) << format.name;
+    }
+}
+
+// --check reads standard input for "-", and -q says only by its status.
+TEST_F(Program, CheckReadsStandardInputAndQuietSaysNothing)
+{
+    const fs::path file = dir / "sine.mem";
+    ASSERT_EQ(Coe({"1024", "--format", "mem", "-o", file.string()}).status, 0);
+    const std::string program = LUMIRO_COE;
+    const auto shell = [](const std::string& script) {
+        const int status = std::system(script.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(shell(program + " 1024 --check - --format mem < " + file.string() + " > /dev/null"), 0);
+    EXPECT_EQ(shell(program + " 2048 --check - --format=mem -q < " + file.string() + " > " +
+                    (dir / "said").string()),
+              3);
+    EXPECT_EQ(Slurp(dir / "said"), "");
+    EXPECT_EQ(shell("cat " + file.string() + " | " + program + " 1024 --check=- --format mem --quiet"), 0);
+    // Without a kind to read it as, standard input is a wrong call.
+    EXPECT_EQ(shell(program + " 1024 --check - < /dev/null 2> /dev/null"), 2);
 }
 
 TEST_F(Program, OutputFileHoldsExactlyWhatStandardOutputGets)

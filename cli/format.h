@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -57,12 +58,16 @@ struct Format {
     bool takesRadix = true;      // --radix 2 or 16 chooses its digits
     std::string_view defaultName;  // the identifier it declares; empty: it declares none
     bool holdsNoWords = true;    // may hold an empty table
+    std::int32_t deepest = 0;    // the most words the format can describe; 0: no limit
     // Streams the table to `out`; write errors stay in the stream's error flag.
     void (*write)(std::FILE* out, const Request& request) = nullptr;
     // Reads such a file strictly, words of up to kWidestWord bits, in the radix
     // the file states or, where it states none, in `radix` if given (else as
     // the table's `width` suggests); nullptr when --check cannot.
     void (*read)(TextScanner& text, int width, std::optional<Radix> radix, WordSink& sink) = nullptr;
+    // Where formats share an extension: whether the first bytes of a file are
+    // this format's. The one format without it is the extension's default.
+    bool (*recognises)(std::string_view head) = nullptr;
 };
 
 // Called once by each format, from a static initialiser in its own file.
@@ -86,5 +91,15 @@ std::optional<std::uint64_t> ParseDigits(std::string_view digits, unsigned base)
 std::optional<std::uint32_t> ParseWord(std::string_view digits, int width, Radix radix);
 
 void Put(std::FILE* out, std::string_view text);
+
+// The pieces one after another. (GCC 12 warns falsely on "literal" + std::string
+// at -O2, bug 105329; appending says the same without the warning.)
+inline std::string Joined(std::initializer_list<std::string_view> pieces)
+{
+    std::string text;
+    for (std::string_view piece : pieces)
+        text.append(piece);
+    return text;
+}
 
 }  // namespace lumiro::coe

@@ -40,7 +40,7 @@ std::vector<std::string> Lines(std::string_view text)
                 lines.push_back(line);
                 line.clear();
             }
-            line += (line.empty() ? "" : " ") + std::string(word);
+            line.append(line.empty() ? "" : " ").append(word);
             at = end + 1;
         }
         if (!line.empty())
@@ -54,7 +54,7 @@ std::vector<std::string> Lines(std::string_view text)
             flush();
             lines.emplace_back(line);
         } else {
-            paragraph += (paragraph.empty() ? "" : " ") + std::string(line);
+            paragraph.append(paragraph.empty() ? "" : " ").append(line);
         }
         text.remove_prefix(std::min(end + 1, text.size()));
     }
@@ -68,7 +68,7 @@ void Entry(std::string& text, const std::string& left, const char* description)
 {
     text += left;
     if (Columns(left) + 1 >= kColumn)
-        text += "\n" + std::string(kColumn, ' ');
+        text.append("\n").append(kColumn, ' ');
     else
         text += std::string(kColumn - Columns(left), ' ');
     bool first = true;
@@ -82,10 +82,10 @@ std::string Left(const OptionSpec& option)
 {
     std::string left = "  ";
     if (option.shortName != 0)
-        left += std::string("-") + option.shortName + ", ";
-    left += "--" + std::string(option.longName);
+        left.append("-").append(1, option.shortName).append(", ");
+    left.append("--").append(option.longName);
     if (option.argument != nullptr)
-        left += std::string("=") + _(option.argument);
+        left.append("=").append(_(option.argument));
     return left;
 }
 
@@ -93,7 +93,7 @@ template <class Value>
 void Values(std::string& text, const char* option, std::span<const Choice<Value>> choices)
 {
     for (const auto& choice : choices)
-        Entry(text, "  --" + std::string(option) + " " + std::string(choice.name), choice.help);
+        Entry(text, Joined({"  --", option, " ", choice.name}), choice.help);
 }
 
 void OptionsOf(std::string& text, Section section)
@@ -114,28 +114,28 @@ std::string HelpText()
                          "divided into N equal parts (N from 1 to 4194304; N / 4 samples), as\n"
                          "IEEE-754 single-precision words, in a file that FPGA tools load as it\n"
                          "is. The samples are those of the Lumiro window, bit for bit.\n");
-    text += std::string("\n") + _("Formats (--format):") + "\n";
+    text.append("\n").append(_("Formats (--format):")).append("\n");
     for (const Format& format : Formats())
-        Entry(text, "  --format " + std::string(format.name), format.help);
-    text += std::string("\n") + _("Words (--word):") + "\n";
+        Entry(text, Joined({"  --format ", format.name}), format.help);
+    text.append("\n").append(_("Words (--word):")).append("\n");
     Values(text, "word", WordChoices());
     text += std::string(_("  Every word is rounded once, to nearest (ties to even).")) + "\n";
-    text += std::string("\n") + _("Angles (--angle):") + "\n";
+    text.append("\n").append(_("Angles (--angle):")).append("\n");
     Values(text, "angle", AngleChoices());
-    text += std::string("\n") + _("Span (--span):") + "\n";
+    text.append("\n").append(_("Span (--span):")).append("\n");
     Values(text, "span", SpanChoices());
     OptionsOf(text, Section::Span);
-    text += std::string("\n") + _("Report:") + "\n";
+    text.append("\n").append(_("Report:")).append("\n");
     OptionsOf(text, Section::Report);
-    text += std::string("\n") + _("Options:") + "\n";
+    text.append("\n").append(_("Options:")).append("\n");
     OptionsOf(text, Section::General);
-    text += std::string("\n") +
+    text.append("\n").append(
             _("Exit status: 0 written (or the checked file holds exactly the table), 1 a\n"
               "write or read failed, 2 a wrong call, 3 the checked file differs from the\n"
               "table.\n"
               "\n"
               "Environment: LANGUAGE, LC_ALL, LC_MESSAGES and LANG choose the language of\n"
-              "the messages; the files written are the same bytes in every language.\n");
+              "the messages; the files written are the same bytes in every language.\n"));
     return text;
 }
 

@@ -107,12 +107,44 @@ std::int32_t Divisions(std::string_view text)
     const std::string_view significant = digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
     const bool negative = number.front() == '-';
     if (!negative && significant.size() <= 7) {
-        const auto value = static_cast<std::int32_t>(std::stol(std::string("0") + std::string(significant)));
+        const auto value = static_cast<std::int32_t>(std::stol(Joined({"0", significant})));
         if (value >= kMinDivisions && value <= kMaxDivisions)
             return value;
     }
     throw UsageError(Printf(_("N takes whole numbers from %d to %d (got %s)."), kMinDivisions,
                             kMaxDivisions, Shown(number).c_str()));
+}
+
+// The first bytes of a file, where it can be read; nothing else.
+std::string Head(const std::string& path)
+{
+    std::string head(64, '\0');
+    std::FILE* file = path == "-" ? nullptr : std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return {};
+    head.resize(std::fread(head.data(), 1, head.size(), file));
+    std::fclose(file);
+    return head;
+}
+
+// Of the formats that share an extension, the one whose first bytes these are,
+// or else the one that has no such mark; none where that cannot tell.
+const Format* Recognised(const std::vector<const Format*>& candidates, const std::string& path)
+{
+    if (candidates.size() == 1)
+        return candidates.front();
+    const std::string head = Head(path);
+    const Format* unmarked = nullptr;
+    int unmarkedCount = 0;
+    for (const Format* format : candidates) {
+        if (format->recognises != nullptr && format->recognises(head))
+            return format;
+        if (format->recognises == nullptr) {
+            unmarked = format;
+            ++unmarkedCount;
+        }
+    }
+    return unmarkedCount == 1 ? unmarked : nullptr;
 }
 
 // The kind of a file to check: --format, or else its extension.
@@ -125,14 +157,19 @@ const Format& CheckedKind(const Options& options)
     const Format* kind = options.format;
     if (kind == nullptr) {
         const std::string lowered = Lowered(*options.checkPath);  // X.COE too
+        std::vector<const Format*> candidates;
+        std::vector<std::string_view> names;
         for (const Format& format : Formats())
             if (!format.extension.empty() && lowered.size() > format.extension.size() &&
-                lowered.ends_with(format.extension))
-                kind = &format;
+                lowered.ends_with(format.extension)) {
+                candidates.push_back(&format);
+                names.push_back(format.name);
+            }
+        kind = candidates.empty() ? nullptr : Recognised(candidates, *options.checkPath);
         if (kind == nullptr)
             throw UsageError(Printf(_("cannot tell what kind of file %s is: give --format %s."),
                                     QuoteWhereNeeded(*options.checkPath, 200).c_str(),
-                                    Listed(readable).c_str()));
+                                    Listed(candidates.empty() ? readable : names).c_str()));
     }
     if (kind->read == nullptr)
         throw UsageError(Printf(_("files of format %s cannot be checked; --check reads %s files."),
@@ -148,7 +185,7 @@ void CheckShape(const Options& options, bool defaults)
         std::vector<std::string> names;
         for (const OptionSpec& option : OptionTable())
             if (option.shapesTable)
-                names.push_back("--" + std::string(option.longName));
+                names.push_back(Joined({"--", option.longName}));
         throw UsageError(Printf(_("format listing is the window's text: it takes no %s."),
                                 Listed({names.begin(), names.end()}).c_str()));
     }
@@ -190,7 +227,7 @@ void CheckShape(const Options& options, bool defaults)
     const char* element = argv[optind - 1];
     if (result == ':') {
         const std::string option = optopt != 0 && optopt < kLongOnly
-                                       ? std::string("-") + static_cast<char>(optopt)
+                                       ? Joined({"-", std::string(1, static_cast<char>(optopt))})
                                        : AsWritten(element);
         throw UsageError(Printf(_("option %s needs a value."), option.c_str()));
     }
@@ -199,13 +236,13 @@ void CheckShape(const Options& options, bool defaults)
     if (optopt >= '0' && optopt <= '9' && number)
         Divisions(*number);  // throws: N out of range
     if (optopt != 0)
-        throw UsageError(Printf(_("unknown option %s."), Shown(std::string("-") + static_cast<char>(optopt)).c_str()));
+        throw UsageError(Printf(_("unknown option %s."), Shown(Joined({"-", std::string(1, static_cast<char>(optopt))})).c_str()));
     const std::string written = AsWritten(element);
     const auto candidates = Completions(std::string_view(written).substr(2));
     if (candidates.size() > 1) {
         std::vector<std::string> names;
         for (std::string_view name : candidates)
-            names.push_back("--" + std::string(name));
+            names.push_back(Joined({"--", name}));
         throw UsageError(Printf(_("option %s is ambiguous: it may be %s."), Shown(written).c_str(),
                                 Listed({names.begin(), names.end()}).c_str()));
     }
@@ -291,7 +328,13 @@ struct Parse {
         } else {
             options.name = std::string(format.defaultName);
         }
-        if (!format.holdsNoWords && SineTable(options.shape).Count() == 0)
+        const std::int32_t count = SineTable(options.shape).Count();
+        if (format.deepest != 0 && count > format.deepest)
+            throw UsageError(Printf(_("format %s describes memories of at most %d words; the table for "
+                                      "N = %d has %d."),
+                                    std::string(format.name).c_str(), format.deepest,
+                                    options.shape.divisions, count));
+        if (!format.holdsNoWords && count == 0)
             throw UsageError(Printf(_("format %s cannot describe a memory without words: for N = %d "
                                       "the table has 0 samples; give a larger N."),
                                     std::string(format.name).c_str(), options.shape.divisions));

@@ -160,7 +160,9 @@ std::string QuoteWhereNeeded(std::string_view text, std::size_t maxCodePoints)
             return QuoteInput(text, maxCodePoints);
         at += length;
     }
-    return "'" + std::string(text) + "'";
+    std::string quoted = "'";
+    quoted.append(text).append("'");
+    return quoted;
 }
 
 namespace {

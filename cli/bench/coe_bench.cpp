@@ -57,24 +57,28 @@ void RunTimed(benchmark::State& state, std::vector<std::string> arguments)
 
 void BM_WriteLargestTable(benchmark::State& state, std::vector<std::string> options)
 {
-    std::vector<std::string> arguments{"4194304"};
+    // The largest table a format can describe, given as "N" first where it is not 4194304.
+    std::vector<std::string> arguments;
+    if (options.empty() || options.front().starts_with('-'))
+        arguments.push_back("4194304");
     arguments.insert(arguments.end(), options.begin(), options.end());
     arguments.insert(arguments.end(), {"-o", Scratch()});
     RunTimed(state, arguments);
     std::remove(Scratch().c_str());
 }
 
-// --check of the largest valid file of a kind: N words of 32 bits in radix 2.
-void BM_CheckLargestFile(benchmark::State& state, std::string format)
+// --check of the largest valid file of a kind: N words of 32 bits in radix 2
+// (fewer where the format holds fewer).
+void BM_CheckLargestFile(benchmark::State& state, std::string format, std::string divisions)
 {
     const std::string path = Scratch() + "." + format;
-    const std::vector<std::string> table{"4194304", "--span", "full", "--word", "fixed:32"};
-    const std::string write = std::string(LUMIRO_COE) + " 4194304 --span full --word fixed:32 --format " +
+    const std::vector<std::string> table{divisions, "--span", "full", "--word", "fixed:32"};
+    const std::string write = std::string(LUMIRO_COE) + " " + divisions + " --span full --word fixed:32 --format " +
                               format + " -o " + path;
     if (std::system(write.c_str()) != 0)
         state.SkipWithError("writing the file failed");
     std::vector<std::string> arguments = table;
-    arguments.insert(arguments.end(), {"--check", path});
+    arguments.insert(arguments.end(), {"--format", format, "--check", path});
     RunTimed(state, arguments);
     std::remove(path.c_str());
 }
@@ -111,9 +115,23 @@ BENCHMARK_CAPTURE(BM_WriteLargestTable, angle_exact, Options{"--angle", "exact"}
     ->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteLargestTable, report_full_span, Options{"--span", "full", "--report"})
     ->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_CheckLargestFile, coe, "coe")->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_CheckLargestFile, mif, "mif")->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_CheckLargestFile, mem, "mem")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, lattice_radix2, Options{"262144", "--format", "lattice", "--radix", "2"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, gowin_radix2, Options{"--format", "gowin", "--radix", "2"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, quartus_hex,
+                  Options{"1048576", "--span", "full", "--format", "quartus-hex"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, ihex_full_span, Options{"--span", "full", "--format", "ihex"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, coe, "coe", "4194304")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, mif, "mif", "4194304")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, mem, "mem", "4194304")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, lattice, "lattice", "65536")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, gowin, "gowin", "4194304")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, quartus_hex, "quartus-hex", "1048576")
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckLargestFile, ihex, "ihex", "4194304")->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

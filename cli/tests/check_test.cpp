@@ -18,6 +18,7 @@ namespace lumiro::coe::testing {
 namespace {
 
 using lumiro::testing::Outcome;
+namespace fs = std::filesystem;
 
 struct Checked {
     int status = -1;
@@ -205,6 +206,28 @@ TEST_F(CheckProgram, ExitStatusSaysWhatHappened)
     EXPECT_EQ(Coe({"1024", "--check", path("sine.mif"), "-o", path("x")}).status, 2);
     // --format names the kind whatever the extension says.
     EXPECT_EQ(Coe({"1024", "--check", path("sine.mif"), "--format", "mif"}).status, 0);
+}
+
+// Formats that share an extension: a Lattice .mem file is known by its header,
+// a .hex file needs --format; a Lattice table deeper than 65536 words does not exist.
+TEST_F(CheckProgram, SharedExtensionsAndTheLatticeDepth)
+{
+    const auto path = [this](const char* name) { return (dir / name).string(); };
+    ASSERT_EQ(Coe({"1024", "--format", "lattice", "-o", path("lattice.mem")}).status, 0);
+    ASSERT_EQ(Coe({"1024", "--format", "mem", "-o", path("plain.mem")}).status, 0);
+    EXPECT_EQ(Coe({"1024", "--check", path("lattice.mem")}).status, 0);
+    EXPECT_EQ(Coe({"1024", "--check", path("plain.mem")}).status, 0);
+    ASSERT_EQ(Coe({"1024", "--format", "ihex", "-o", path("sine.hex")}).status, 0);
+    const Outcome ambiguous = Coe({"1024", "--check", path("sine.hex")});
+    EXPECT_EQ(ambiguous.status, 2);
+    EXPECT_NE(ambiguous.err.find(Printf(_("%s or %s"), "quartus-hex", "ihex")), std::string::npos) << ambiguous.err;
+    EXPECT_EQ(Coe({"1024", "--check", path("sine.hex"), "--format", "ihex"}).status, 0);
+    EXPECT_EQ(Coe({"1024", "--check", path("sine.hex"), "--format", "quartus-hex"}).status, 1);
+
+    const Outcome deep = Coe({"1048576", "--format", "lattice", "-o", path("deep.mem")});
+    EXPECT_EQ(deep.status, 2);
+    EXPECT_FALSE(fs::exists(path("deep.mem")));
+    EXPECT_EQ(Coe({"4194304", "--span", "full", "--format", "quartus-hex", "-o", path("deep.hex")}).status, 2);
 }
 
 TEST_F(CheckProgram, FileLargerThanAnyTableIsRefusedUnread)

@@ -85,7 +85,7 @@ TEST(Options, HelpNeedsNoCount)
 struct Refused {
     std::vector<std::string_view> arguments;
     std::string message;  // the English text: the catalog's key
-    std::string value;    // what the message quotes, if anything
+    std::string value{};  // what the message quotes, if anything
 };
 
 class OptionsRefuse : public ::testing::TestWithParam<Refused> {};
@@ -121,7 +121,7 @@ TEST(Options, RefusalsThatNameTheAllowedValues)
 {
     EXPECT_EQ(Refusal({"--format", "xml", "8"}),
               Printf(_("option --%s takes %s (got %s)."), "format",
-                     Printf(_("%s or %s"), "coe, mem, mif, vhdl, verilog, c", "listing").c_str(), "'xml'"));
+                     Printf(_("%s or %s"), "coe, mem, mif, lattice, gowin, quartus-hex, ihex, vhdl, verilog, c", "listing").c_str(), "'xml'"));
     EXPECT_EQ(Refusal({"--radix=8", "8"}),
               Printf(_("option --%s takes %s (got %s)."), "radix", Printf(_("%s or %s"), "2", "16").c_str(),
                      "'8'"));
@@ -197,9 +197,10 @@ TEST(Options, ShapesThatMakeNoSenseAreRefused)
     refused({"8", "--with-end", "--half-step"},
             _("--with-end and --half-step exclude each other: with half a step on, no sample falls on "
               "the end of the span."));
-    const char* unsignedFull = _("%s words have no sign, and a full period has negative samples: use "
-                                 "--span quarter or half, or fixed:W words.");
-    refused({"8", "--word", "ufixed:8", "--span", "full"}, Printf(unsignedFull, "ufixed:8"));
+    refused({"8", "--word", "ufixed:8", "--span", "full"},
+            Printf(_("%s words have no sign, and a full period has negative samples: use --span quarter or "
+                     "half, or fixed:W words."),
+                   "ufixed:8"));
     const std::string listing =
         Printf(_("format listing is the window's text: it takes no %s."),
                Printf(_("%s or %s"), "--word, --angle, --span, --with-end, --half-step", "--report").c_str());

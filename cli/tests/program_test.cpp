@@ -100,9 +100,10 @@ TEST_F(Program, FilesAreTheSameInEveryLocale)
         const Outcome polish = Coe(call);
         ASSERT_EQ(english.status, 0) << format.name << english.err;
         EXPECT_EQ(english.out, polish.out) << format.name;
-        if (format.name != "listing")  // the window's own text is Polish, as the window is
-            for (char c : english.out)
-                ASSERT_TRUE(c == '\n' || c == '\t' || (c >= ' ' && c < 0x7F)) << format.name;
+        if (format.name == "listing")
+            continue;  // the window's own text is Polish, as the window is
+        for (char c : english.out)
+            ASSERT_TRUE(c == '\n' || c == '\t' || (c >= ' ' && c < 0x7F)) << format.name;
     }
 }
 

@@ -15,7 +15,7 @@ std::string Names(std::span<const Choice<Value>> choices)
 {
     std::string names;
     for (const auto& choice : choices)
-        names += (names.empty() ? "" : " ") + std::string(choice.name);
+        names.append(names.empty() ? "" : " ").append(choice.name);
     return names;
 }
 
@@ -23,7 +23,7 @@ std::string WordsCompleted()
 {
     std::string names;
     for (const auto& choice : WordChoices())
-        names += (names.empty() ? "" : " ") + std::string(choice.value);
+        names.append(names.empty() ? "" : " ").append(choice.value);
     return names;
 }
 
@@ -31,16 +31,16 @@ std::string FormatNames()
 {
     std::string names;
     for (const Format& format : Formats())
-        names += (names.empty() ? "" : " ") + std::string(format.name);
+        names.append(names.empty() ? "" : " ").append(format.name);
     return names;
 }
 
 // The case label of an option: "-o | --output".
 std::string Label(const OptionSpec& option)
 {
-    std::string label = "--" + std::string(option.longName);
+    std::string label = Joined({"--", option.longName});
     if (option.shortName != 0)
-        label = std::string("-") + option.shortName + " | " + label;
+        label = Joined({"-", std::string(1, option.shortName), " | ", label});
     return label;
 }
 
@@ -60,9 +60,9 @@ int main()
         "    case $prev in\n";
     std::string options;
     for (const OptionSpec& option : OptionTable()) {
-        options += (options.empty() ? "" : " ") + std::string("--") + std::string(option.longName);
+        options.append(options.empty() ? "" : " ").append("--").append(option.longName);
         if (option.shortName != 0)
-            options += std::string(" -") + option.shortName;
+            options.append(" -").append(1, option.shortName);
         if (option.argument == nullptr)
             continue;
         script += "        " + Label(option) + ")\n";

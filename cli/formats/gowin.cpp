@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Gowin's memory initialisation file (.mi) for its IP generator, which bakes
+// it into the block RAM's INIT_RAM parameters, and its strict reader:
+//   #File_format=Bin | Hex    #Address_depth=d    #Data_width=w
+// then one word a line, padded to the width. No comments: no reader of the
+// format is documented to take them, so the file names nothing of itself.
+#include <string>
+
+#include "conversions.h"
+#include "format.h"
+#include "i18n.h"
+#include "table.h"
+#include "text_scanner.h"
+
+namespace lumiro::coe {
+namespace {
+
+void WriteGowin(std::FILE* out, const Request& request)
+{
+    const SineTable& table = request.table;
+    Put(out, request.radix == Radix::Hex ? "#File_format=Hex\n" : "#File_format=Bin\n");
+    Put(out, "#Address_depth=" + std::to_string(table.Count()) + "\n");
+    Put(out, "#Data_width=" + std::to_string(table.Width()) + "\n");
+    char buffer[32];
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
+        Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
+        std::fputc('\n', out);
+    }
+}
+
+// The rest of the line, without its line break.
+std::string Line(TextScanner& scanner)
+{
+    std::string line(scanner.TakeWhile([](char c) { return c != '\n'; }));
+    scanner.Advance();
+    if (line.ends_with('\r'))
+        line.pop_back();
+    return line;
+}
+
+std::string Header(TextScanner& scanner, std::string_view key)
+{
+    const std::size_t line = scanner.Line();
+    const std::string text = Line(scanner);
+    const std::string expected = Joined({"#", key, "="});
+    if (Lowered(text.substr(0, expected.size())) != Lowered(expected))
+        throw LineError(line, Printf(_("%s expected in the header."), (expected + "...").c_str()));
+    return text.substr(expected.size());
+}
+
+std::uint64_t HeaderNumber(TextScanner& scanner, std::string_view key, std::uint64_t highest)
+{
+    const std::size_t line = scanner.Line();
+    const std::string value = Header(scanner, key);
+    const auto number = ParseDigits(value, 10);
+    if (!number || *number == 0 || *number > highest)
+        throw LineError(line, Printf(_("#%s takes a number from %llu to %llu (got %s)."), std::string(key).c_str(),
+                                     1ULL, static_cast<unsigned long long>(highest),
+                                     QuoteWhereNeeded(value).c_str()));
+    return *number;
+}
+
+void ReadGowin(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
+{
+    RefuseByteOrderMark(scanner);
+    const std::string format = Lowered(Header(scanner, "File_format"));
+    if (format != "bin" && format != "hex")
+        scanner.Fail(_("#File_format must be Bin or Hex."));
+    const Radix radix = format == "hex" ? Radix::Hex : Radix::Binary;
+    constexpr std::uint64_t kDeepest = std::uint64_t{kMaxDivisions} + 2;
+    const auto depth = HeaderNumber(scanner, "Address_depth", kDeepest);
+    const auto width = static_cast<int>(HeaderNumber(scanner, "Data_width", kWidestWord));
+    sink.DeclaredWidth(width);
+    const std::size_t digits = radix == Radix::Hex ? static_cast<std::size_t>((width + 3) / 4)
+                                                   : static_cast<std::size_t>(width);
+    std::uint64_t address = 0;
+    while (!scanner.AtEnd()) {
+        const std::size_t line = scanner.Line();
+        const std::string text = Line(scanner);
+        if (text.empty() && scanner.AtEnd())
+            break;
+        const auto word = text.size() == digits ? ParseWord(text, width, radix) : std::nullopt;
+        if (!word)
+            throw LineError(line, Printf(_("%s is no word of %zu digits in radix %d."), QuoteWhereNeeded(text).c_str(),
+                                         digits, static_cast<int>(radix)));
+        if (address == depth)
+            throw LineError(line, Printf(_("more words than #Address_depth=%llu."),
+                                         static_cast<unsigned long long>(depth)));
+        sink.Word(*word, line);
+        ++address;
+    }
+    if (address != depth)
+        scanner.Fail(Printf(_("%llu words where #Address_depth=%llu."), static_cast<unsigned long long>(address),
+                            static_cast<unsigned long long>(depth)));
+}
+
+const bool registered = RegisterFormat({
+    .name = "gowin",
+    .extension = ".mi",
+    .help = N_("Gowin memory file (.mi) for the IP generator of the Gowin EDA\n"
+               "  lumiro-coe 1024 --format gowin --radix 16 -o sine.mi"),
+    .rank = 34,
+    .takesRadix = true,
+    .defaultName = "",
+    .holdsNoWords = false,
+    .write = WriteGowin,
+    .read = ReadGowin,
+});
+
+}  // namespace
+}  // namespace lumiro::coe

@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Lattice's memory initialisation file (.mem) for the IP generators of
+// Diamond and Radiant, and its strict reader:
+//   #Format=Bin | Hex      #Depth=d (1 to 65536)     #Width=w
+//   #AddrRadix=r           #DataRadix=r (0 binary, 3 hexadecimal)
+//   #Data
+// then one word a line, most significant digit first; # or // starts a
+// comment after the header, never inside it. Missing words are zero.
+#include <string>
+
+#include "conversions.h"
+#include "format.h"
+#include "i18n.h"
+#include "provenance.h"
+#include "text_scanner.h"
+
+namespace lumiro::coe {
+namespace {
+
+constexpr std::int32_t kDeepest = 65536;
+constexpr int kBinaryRadix = 0;
+constexpr int kHexRadix = 3;
+
+void WriteLattice(std::FILE* out, const Request& request)
+{
+    const SineTable& table = request.table;
+    const bool hex = request.radix == Radix::Hex;
+    Put(out, hex ? "#Format=Hex\n" : "#Format=Bin\n");
+    Put(out, "#Depth=" + std::to_string(table.Count()) + "\n");
+    Put(out, "#Width=" + std::to_string(table.Width()) + "\n");
+    Put(out, "#AddrRadix=3\n");
+    Put(out, "#DataRadix=" + std::to_string(hex ? kHexRadix : kBinaryRadix) + "\n");
+    Put(out, "#Data\n");
+    Put(out, "# " + Description(table) + "\n");  // after #Data, where comments may stand
+    char buffer[32];
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
+        Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
+        std::fputc('\n', out);
+    }
+}
+
+// "#Key=value" on a line of its own, the key in any case.
+std::string HeaderValue(TextScanner& scanner, std::string_view key)
+{
+    const std::size_t line = scanner.Line();
+    std::string text(scanner.TakeWhile([](char c) { return c != '\n'; }));
+    scanner.Advance();
+    if (text.ends_with('\r'))
+        text.pop_back();
+    const std::string expected = Joined({"#", key, "="});
+    if (Lowered(text.substr(0, expected.size())) != Lowered(expected))
+        throw LineError(line, Printf(_("%s expected in the header."), (expected + "...").c_str()));
+    return text.substr(expected.size());
+}
+
+std::uint64_t HeaderNumber(TextScanner& scanner, std::string_view key, std::uint64_t lowest, std::uint64_t highest)
+{
+    const std::size_t line = scanner.Line();
+    const std::string value = HeaderValue(scanner, key);
+    const auto number = ParseDigits(value, 10);
+    if (!number || *number < lowest || *number > highest)
+        throw LineError(line,
+                        Printf(_("#%s takes a number from %llu to %llu (got %s)."), std::string(key).c_str(),
+                               static_cast<unsigned long long>(lowest), static_cast<unsigned long long>(highest),
+                               QuoteWhereNeeded(value).c_str()));
+    return *number;
+}
+
+void ReadLattice(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
+{
+    RefuseByteOrderMark(scanner);
+    const std::string format = Lowered(HeaderValue(scanner, "Format"));
+    if (format != "bin" && format != "hex")
+        scanner.Fail(_("#Format must be Bin or Hex (AddrHex is not read)."));
+    const Radix radix = format == "hex" ? Radix::Hex : Radix::Binary;
+    const auto depth = HeaderNumber(scanner, "Depth", 1, kDeepest);
+    const auto width = static_cast<int>(HeaderNumber(scanner, "Width", 1, kWidestWord));
+    HeaderNumber(scanner, "AddrRadix", 0, 3);
+    HeaderNumber(scanner, "DataRadix", 0, 3);
+    const std::size_t dataLine = scanner.Line();
+    std::string data(scanner.TakeWhile([](char c) { return c != '\n'; }));
+    scanner.Advance();
+    if (data.ends_with('\r'))
+        data.pop_back();
+    if (Lowered(data) != "#data")
+        throw LineError(dataLine, _("#Data expected after the header."));
+    sink.DeclaredWidth(width);
+
+    std::uint64_t address = 0;
+    for (;;) {
+        scanner.TakeWhile([](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+        if (scanner.AtEnd())
+            break;
+        if (scanner.Peek() == '#' || scanner.LooksAt("//")) {
+            scanner.SkipLine();
+            continue;
+        }
+        const std::size_t line = scanner.Line();
+        const std::string digits(scanner.TakeWhile([](char c) { return !TextScanner::IsBlank(c) && c != '#' && c != '/'; }));
+        const auto word = ParseWord(digits, width, radix);
+        if (!word)
+            throw LineError(line, Printf(_("%s is no word in radix %d (of at most %d bits)."),
+                                         QuoteWhereNeeded(digits).c_str(), static_cast<int>(radix), width));
+        if (address == depth)
+            throw LineError(line, Printf(_("more words than #Depth=%llu."), static_cast<unsigned long long>(depth)));
+        sink.Word(*word, line);
+        ++address;
+    }
+    for (; address < depth; ++address)  // "Any address not specified will be filled with 0."
+        sink.Word(0, scanner.Line());
+}
+
+bool LooksLikeLattice(std::string_view head)
+{
+    return Lowered(head.substr(0, 8)) == "#format=";
+}
+
+const bool registered = RegisterFormat({
+    .name = "lattice",
+    .extension = ".mem",
+    .help = N_("Lattice memory file for the IP generators of Diamond and Radiant (Memory\n"
+               "Initialization File, at most 65536 words)\n"
+               "  lumiro-coe 1024 --format lattice --radix 16 -o sine.mem"),
+    .rank = 32,
+    .takesRadix = true,
+    .defaultName = "",
+    .holdsNoWords = false,
+    .deepest = kDeepest,
+    .write = WriteLattice,
+    .read = ReadLattice,
+    .recognises = LooksLikeLattice,
+});
+
+}  // namespace
+}  // namespace lumiro::coe

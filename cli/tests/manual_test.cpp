@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -22,17 +21,29 @@ std::string Page(const char* path)
     return text.str();
 }
 
-// What follows `\-\-` in the page: option names, or the value after one option.
-std::set<std::string> Named(const std::string& page, const std::string& pattern)
+// The names that follow `prefix` in the page: letters, digits, ':' and
+// escaped hyphens ("\-"), which read as '-'.
+std::set<std::string> Named(const std::string& page, const std::string& prefix)
 {
     std::set<std::string> names;
-    const std::regex expression(pattern);
-    for (auto match = std::sregex_iterator(page.begin(), page.end(), expression); match != std::sregex_iterator();
-         ++match) {
-        std::string name = (*match)[1].str();
-        for (std::size_t at; (at = name.find("\\-")) != std::string::npos;)
-            name.replace(at, 2, "-");
-        names.insert(name);
+    for (std::size_t at = page.find(prefix); at != std::string::npos; at = page.find(prefix, at + 1)) {
+        std::string name;
+        for (std::size_t i = at + prefix.size(); i < page.size();) {
+            const char c = page[i];
+            if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ':') {
+                name += c;
+                ++i;
+            } else if (page.compare(i, 2, "\\-") == 0 && !name.empty()) {
+                name += '-';
+                i += 2;
+            } else {
+                break;
+            }
+        }
+        while (name.ends_with('-'))  // "\-\-with\-end\-" at a line's end
+            name.pop_back();
+        if (!name.empty())
+            names.insert(name);
     }
     return names;
 }
@@ -56,19 +67,23 @@ TEST_P(Manual, NamesWhatTheTablesHold)
     std::set<std::string> options;
     for (const OptionSpec& option : OptionTable())
         options.insert(std::string(option.longName));
-    EXPECT_EQ(Named(page, R"(\\-\\-((?:[a-z]|\\-)+[a-z]))"), options);
+    std::set<std::string> named;
+    for (const std::string& name : Named(page, "\\-\\-"))
+        if (name.find(':') == std::string::npos && !(name[0] >= '0' && name[0] <= '9'))
+            named.insert(name);
+    EXPECT_EQ(named, options);
 
     std::set<std::string> formats;
     for (const Format& format : Formats())
         formats.insert(std::string(format.name));
-    EXPECT_EQ(Named(page, R"(\\-\\-format ((?:[a-z]|\\-)+))"), formats);
-    EXPECT_EQ(Named(page, R"(\\-\\-span ([a-z]+))"), Expected(SpanChoices()));
-    EXPECT_EQ(Named(page, R"(\\-\\-angle ([a-z]+))"), Expected(AngleChoices()));
+    EXPECT_EQ(Named(page, "\\-\\-format "), formats);
+    EXPECT_EQ(Named(page, "\\-\\-span "), Expected(SpanChoices()));
+    EXPECT_EQ(Named(page, "\\-\\-angle "), Expected(AngleChoices()));
 
     // A word kind of a width stands as "fixed:" in the page and in examples as "fixed:16".
     std::set<std::string> words;
-    for (std::string word : Named(page, R"(\\-\\-word ([a-z0-9]+:?))"))
-        words.insert(word);
+    for (const std::string& word : Named(page, "\\-\\-word "))
+        words.insert(word.substr(0, word.find(':') == std::string::npos ? word.size() : word.find(':') + 1));
     std::set<std::string> expectedWords;
     for (const auto& word : WordChoices())
         expectedWords.insert(std::string(word.value));

@@ -120,8 +120,9 @@ std::string ReportText(const Accuracy& accuracy, const SineTable& table)
                                   : _("Accuracy report (%s words, angle 2πi/N, N = %d):\n"),
                               word.c_str(), shape.divisions);
     text += Printf(_("  words: %lld\n"), static_cast<long long>(accuracy.words));
-    text += Printf(_("  largest error: %.4f %s, RMS: %.4f %s (against the exact sin(2πi/N))\n"),
-                   accuracy.largestError, unit, accuracy.rmsError, unit);
+    text += Printf(_("  largest error: %.4f %s, RMS: %.4f %s (against the exact %s(2πi/N))\n"),
+                   accuracy.largestError, unit, accuracy.rmsError, unit,
+                   shape.function == Function::Cosine ? "cos" : "sin");
     text += Printf(_("  largest absolute error: %.3g\n"), accuracy.largestAbsoluteError);
     text += Printf(_("  correctly rounded: %lld of %lld\n"), static_cast<long long>(accuracy.correctlyRounded),
                    static_cast<long long>(accuracy.words));

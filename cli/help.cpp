@@ -120,6 +120,8 @@ std::string HelpText()
     text.append("\n").append(_("Words (--word):")).append("\n");
     Values(text, "word", WordChoices());
     text += std::string(_("  Every word is rounded once, to nearest (ties to even).")) + "\n";
+    text.append("\n").append(_("Functions (--function):")).append("\n");
+    Values(text, "function", FunctionChoices());
     text.append("\n").append(_("Angles (--angle):")).append("\n");
     Values(text, "angle", AngleChoices());
     text.append("\n").append(_("Span (--span):")).append("\n");

@@ -13,6 +13,8 @@ constexpr std::array kOptions{
     OptionSpec{OptionId::Format, "format", 0, N_("FORMAT"), nullptr, Completion::Formats,
                Section::Format},
     OptionSpec{OptionId::Word, "word", 0, N_("WORD"), nullptr, Completion::Words, Section::Word, true},
+    OptionSpec{OptionId::Function, "function", 0, N_("FUNCTION"), nullptr, Completion::Functions,
+               Section::Function, true},
     OptionSpec{OptionId::Angle, "angle", 0, N_("ANGLE"), nullptr, Completion::Angles, Section::Angle,
                true},
     OptionSpec{OptionId::Span, "span", 0, N_("SPAN"), nullptr, Completion::Spans, Section::Span, true},
@@ -72,6 +74,14 @@ constexpr std::array kSpans{
     Choice<Span>{"full", Span::Full, N_("N samples, from 0 to 360 degrees without 360")},
 };
 
+constexpr std::array kFunctions{
+    Choice<Function>{"sin", Function::Sine, N_("the sine (default)")},
+    Choice<Function>{"cos", Function::Cosine,
+                     N_("the cosine of the same angles, each word the correct rounding of\n"
+                        "the value it stands for, as for the sine\n"
+                        "  lumiro-coe 1024 --function cos -o cosine.coe")},
+};
+
 constexpr std::array kAngles{
     Choice<AngleMode>{"window", AngleMode::Window,
                       N_("x(i) = i × rad_step, the step rounded to single precision,\n"
@@ -119,6 +129,11 @@ const OptionSpec& Option(OptionId id)
 std::span<const Choice<Span>> SpanChoices()
 {
     return kSpans;
+}
+
+std::span<const Choice<Function>> FunctionChoices()
+{
+    return kFunctions;
 }
 
 std::span<const Choice<AngleMode>> AngleChoices()

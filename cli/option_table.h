@@ -14,15 +14,15 @@
 namespace lumiro::coe {
 
 enum class OptionId {
-    Format, Word, Angle, Span, WithEnd, HalfStep, Report,
+    Format, Word, Function, Angle, Span, WithEnd, HalfStep, Report,
     Radix, Name, Output, Check, Quiet, Version, Help,
 };
 
 // What bash completes an option's value with.
-enum class Completion { None, Files, Formats, Words, Angles, Spans, Radices };
+enum class Completion { None, Files, Formats, Words, Functions, Angles, Spans, Radices };
 
 // Where --help describes an option.
-enum class Section { Format, Word, Angle, Span, Report, General };
+enum class Section { Format, Word, Function, Angle, Span, Report, General };
 
 struct OptionSpec {
     OptionId id;
@@ -47,6 +47,7 @@ struct Choice {
 };
 
 std::span<const Choice<Span>> SpanChoices();
+std::span<const Choice<Function>> FunctionChoices();
 std::span<const Choice<AngleMode>> AngleChoices();
 std::span<const Choice<Radix>> RadixChoices();
 // The word kinds by the names --help gives them ("fixed:W"); WordKind::Named

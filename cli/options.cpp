@@ -207,6 +207,12 @@ void CheckShape(const Options& options, bool defaults)
             throw UsageError(Printf(_("%s words have no sign, and a full period has negative "
                                       "samples: use --span quarter or half, or fixed:W words."),
                                     word.c_str()));
+        if (shape.function == Function::Cosine)
+            throw UsageError(Printf(_("%s words have no sign, and the cosine is negative beyond 90 "
+                                      "degrees, where the window's end sample Q × rad_step may lie: "
+                                      "use a quarter span without --with-end, --angle exact, or "
+                                      "fixed:W words."),
+                                    word.c_str()));
         throw UsageError(Printf(_("%s words have no sign, and the window's end sample of a half "
                                   "period (N/2 × rad_step) may lie beyond 180 degrees and be "
                                   "negative: use --angle exact or fixed:W words."),
@@ -275,6 +281,7 @@ struct Parse {
                                           "1 to 32 for ufixed (got %s)."),
                                         Listed(NamesOf(WordChoices())).c_str(), Shown(given).c_str()));
             break;
+        case OptionId::Function: options.shape.function = Chosen(FunctionChoices(), id, given); break;
         case OptionId::Angle: options.shape.angle = Chosen(AngleChoices(), id, given); break;
         case OptionId::Span: options.shape.span = Chosen(SpanChoices(), id, given); break;
         case OptionId::WithEnd: options.shape.withEnd = true; break;

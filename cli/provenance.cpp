@@ -14,7 +14,8 @@ std::string Description(const SineTable& table)
     const TableShape& shape = table.shape();
     char step[16];
     std::snprintf(step, sizeof step, "0x%08X", WordOf(table.Step()));
-    std::string text = "Lumiro " + std::string(kVersion) + ": sine table, N = " +
+    std::string text = "Lumiro " + std::string(kVersion) + ": " +
+                       (shape.function == Function::Cosine ? "cosine" : "sine") + " table, N = " +
                        IntToStr(shape.divisions) +
                        (shape.span == Span::Quarter && !shape.withEnd ? ", Q = " : ", words = ") +
                        IntToStr(table.Count()) + ", rad_step = " + step + " (" +

@@ -18,4 +18,15 @@ double CorrectlyRoundedSine(double x)
     return sine;
 }
 
+double CorrectlyRoundedCosine(double x)
+{
+    mpfr_t value;
+    mpfr_init2(value, 53);
+    mpfr_set_d(value, x, MPFR_RNDN);
+    mpfr_cos(value, value, MPFR_RNDN);
+    const double cosine = mpfr_get_d(value, MPFR_RNDN);
+    mpfr_clear(value);
+    return cosine;
+}
+
 }  // namespace lumiro

@@ -11,6 +11,7 @@ namespace lumiro {
 
 // Always through MPFR: proven, and about a hundred times slower than std::sin.
 double CorrectlyRoundedSine(double x);
+double CorrectlyRoundedCosine(double x);
 
 namespace detail {
 
@@ -47,6 +48,15 @@ inline float SingleSine(double x)
     if (!detail::MayRoundOtherwise(fast))
         return static_cast<float>(fast);
     return static_cast<float>(CorrectlyRoundedSine(x));
+}
+
+// The same for the cosine.
+inline float SingleCosine(double x)
+{
+    const double fast = std::cos(x);
+    if (x == 0.0 || !detail::MayRoundOtherwise(fast))
+        return static_cast<float>(fast);  // cos ±0 = 1, exactly, in every library
+    return static_cast<float>(CorrectlyRoundedCosine(x));
 }
 
 }  // namespace lumiro

@@ -118,7 +118,11 @@ ShapeFault CheckShape(const TableShape& shape)
         return ShapeFault::EndWithHalfStep;
     if (shape.withEnd && !UnfoldsToPeriod(shape))
         return ShapeFault::EndOffTheGrid;
-    if (shape.word.isUnsigned()) {
+    if (shape.word.isUnsigned() && shape.function == Function::Cosine) {
+        // The cosine is negative past 90°, and the window's Q × rad_step may lie past it.
+        if (shape.span != Span::Quarter || (shape.withEnd && shape.angle == AngleMode::Window))
+            return ShapeFault::NegativeUnsigned;
+    } else if (shape.word.isUnsigned()) {
         if (shape.span == Span::Full)
             return ShapeFault::NegativeUnsigned;
         // N/2 × rad_step lies beyond π where rad_step rounded up. Every other
@@ -151,21 +155,31 @@ std::uint32_t SineTable::WindowWord(std::int32_t index) const
     // (i + ½) × rad_step is exact in a double: 23 bits times 24.
     const double x = shape_.halfStep ? (index + 0.5) * static_cast<double>(step_)
                                      : SampleAngle(index, step_);
+    const bool cosine = shape_.function == Function::Cosine;
     if (shape_.word.family() == WordKind::Family::Float32)
-        return WordOf(SingleSine(x));  // the window's own sample
+        return WordOf(cosine ? SingleCosine(x) : SingleSine(x));  // the window's own sample, for the sine
     if (x == 0.0)
-        return shape_.word.Round(0.0);
-    const double sine = std::sin(x);
-    if (const auto decided = Decided(shape_.word, sine, LibrarySineError(sine)))
+        return shape_.word.Round(cosine ? 1.0 : 0.0);
+    const double value = cosine ? std::cos(x) : std::sin(x);
+    if (const auto decided = Decided(shape_.word, value, LibrarySineError(value)))
         return *decided;
-    return shape_.word.Round(CorrectlyRoundedSine(x));
+    return shape_.word.Round(cosine ? CorrectlyRoundedCosine(x) : CorrectlyRoundedSine(x));
 }
 
 SineTable::Ideal SineTable::IdealSample(std::int32_t index) const
 {
-    if (shape_.halfStep)
-        return IdealSine(shape_.word, 2 * std::int64_t{index} + 1, 2 * std::int64_t{shape_.divisions});
-    return IdealSine(shape_.word, index, shape_.divisions);
+    // The angle as a fraction of the turn, numerator / denominator.
+    std::int64_t numerator = index;
+    std::int64_t denominator = shape_.divisions;
+    if (shape_.halfStep) {
+        numerator = 2 * numerator + 1;
+        denominator *= 2;
+    }
+    if (shape_.function == Function::Cosine) {  // cos a = sin(a + a quarter turn)
+        numerator = 4 * numerator + denominator;
+        denominator *= 4;
+    }
+    return IdealSine(shape_.word, numerator, denominator);
 }
 
 }  // namespace lumiro
@@ -200,16 +214,18 @@ void UnfoldPeriod(const TableShape& shape, std::span<double> period)
     if (shape.span == Span::Full)
         return;
     if (shape.span == Span::Quarter) {
+        // The second quarter mirrors the first: sin(π - a) = sin a, cos(π - a) = -cos a.
+        const double mirror = shape.function == Function::Cosine ? -1.0 : 1.0;
         const std::int32_t quarter = n / 4;
         if (shape.halfStep) {
             // Samples at (k + ½) steps: the mirror of k is 2Q - 1 - k.
             for (std::int32_t k = quarter; k < half; ++k)
-                at(k) = at(half - 1 - k);
+                at(k) = mirror * at(half - 1 - k);
         } else {
             if (!shape.withEnd)
-                at(quarter) = 1.0;
+                at(quarter) = shape.function == Function::Cosine ? 0.0 : 1.0;
             for (std::int32_t k = quarter + 1; k < half; ++k)
-                at(k) = at(half - k);
+                at(k) = mirror * at(half - k);
         }
     }
     for (std::int32_t k = half; k < n; ++k)

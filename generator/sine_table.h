@@ -17,6 +17,9 @@ enum class AngleMode {
     Exact,   // the ideal angle 2πi/N, with the true π
 };
 
+// The function a table holds: the sine, or the cosine of the same angles.
+enum class Function { Sine, Cosine };
+
 // How much of the turn the table covers: N / 4, N / 2 or N samples.
 enum class Span { Quarter = 4, Half = 2, Full = 1 };
 
@@ -27,6 +30,7 @@ struct TableShape {
     bool halfStep = false;  // every angle moved by half a step: (i + ½) × step
     AngleMode angle = AngleMode::Window;
     WordKind word = WordKind::Float32();
+    Function function = Function::Sine;
 };
 
 // Why a shape makes no table, or None.
@@ -52,8 +56,8 @@ public:
     float Step() const { return step_; }               // rad_step
 
     // The word of sample i in the shape's angle mode, rounded once:
-    //   Window  the correctly rounded double sine of x(i), then the word's rounding;
-    //   Exact   the word's correct rounding of sin(2πi/N) itself.
+    //   Window  the correctly rounded double sine (or cosine) of x(i), then the word's rounding;
+    //   Exact   the word's correct rounding of sin(2πi/N) (or cos) itself.
     std::uint32_t Word(std::int32_t index) const
     {
         return words_.empty() ? Compute(index) : words_[static_cast<std::size_t>(index)];
@@ -63,13 +67,14 @@ public:
     // (written, then measured).
     void Precompute();
 
-    // One full period, N values, from the words by the sine's symmetry: a
-    // quarter without its end sample holds 1 at 90° and -1 at 270°. Needs
-    // UnfoldsToPeriod(shape()).
+    // One full period, N values, from the words by the function's symmetry: a
+    // quarter of the sine without its end sample holds 1 at 90°, one of the
+    // cosine 0. Needs UnfoldsToPeriod(shape()).
     std::vector<double> FullPeriod() const;
 
-    // The sine of the ideal angle, to about 2^-50, and the word's correct
-    // rounding of it: what the accuracy report measures against.
+    // The sine (or cosine) of the ideal angle, to about 2^-50, exact where it
+    // is rational, and the word's correct rounding of it: what the accuracy
+    // report measures against.
     struct Ideal {
         double value;
         std::uint32_t word;

@@ -75,6 +75,9 @@ int main()
             script += "            COMPREPLY=($(compgen -W '" + WordsCompleted() + "' -- \"$cur\"))\n"
                       "            [[ ${COMPREPLY-} == *: ]] && compopt -o nospace\n";
             break;
+        case Completion::Functions:
+            script += "            COMPREPLY=($(compgen -W '" + Names(FunctionChoices()) + "' -- \"$cur\"))\n";
+            break;
         case Completion::Angles:
             script += "            COMPREPLY=($(compgen -W '" + Names(AngleChoices()) + "' -- \"$cur\"))\n";
             break;

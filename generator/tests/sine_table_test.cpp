@@ -181,5 +181,48 @@ TEST(SineTable, UnsignedWordsOnlyForShapesWithoutNegativeSamples)
     EXPECT_EQ(CheckShape(half), ShapeFault::NegativeUnsigned);
 }
 
+// The cosine of the same angles: cos 0 = 1, cos 60° = ½ (a tie for fixed
+// words), cos 90° = +0, and every exact word MPFR's correct rounding.
+TEST(SineTable, CosineTablesAtTheExactValuesAndAgainstMpfr)
+{
+    TableShape shape = Shape(12);
+    shape.function = Function::Cosine;
+    shape.angle = AngleMode::Exact;
+    shape.withEnd = true;
+    shape.word = *WordKind::Named("fixed:16");
+    const SineTable fixed(shape);
+    EXPECT_EQ(fixed.Word(0), 0x7FFFU);  // 1 × 32767
+    EXPECT_EQ(fixed.Word(2), 0x4000U);  // ½ × 32767 = 16383.5, to even
+    EXPECT_EQ(fixed.Word(3), 0x0000U);  // +0, not -0
+    EXPECT_EQ(fixed.IdealSample(2).value, 0.5);
+
+    for (const std::int32_t n : {1000, 4096}) {
+        TableShape exact = Shape(n);
+        exact.function = Function::Cosine;
+        exact.angle = AngleMode::Exact;
+        exact.span = Span::Full;
+        const SineTable table(exact);
+        for (std::int32_t i = 0; i < n; ++i) {
+            mpfr_t turns;
+            mpfr_t cosine;
+            mpfr_inits2(256, turns, cosine, static_cast<mpfr_ptr>(nullptr));
+            mpfr_set_si(turns, i, MPFR_RNDN);
+            mpfr_cosu(cosine, turns, static_cast<unsigned long>(n), MPFR_RNDN);
+            const float single = mpfr_get_flt(cosine, MPFR_RNDN);
+            mpfr_clears(turns, cosine, static_cast<mpfr_ptr>(nullptr));
+            ASSERT_EQ(table.Word(i), std::bit_cast<std::uint32_t>(single + 0.0F)) << n << " " << i;
+        }
+    }
+
+    // A quarter unfolds into the full period by the cosine's own symmetry.
+    TableShape quarter = Shape(1024);
+    quarter.function = Function::Cosine;
+    quarter.angle = AngleMode::Exact;
+    quarter.word = *WordKind::Named("fixed:12");
+    TableShape full = quarter;
+    full.span = Span::Full;
+    EXPECT_EQ(SineTable(quarter).FullPeriod(), SineTable(full).FullPeriod());
+}
+
 }  // namespace
 }  // namespace lumiro::testing

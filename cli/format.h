@@ -24,6 +24,7 @@ struct Request {
     const SineTable& table;
     Radix radix = Radix::Binary;
     std::string name;  // an identifier, for the formats that declare one
+    bool sincos = false;  // verilog and vhdl: the sine/cosine unit instead of the ROM
 };
 
 // The widest word any table has, and so the widest a reader takes.

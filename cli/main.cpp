@@ -90,7 +90,7 @@ int main(int argc, char** argv)
             table.Precompute();
         if (options.checkPath)
             return Check(options, table);
-        const Request request{table, options.Digits(), options.name};
+        const Request request{table, options.Digits(), options.name, options.sincos};
         if (options.outputPath) {
             OutputFile file(*options.outputPath);
             options.format->write(file.Stream(), request);

@@ -38,6 +38,17 @@ constexpr std::array kOptions{
                   "sample holds 1 at 90° and -1 at 270°); not with --check\n"
                   "  lumiro-coe 1024 --word fixed:16 --report -o sine.coe"),
                Completion::None, Section::Report, true},
+    OptionSpec{OptionId::Sincos, "sincos", 0, nullptr,
+               N_("with --format verilog or vhdl: instead of the ROM, a unit with ports clk,\n"
+                  "phase (P = ceil(log2 N) bits), sine and cosine (a word each) that\n"
+                  "unfolds one quarter table into the full turn: sine at phase p is word p\n"
+                  "of --span full, cosine word (p + N/4) mod N; at the window's angle the\n"
+                  "quarter unfolds by the sine's symmetry, 90 degrees the word for 1 and\n"
+                  "180 degrees the word for +0. Fully pipelined: a new phase every clock,\n"
+                  "sine and cosine 3 rising edges later. N divisible by 4; not with\n"
+                  "--span, --with-end or ufixed words; the default name is lumiro_sincos\n"
+                  "  lumiro-coe 4096 --format verilog --sincos -o sincos.v"),
+               Completion::None},
     OptionSpec{OptionId::Radix, "radix", 0, N_("2|16"),
                N_("the words as binary digits, as many as a word has bits\n"
                   "(2, the default), or as hexadecimal digits (16)"),

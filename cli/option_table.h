@@ -15,7 +15,7 @@ namespace lumiro::coe {
 
 enum class OptionId {
     Format, Word, Function, Angle, Span, WithEnd, HalfStep, Report,
-    Radix, Name, Output, Check, Quiet, Version, Help,
+    Sincos, Radix, Name, Output, Check, Quiet, Version, Help,
 };
 
 // What bash completes an option's value with.

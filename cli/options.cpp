@@ -261,6 +261,7 @@ struct Parse {
     std::vector<std::string> operands;
     std::optional<std::string> name;
     bool defaults = true;  // no word, angle, span or report asked for
+    bool spanGiven = false;
 
     void Take(OptionId id, const char* value)
     {
@@ -283,7 +284,10 @@ struct Parse {
             break;
         case OptionId::Function: options.shape.function = Chosen(FunctionChoices(), id, given); break;
         case OptionId::Angle: options.shape.angle = Chosen(AngleChoices(), id, given); break;
-        case OptionId::Span: options.shape.span = Chosen(SpanChoices(), id, given); break;
+        case OptionId::Span:
+            options.shape.span = Chosen(SpanChoices(), id, given);
+            spanGiven = true;
+            break;
         case OptionId::WithEnd: options.shape.withEnd = true; break;
         case OptionId::HalfStep: options.shape.halfStep = true; break;
         case OptionId::Report: options.report = true; break;
@@ -301,9 +305,30 @@ struct Parse {
             options.checkPath = std::string(given);
             break;
         case OptionId::Quiet: options.quiet = true; break;
+        case OptionId::Sincos: options.sincos = true; break;
         case OptionId::Version: options.version = true; break;
         case OptionId::Help: options.help = true; break;
         }
+    }
+
+    // The unit unfolds a quarter table of its own into the full turn.
+    void CheckSincos() const
+    {
+        const TableShape& shape = options.shape;
+        if (options.format->name != "verilog" && options.format->name != "vhdl")
+            throw UsageError(Printf(_("--sincos writes a Verilog or VHDL unit: give --format verilog or vhdl "
+                                      "(not %s)."),
+                                    std::string(options.format->name).c_str()));
+        if (spanGiven || shape.withEnd || options.report || shape.function != Function::Sine)
+            throw UsageError(_("--sincos unfolds a quarter table of its own: it takes no --span, --with-end, "
+                               "--function or --report."));
+        if (shape.word.isUnsigned())
+            throw UsageError(Printf(_("--sincos needs words with a sign for the second half turn, not %s."),
+                                    shape.word.Name().c_str()));
+        if (shape.divisions % 4 != 0)
+            throw UsageError(Printf(_("--sincos needs N divisible by 4, so that the quarter table ends at 90 "
+                                      "degrees (N = %d)."),
+                                    shape.divisions));
     }
 
     // What the format makes of the other options.
@@ -319,6 +344,8 @@ struct Parse {
         if (options.quiet && !options.checkPath)
             throw UsageError(_("option --quiet goes with --check only."));
         const Format& format = *options.format;
+        if (options.sincos)
+            CheckSincos();
         if (options.radix && !format.takesRadix)
             throw UsageError(Printf(_("option --radix does not apply to format %s."),
                                     std::string(format.name).c_str()));
@@ -333,7 +360,7 @@ struct Parse {
                                         Shown(*name).c_str()));
             options.name = *name;
         } else {
-            options.name = std::string(format.defaultName);
+            options.name = options.sincos ? "lumiro_sincos" : std::string(format.defaultName);
         }
         const std::int32_t count = SineTable(options.shape).Count();
         if (format.deepest != 0 && count > format.deepest)

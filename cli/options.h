@@ -24,6 +24,7 @@ struct Options {
     bool quiet = false;                     // --check tells by its status only
     TableShape shape;                       // the table: divisions, words, angles, span
     bool report = false;                    // the accuracy report on standard error
+    bool sincos = false;                    // the sine/cosine unit in verilog or vhdl
 
     Radix Digits() const { return radix.value_or(Radix::Binary); }
 };

@@ -124,6 +124,10 @@ BENCHMARK_CAPTURE(BM_WriteLargestTable, quartus_hex,
     ->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteLargestTable, ihex_full_span, Options{"--span", "full", "--format", "ihex"})
     ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, sincos_verilog, Options{"--format", "verilog", "--sincos"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, sincos_vhdl, Options{"--format", "vhdl", "--sincos"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CheckLargestFile, coe, "coe", "4194304")->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CheckLargestFile, mif, "mif", "4194304")->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CheckLargestFile, mem, "mem", "4194304")->UseManualTime()->Unit(benchmark::kMillisecond);

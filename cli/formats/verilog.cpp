@@ -1,44 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A synthesizable Verilog ROM: the table in the source itself, read through a
-// register on the clock's rising edge.
+// A synthesizable Verilog ROM: the table in the source itself, as a case
+// statement in a clocked block, which Vivado, Quartus, Synplify (Lattice,
+// Microchip), Gowin and Yosys all infer as a ROM with its contents; with
+// --sincos, the whole sine/cosine unit.
 #include <string>
 
 #include "format.h"
+#include "hdl.h"
 #include "i18n.h"
 
 namespace lumiro::coe {
 namespace {
 
-int AddressBits(std::int32_t depth)
-{
-    int bits = 1;  // a one-word memory still has an address
-    while ((std::int64_t{1} << bits) < depth)
-        ++bits;
-    return bits;
-}
-
 void WriteVerilog(std::FILE* out, const Request& request)
 {
+    if (request.sincos) {
+        WriteSincosVerilog(out, request);
+        return;
+    }
     const SineTable& table = request.table;
-    const std::string addressTop = std::to_string(AddressBits(table.Count()) - 1);
+    const int address = AddressBits(table.Count());
     const std::string wordTop = std::to_string(table.Width() - 1);
-    const std::string width = std::to_string(table.Width());
     Put(out, "// " + Description(table) + "\n");
+    Put(out, "// A ROM in the form every synthesis guide documents: a case statement\n");
+    Put(out, "// in a clocked block, read through the register data.\n");
     Put(out, "module " + request.name + " (\n");
     Put(out, "    input  wire clk,\n");
-    Put(out, "    input  wire [" + addressTop + ":0] addr,\n");
+    Put(out, "    input  wire [" + std::to_string(address - 1) + ":0] addr,\n");
     Put(out, "    output reg  [" + wordTop + ":0] data\n);\n\n");
-    Put(out, "    reg [" + wordTop + ":0] rom [0:" + std::to_string(table.Count() - 1) + "];\n\n");
-    Put(out, "    initial begin\n");
-    const std::string prefix = width + (request.radix == Radix::Hex ? "'h" : "'b");
-    char buffer[32];
-    for (std::int32_t i = 0; i < table.Count(); ++i) {
-        Put(out, "        rom[" + std::to_string(i) + "] = " + prefix);
-        Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
-        Put(out, ";\n");
-    }
-    Put(out, "    end\n\n");
-    Put(out, "    always @(posedge clk)\n        data <= rom[addr];\n\nendmodule\n");
+    Put(out, "    always @(posedge clk)\n");
+    PutCaseRom(out, table, "addr", "data", request.radix, address, "        ");
+    Put(out, "\nendmodule\n");
 }
 
 const bool registered = RegisterFormat({

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "format.h"
+#include "hdl.h"
 #include "i18n.h"
 
 namespace lumiro::coe {
@@ -11,6 +12,10 @@ namespace {
 
 void WriteVhdl(std::FILE* out, const Request& request)
 {
+    if (request.sincos) {
+        WriteSincosVhdl(out, request);
+        return;
+    }
     const SineTable& table = request.table;
     const std::string width = std::to_string(table.Width());
     Put(out, "-- " + Description(table) + "\n");

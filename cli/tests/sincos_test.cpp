@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sine/cosine unit, proven by simulators and synthesis nobody here wrote:
+// Icarus Verilog and GHDL drive every phase and compare both outputs with the
+// full-period table lumiro-coe writes (exact angle) or the quarter unfolded by
+// the sine's symmetry (window angle); Yosys maps the tables of the unit and of
+// the plain ROM to block RAM on three families, and the iCE40 netlist, with
+// Yosys's own simulation model of its block RAM, gives the same words.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "scratch.h"
+#include "sine_table.h"
+
+namespace {
+
+using lumiro::testing::Outcome;
+using lumiro::testing::Slurp;
+namespace fs = std::filesystem;
+
+struct Unit {
+    int divisions;
+    const char* word;
+    bool exact;
+    bool halfStep;
+};
+
+std::string Bits(std::uint32_t word, int width)
+{
+    std::string bits;
+    for (int bit = width - 1; bit >= 0; --bit)
+        bits += static_cast<char>('0' + ((word >> bit) & 1U));
+    return bits;
+}
+
+int PhaseBits(int divisions)
+{
+    int bits = 1;
+    while ((1 << bits) < divisions)
+        ++bits;
+    return bits;
+}
+
+class Sincos : public lumiro::testing::Scratch, public ::testing::WithParamInterface<Unit> {
+protected:
+    const Unit& unit() const { return GetParam(); }
+    int width() const { return lumiro::WordKind::Named(unit().word)->width(); }
+
+    std::vector<std::string> Options() const
+    {
+        std::vector<std::string> options{std::to_string(unit().divisions), "--word", unit().word};
+        if (unit().exact)
+            options.insert(options.end(), {"--angle", "exact"});
+        if (unit().halfStep)
+            options.push_back("--half-step");
+        return options;
+    }
+
+    // Word p of the full period: what lumiro-coe writes for --span full at the
+    // exact angle, the quarter unfolded (by value, 180° as +0) at the window's.
+    std::vector<std::uint32_t> Period()
+    {
+        std::vector<std::uint32_t> words;
+        if (unit().exact) {
+            std::vector<std::string> call = Options();
+            call.insert(call.end(), {"--span", "full", "--format", "mem", "--radix", "2"});
+            const Outcome run = Coe(call);
+            EXPECT_EQ(run.status, 0) << run.err;
+            std::istringstream lines(run.out);
+            for (std::string line; std::getline(lines, line);)
+                words.push_back(static_cast<std::uint32_t>(std::stoul(line, nullptr, 2)));
+            return words;
+        }
+        lumiro::TableShape shape;
+        shape.divisions = unit().divisions;
+        shape.word = *lumiro::WordKind::Named(unit().word);
+        shape.halfStep = unit().halfStep;
+        for (const double value : lumiro::SineTable(shape).FullPeriod())
+            words.push_back(shape.word.Round(value + 0.0));
+        return words;
+    }
+
+    // Both wanted words of every phase, one line each: sine bits, cosine bits.
+    void WriteWanted()
+    {
+        const std::vector<std::uint32_t> period = Period();
+        const auto n = static_cast<std::size_t>(unit().divisions);
+        ASSERT_EQ(period.size(), n);
+        std::ofstream wanted(dir / "want.txt");
+        for (std::size_t p = 0; p < n; ++p)
+            wanted << Bits(period[p], width()) << " " << Bits(period[(p + n / 4) % n], width()) << "\n";
+    }
+
+    Outcome Run(std::vector<std::string> argv)
+    {
+        const fs::path previous = fs::current_path();
+        fs::current_path(dir);
+        Outcome run = Start(std::move(argv));
+        fs::current_path(previous);
+        return run;
+    }
+};
+
+// A Verilog testbench: a phase a clock, both outputs three edges later.
+std::string VerilogBench(int divisions, int width)
+{
+    std::ostringstream tb;
+    tb << "`timescale 1ns/1ns\nmodule tb;\n"
+       << "  reg clk = 0;\n  reg [" << PhaseBits(divisions) - 1 << ":0] phase = 0;\n"
+       << "  wire [" << width - 1 << ":0] sine, cosine;\n"
+       << "  reg [" << 2 * width << ":0] want [0:" << divisions - 1 << "];\n"
+       << "  integer i, errors = 0;\n"
+       << "  lumiro_sincos dut (.clk(clk), .phase(phase), .sine(sine), .cosine(cosine));\n"
+       << "  initial begin\n    $readmemb(\"want.bin\", want);\n"
+       << "    for (i = 0; i < " << divisions + 2 << "; i = i + 1) begin\n"
+       << "      phase = i < " << divisions << " ? i : 0;\n"
+       << "      #5 clk = 1;\n      #1;\n"
+       << "      if (i >= 2 && {sine, 1'b0, cosine} !== want[i - 2]) begin\n"
+       << "        errors = errors + 1;\n"
+       << "        if (errors <= 5) $display(\"phase %0d: sine %b cosine %b\", i - 2, sine, cosine);\n"
+       << "      end\n      #4 clk = 0;\n    end\n"
+       << "    $display(\"errors=%0d\", errors);\n    $finish;\n  end\nendmodule\n";
+    return tb.str();
+}
+
+TEST_P(Sincos, IcarusAndGhdlGiveEveryPhasesWords)
+{
+    WriteWanted();
+    // For $readmemb: the two words as one binary word, a 0 between them.
+    std::ifstream wanted(dir / "want.txt");
+    std::ofstream bin(dir / "want.bin");
+    for (std::string sine, cosine; wanted >> sine >> cosine;)
+        bin << sine << "0" << cosine << "\n";
+    bin.close();
+
+    std::vector<std::string> call = Options();
+    call.insert(call.end(), {"--format", "verilog", "--sincos", "-o", (dir / "lumiro_sincos.v").string()});
+    ASSERT_EQ(Coe(call).status, 0);
+    std::ofstream(dir / "tb.v") << VerilogBench(unit().divisions, width());
+    ASSERT_EQ(Run({IVERILOG, "-o", "tb.vvp", "tb.v", "lumiro_sincos.v"}).status, 0);
+    const Outcome icarus = Run({VVP, "-n", "tb.vvp"});
+    EXPECT_NE(icarus.out.find("errors=0\n"), std::string::npos) << icarus.out;
+    const Outcome lint = Start({VERILATOR, "--lint-only", "-Wall", (dir / "lumiro_sincos.v").string()});
+    EXPECT_EQ(lint.status, 0) << lint.err;
+
+    call = Options();
+    call.insert(call.end(), {"--format", "vhdl", "--sincos", "-o", (dir / "lumiro_sincos.vhd").string()});
+    ASSERT_EQ(Coe(call).status, 0);
+    const int phaseBits = PhaseBits(unit().divisions);
+    std::ofstream(dir / "tb.vhd")
+        << "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\nuse std.textio.all;\n"
+        << "entity tb is\nend entity;\narchitecture sim of tb is\n"
+        << "  signal clk : std_logic := '0';\n"
+        << "  signal phase : std_logic_vector(" << phaseBits - 1 << " downto 0) := (others => '0');\n"
+        << "  signal sine, cosine : std_logic_vector(" << width() - 1 << " downto 0);\n"
+        << "begin\n"
+        << "  dut : entity work.lumiro_sincos port map (clk => clk, phase => phase, sine => sine, cosine => cosine);\n"
+        << "  process\n    file wanted : text open read_mode is \"want.txt\";\n"
+        << "    variable l : line;\n    variable s, c : bit_vector(" << width() - 1 << " downto 0);\n"
+        << "    type words_t is array (0 to " << unit().divisions - 1 << ") of bit_vector(" << width() - 1
+        << " downto 0);\n    variable ws, wc : words_t;\n    variable errors : natural := 0;\n  begin\n"
+        << "    for k in 0 to " << unit().divisions - 1 << " loop\n"
+        << "      readline(wanted, l); read(l, s); read(l, c); ws(k) := s; wc(k) := c;\n    end loop;\n"
+        << "    for i in 0 to " << unit().divisions + 1 << " loop\n"
+        << "      if i < " << unit().divisions << " then\n"
+        << "        phase <= std_logic_vector(to_unsigned(i, " << phaseBits << "));\n      end if;\n"
+        << "      wait for 5 ns; clk <= '1'; wait for 1 ns;\n"
+        << "      if i >= 2 and (to_bitvector(sine) /= ws(i - 2) or to_bitvector(cosine) /= wc(i - 2)) then\n"
+        << "        errors := errors + 1;\n      end if;\n"
+        << "      wait for 4 ns; clk <= '0';\n    end loop;\n"
+        << "    report \"errors=\" & integer'image(errors);\n    wait;\n  end process;\nend architecture;\n";
+    for (std::vector<std::string> step : {std::vector<std::string>{GHDL, "-a", "--std=93", "lumiro_sincos.vhd"},
+                                          {GHDL, "-a", "--std=93", "tb.vhd"},
+                                          {GHDL, "-e", "--std=93", "tb"}}) {
+        const Outcome run = Run(step);
+        ASSERT_EQ(run.status, 0) << step[1] << run.err;
+    }
+    const Outcome ghdl = Run({GHDL, "-r", "--std=93", "tb"});
+    EXPECT_NE((ghdl.out + ghdl.err).find("errors=0"), std::string::npos) << ghdl.out << ghdl.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, Sincos,
+    ::testing::Values(Unit{8, "float32", false, false}, Unit{64, "float32", false, false},
+                      Unit{1000, "float32", false, false}, Unit{4096, "float32", false, false},
+                      Unit{8, "fixed:16", true, false}, Unit{64, "fixed:16", true, false},
+                      Unit{1000, "fixed:16", true, false}, Unit{4096, "fixed:16", true, false},
+                      Unit{8, "fixed:16", true, true}, Unit{64, "fixed:16", true, true},
+                      Unit{1000, "fixed:16", true, true}, Unit{4096, "fixed:16", true, true},
+                      Unit{8, "float16", false, false}, Unit{64, "float16", false, false},
+                      Unit{1000, "float16", false, false}, Unit{4096, "float16", false, false}));
+
+// Yosys maps the tables to block RAM, not to logic, on three families; the
+// iCE40 netlist, simulated with Yosys's model of SB_RAM40_4K, gives every word.
+class BlockRam : public Sincos {};
+
+TEST_P(BlockRam, YosysMapsTheTablesAndTheIce40NetlistHoldsThem)
+{
+    struct Family {
+        const char* synth;
+        const char* cell;
+    };
+    for (const char* top : {"lumiro_sincos", "lumiro_sine"}) {
+        std::vector<std::string> call = Options();
+        call.insert(call.end(), {"--format", "verilog", "--name", top, "-o", (dir / (std::string(top) + ".v")).string()});
+        if (std::string(top) == "lumiro_sincos")
+            call.push_back("--sincos");
+        ASSERT_EQ(Coe(call).status, 0);
+        for (const Family& family : {Family{"synth_xilinx", "RAMB18E1"}, Family{"synth_ecp5", "DP16KD"},
+                                     Family{"synth_ice40", "SB_RAM40_4K"}}) {
+            const Outcome synth = Run({YOSYS, "-p", std::string("read_verilog ") + top + ".v; " + family.synth +
+                                                        " -top " + top + "; stat"});
+            ASSERT_EQ(synth.status, 0) << synth.err;
+            const std::string stat = synth.out.substr(synth.out.rfind("Printing statistics"));
+            EXPECT_NE(stat.find(family.cell), std::string::npos) << top << " " << family.synth << stat;
+            EXPECT_NE(stat.find("Number of memories:               0"), std::string::npos) << top;
+        }
+    }
+    WriteWanted();
+    std::ifstream wanted(dir / "want.txt");
+    std::ofstream bin(dir / "want.bin");
+    for (std::string sine, cosine; wanted >> sine >> cosine;)
+        bin << sine << "0" << cosine << "\n";
+    bin.close();
+    ASSERT_EQ(Run({YOSYS, "-q", "-p", "read_verilog lumiro_sincos.v; synth_ice40 -top lumiro_sincos; "
+                                      "write_verilog -noattr netlist.v"})
+                  .status,
+              0);
+    std::ofstream(dir / "tb.v") << VerilogBench(unit().divisions, width());
+    // Icarus takes no default values of ports, which the model gives unless told.
+    const Outcome compile =
+        Run({IVERILOG, "-DNO_ICE40_DEFAULT_ASSIGNMENTS", "-o", "net.vvp", "tb.v", "netlist.v", ICE40_CELLS_SIM});
+    ASSERT_EQ(compile.status, 0) << compile.err;
+    const Outcome sim = Run({VVP, "-n", "net.vvp"});
+    EXPECT_NE(sim.out.find("errors=0\n"), std::string::npos) << sim.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Unit4096, BlockRam, ::testing::Values(Unit{4096, "fixed:16", true, false}));
+
+using SincosCall = lumiro::testing::Scratch;
+
+TEST_F(SincosCall, WrongCallsWriteNothing)
+{
+    const std::string file = (dir / "unit.v").string();
+    for (const std::vector<std::string>& call :
+         {std::vector<std::string>{"1024", "--sincos", "-o", file},
+          {"1024", "--sincos", "--format", "mem", "-o", file},
+          {"1024", "--sincos", "--format", "verilog", "--span", "quarter", "-o", file},
+          {"1024", "--sincos", "--format", "vhdl", "--with-end", "-o", file},
+          {"1024", "--sincos", "--format", "verilog", "--word", "ufixed:8", "-o", file},
+          {"1026", "--sincos", "--format", "verilog", "-o", file}}) {
+        const Outcome run = Coe(call);
+        EXPECT_EQ(run.status, 2) << call[1] << " " << run.err;
+        EXPECT_FALSE(fs::exists(file));
+    }
+}
+
+}  // namespace

@@ -46,7 +46,9 @@ public:
 
     std::span<double> Input() { return {data_.get(), n_ + 2}; }
 
-    std::optional<double> Sfdr()
+    // The SFDR, where the strongest spur is, and, where asked for, every
+    // bin's power against the carrier's in dBc.
+    std::optional<double> Sfdr(std::size_t* spurBin = nullptr, std::vector<float>* dbc = nullptr)
     {
         if (plan_ == nullptr)
             return std::nullopt;
@@ -56,9 +58,21 @@ public:
             return bins[2 * bin] * bins[2 * bin] + bins[2 * bin + 1] * bins[2 * bin + 1];
         };
         double spur = 0;
+        std::size_t strongest = 0;
         for (std::size_t bin = 0; bin <= n_ / 2; ++bin)
-            if (bin != 1)
-                spur = std::max(spur, power(bin));
+            if (bin != 1 && power(bin) > spur) {
+                spur = power(bin);
+                strongest = bin;
+            }
+        if (spurBin != nullptr)
+            *spurBin = strongest;
+        if (dbc != nullptr) {
+            const double carrier = power(1);
+            dbc->resize(n_ / 2 + 1);
+            // Below -400 dBc is below any word's resolution: the floor of the picture.
+            for (std::size_t bin = 0; bin <= n_ / 2; ++bin)
+                (*dbc)[bin] = static_cast<float>(std::max(10 * std::log10(power(bin) / carrier), -400.0));
+        }
         if (spur == 0)
             return std::numeric_limits<double>::infinity();
         return 10 * std::log10(power(1) / spur);
@@ -72,7 +86,7 @@ private:
 
 }  // namespace
 
-Accuracy MeasureAccuracy(const SineTable& table)
+Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail)
 {
     const TableShape& shape = table.shape();
     const WordKind& kind = shape.word;
@@ -80,6 +94,8 @@ Accuracy MeasureAccuracy(const SineTable& table)
     const std::span<double> period = spectrum.Input();
 
     Accuracy accuracy;
+    if (keepDetail)
+        accuracy.errors.resize(static_cast<std::size_t>(table.Count()));
     double squares = 0;
     for (std::int32_t i = 0; i < table.Count(); ++i) {
         const std::uint32_t word = table.Word(i);
@@ -90,6 +106,8 @@ Accuracy MeasureAccuracy(const SineTable& table)
         // would turn any word but 0 into a figure of 10^37.
         const double error =
             absolute / kind.UnitAt(std::max(std::fabs(ideal.value), std::fabs(value)));
+        if (keepDetail)
+            accuracy.errors[static_cast<std::size_t>(i)] = static_cast<float>(value >= ideal.value ? error : -error);
         accuracy.largestError = std::max(accuracy.largestError, error);
         accuracy.largestAbsoluteError = std::max(accuracy.largestAbsoluteError, absolute);
         squares += error * error;
@@ -99,7 +117,7 @@ Accuracy MeasureAccuracy(const SineTable& table)
     accuracy.words = table.Count();
     accuracy.rmsError = table.Count() > 0 ? std::sqrt(squares / table.Count()) : 0.0;
     UnfoldPeriod(shape, period);
-    accuracy.sfdr = spectrum.Sfdr();
+    accuracy.sfdr = spectrum.Sfdr(&accuracy.spurBin, keepDetail ? &accuracy.spectrum : nullptr);
     return accuracy;
 }
 

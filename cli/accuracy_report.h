@@ -22,9 +22,15 @@ struct Accuracy {
     double rmsError = 0;
     std::int64_t correctlyRounded = 0;  // words that are the ideal sine's correct rounding
     std::optional<double> sfdr;         // dBc; none for periods shorter than 4
+    std::size_t spurBin = 0;            // where the strongest spur is
+
+    // What a picture shows, where asked for: the signed error of every word in
+    // the unit above, and the power of every bin 0..N/2 in dBc.
+    std::vector<float> errors;
+    std::vector<float> spectrum;
 };
 
-Accuracy MeasureAccuracy(const SineTable& table);
+Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail = false);
 
 // Carrier (bin 1) against the strongest other bin, DC included, in dBc.
 std::optional<double> SpuriousFreeRange(std::span<const double> period);

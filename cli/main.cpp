@@ -12,6 +12,7 @@
 #include "i18n.h"
 #include "options.h"
 #include "output_file.h"
+#include "plot.h"
 #include "provenance.h"
 #include "version.h"
 
@@ -86,7 +87,7 @@ int main(int argc, char** argv)
             return kSucceeded;
         }
         SineTable table(options.shape);
-        if (options.report)  // a table that is also measured is worked out once
+        if (options.report || options.plotPath)  // a table that is also measured is worked out once
             table.Precompute();
         if (options.checkPath)
             return Check(options, table);
@@ -98,8 +99,17 @@ int main(int argc, char** argv)
         } else {
             WriteToStandardOutput(request, *options.format);
         }
+        std::optional<Accuracy> accuracy;
+        if (options.report || options.plotPath)
+            accuracy = MeasureAccuracy(table, options.plotPath.has_value());
+        if (options.plotPath) {
+            OutputFile picture(*options.plotPath);
+            if (!WritePlot(picture.Stream(), *PlotKindOf(*options.plotPath), table, *accuracy))
+                throw FileError(Printf(_("could not draw the picture %s."), ShownPath(*options.plotPath).c_str()));
+            picture.Commit();
+        }
         if (options.report) {
-            const std::string report = ReportText(MeasureAccuracy(table), table);
+            const std::string report = ReportText(*accuracy, table);
             // Nothing is left to say it on when standard error fails; the status says it.
             if (std::fwrite(report.data(), 1, report.size(), stderr) != report.size() ||
                 std::fflush(stderr) != 0)

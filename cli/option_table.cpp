@@ -38,6 +38,14 @@ constexpr std::array kOptions{
                   "sample holds 1 at 90° and -1 at 270°); not with --check\n"
                   "  lumiro-coe 1024 --word fixed:16 --report -o sine.coe"),
                Completion::None, Section::Report, true},
+    OptionSpec{OptionId::Plot, "plot", 0, N_("FILE"),
+               N_("a picture of the table, beside whatever else is written: the error of\n"
+                  "every word over the angle in the report's unit, with the band of the\n"
+                  "correct rounding (±½), and the spectrum of one full period in dBc with\n"
+                  "the SFDR and its spur marked; SVG or PNG after the name's extension\n"
+                  "(.svg, .png), drawn by PLplot, replaced safely as -o does\n"
+                  "  lumiro-coe 1024 --word fixed:12 --plot sine.svg -o sine.coe"),
+               Completion::Files, Section::Report, true},
     OptionSpec{OptionId::Sincos, "sincos", 0, nullptr,
                N_("with --format verilog or vhdl: instead of the ROM, a unit with ports clk,\n"
                   "phase (P = ceil(log2 N) bits), sine and cosine (a word each) that\n"

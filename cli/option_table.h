@@ -14,7 +14,7 @@
 namespace lumiro::coe {
 
 enum class OptionId {
-    Format, Word, Function, Angle, Span, WithEnd, HalfStep, Report,
+    Format, Word, Function, Angle, Span, WithEnd, HalfStep, Report, Plot,
     Sincos, Radix, Name, Output, Check, Quiet, Version, Help,
 };
 

@@ -10,6 +10,7 @@
 #include "i18n.h"
 #include "names.h"
 #include "option_table.h"
+#include "plot.h"
 #include "table.h"
 #include "text_scanner.h"  // Lowered
 
@@ -218,10 +219,12 @@ void CheckShape(const Options& options, bool defaults)
                                   "negative: use --angle exact or fixed:W words."),
                                 word.c_str()));
     }
-    if (options.report && !UnfoldsToPeriod(shape))
+    if ((options.report || options.plotPath) && !UnfoldsToPeriod(shape))
         throw UsageError(Printf(_("the report (--report) needs N divisible by %d, so that the span "
                                   "ends at %d degrees."),
                                 share, end));
+    if (options.plotPath && options.checkPath)
+        throw UsageError(_("the picture (--plot) shows the table written, so it does not combine with --check."));
     if (options.report && options.checkPath)
         throw UsageError(_("the report (--report) describes the table written, so it does not "
                            "combine with --check."));
@@ -306,6 +309,13 @@ struct Parse {
             break;
         case OptionId::Quiet: options.quiet = true; break;
         case OptionId::Sincos: options.sincos = true; break;
+        case OptionId::Plot:
+            if (!PlotKindOf(given))
+                throw UsageError(Printf(_("option --plot draws SVG or PNG: give a name ending in .svg or .png "
+                                          "(got %s)."),
+                                        Shown(given).c_str()));
+            options.plotPath = std::string(given);
+            break;
         case OptionId::Version: options.version = true; break;
         case OptionId::Help: options.help = true; break;
         }

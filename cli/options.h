@@ -25,6 +25,7 @@ struct Options {
     TableShape shape;                       // the table: divisions, words, angles, span
     bool report = false;                    // the accuracy report on standard error
     bool sincos = false;                    // the sine/cosine unit in verilog or vhdl
+    std::optional<std::string> plotPath;    // the picture of the table's quality
 
     Radix Digits() const { return radix.value_or(Radix::Binary); }
 };

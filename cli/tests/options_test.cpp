@@ -203,7 +203,7 @@ TEST(Options, ShapesThatMakeNoSenseAreRefused)
                    "ufixed:8"));
     const std::string listing =
         Printf(_("format listing is the window's text: it takes no %s."),
-               Printf(_("%s or %s"), "--word, --function, --angle, --span, --with-end, --half-step", "--report").c_str());
+               Printf(_("%s or %s"), "--word, --function, --angle, --span, --with-end, --half-step, --report", "--plot").c_str());
     refused({"8", "--format", "listing", "--word", "float16"}, listing);
     refused({"8", "--format", "listing", "--report"}, listing);
     refused({"1026", "--with-end"},

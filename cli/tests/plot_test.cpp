@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// --plot: the SVG parses as XML (xmllint) and renders (rsvg-convert), its
+// figures are the report's, the PNG is a picture of the size asked for, and
+// a picture that cannot be written leaves the table written and nothing half.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scratch.h"
+
+namespace {
+
+using lumiro::testing::Outcome;
+using lumiro::testing::Slurp;
+namespace fs = std::filesystem;
+
+using Plot = lumiro::testing::Scratch;
+
+std::string Attribute(const std::string& svg, const std::string& name)
+{
+    const std::string key = name + "=\"";
+    const std::size_t at = svg.find(key);
+    if (at == std::string::npos)
+        return {};
+    return svg.substr(at + key.size(), svg.find('"', at + key.size()) - at - key.size());
+}
+
+// The figure after `label` in the report, as it prints it.
+std::string ReportFigure(const std::string& report, const std::string& label)
+{
+    const std::size_t at = report.find(label);
+    if (at == std::string::npos)
+        return {};
+    const std::size_t start = at + label.size();
+    return report.substr(start, report.find(' ', start) - start);
+}
+
+TEST_F(Plot, SvgCarriesTheReportsFiguresAndRenders)
+{
+    for (const std::vector<std::string>& table :
+         {std::vector<std::string>{"1024"}, {"1024", "--word", "fixed:12"},
+          {"1024", "--word", "float16", "--angle", "exact"}, {"256", "--word", "fixed:10", "--span", "full"}}) {
+        const std::string svg = (dir / "table.svg").string();
+        std::vector<std::string> call = table;
+        call.insert(call.end(), {"--plot", svg, "--report", "-o", (dir / "table.coe").string()});
+        environment = {"LC_ALL=C", "LANGUAGE="};  // the report's words, to find its figures by
+        const Outcome run = Coe(call);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Start({XMLLINT, "--noout", svg}).status, 0);
+        EXPECT_EQ(Start({RSVG_CONVERT, svg, "-o", (dir / "rendered.png").string()}).status, 0);
+        EXPECT_GT(fs::file_size(dir / "rendered.png"), 10000U);
+
+        const std::string text = Slurp(svg);
+        EXPECT_EQ(Attribute(text, "data-sfdr-dbc"), ReportFigure(run.err, "SFDR of the full period: ")) << table[0];
+        const double largest = std::max(std::abs(std::stod(Attribute(text, "data-error-min"))),
+                                        std::abs(std::stod(Attribute(text, "data-error-max"))));
+        EXPECT_NEAR(largest, std::stod(ReportFigure(run.err, "largest error: ")), 0.0001) << table[0];
+        EXPECT_NE(text.find("<desc>"), std::string::npos);
+        EXPECT_NE(text.find("SFDR " + Attribute(text, "data-sfdr-dbc") + " dBc"), std::string::npos);
+        EXPECT_TRUE(fs::exists(dir / "table.coe"));
+    }
+}
+
+TEST_F(Plot, PngIsAPictureOfItsSize)
+{
+    const fs::path png = dir / "table.PNG";
+    ASSERT_EQ(Coe({"1024", "--word", "fixed:12", "--plot", png.string(), "-o", "/dev/null"}).status, 0);
+    const std::string bytes = Slurp(png);
+    ASSERT_GT(bytes.size(), 24U);
+    EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1A\n");
+    const auto number = [&](std::size_t at) {
+        return (static_cast<unsigned char>(bytes[at]) << 24) | (static_cast<unsigned char>(bytes[at + 1]) << 16) |
+               (static_cast<unsigned char>(bytes[at + 2]) << 8) | static_cast<unsigned char>(bytes[at + 3]);
+    };
+    EXPECT_EQ(number(16), 1200);  // IHDR: width, height
+    EXPECT_EQ(number(20), 900);
+    EXPECT_GT(bytes.size(), 30000U);  // a blank picture of this size packs to a few kB
+}
+
+TEST_F(Plot, WhatCannotBeDrawnOrWrittenIsSaid)
+{
+    const std::string table = (dir / "table.coe").string();
+    EXPECT_EQ(Coe({"1024", "--plot", (dir / "table.jpg").string(), "-o", table}).status, 2);
+    EXPECT_EQ(Coe({"1024", "--plot", (dir / "x.svg").string(), "--check", table}).status, 2);
+    EXPECT_FALSE(fs::exists(table));
+    // A picture in a folder that does not exist: the table is written, the status says the rest.
+    const Outcome run = Coe({"1024", "--plot", (dir / "missing" / "x.svg").string(), "-o", table});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(fs::exists(table));
+    EXPECT_EQ(Names(), std::vector<std::string>{"table.coe"});
+}
+
+}  // namespace

@@ -44,7 +44,7 @@ constexpr std::array kOptions{
                   "correct rounding (±½), and the spectrum of one full period in dBc with\n"
                   "the SFDR and its spur marked; SVG or PNG after the name's extension\n"
                   "(.svg, .png), drawn by PLplot, replaced safely as -o does\n"
-                  "  lumiro-coe 1024 --word fixed:12 --plot sine.svg -o sine.coe"),
+                  "  lumiro-coe 1024 --plot sine.svg -o sine.coe"),
                Completion::Files, Section::Report, true},
     OptionSpec{OptionId::Sincos, "sincos", 0, nullptr,
                N_("with --format verilog or vhdl: instead of the ROM, a unit with ports clk,\n"

@@ -25,7 +25,7 @@ struct Accuracy {
     std::size_t spurBin = 0;            // where the strongest spur is
 
     // What a picture shows, where asked for: the signed error of every word in
-    // the unit above, and the power of every bin 0..N/2 in dBc.
+    // the unit above, and the power of every bin 0..N/2 over the carrier's.
     std::vector<float> errors;
     std::vector<float> spectrum;
 };

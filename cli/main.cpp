@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <future>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -91,6 +93,12 @@ int main(int argc, char** argv)
             table.Precompute();
         if (options.checkPath)
             return Check(options, table);
+        // Measured on the other core while this one writes the table.
+        std::future<Accuracy> measured;
+        if (options.report || options.plotPath)
+            measured = std::async(std::launch::async, [&table, detail = options.plotPath.has_value()] {
+                return MeasureAccuracy(table, detail);
+            });
         const Request request{table, options.Digits(), options.name, options.sincos};
         if (options.outputPath) {
             OutputFile file(*options.outputPath);
@@ -100,8 +108,8 @@ int main(int argc, char** argv)
             WriteToStandardOutput(request, *options.format);
         }
         std::optional<Accuracy> accuracy;
-        if (options.report || options.plotPath)
-            accuracy = MeasureAccuracy(table, options.plotPath.has_value());
+        if (measured.valid())
+            accuracy = measured.get();
         if (options.plotPath) {
             OutputFile picture(*options.plotPath);
             if (!WritePlot(picture.Stream(), *PlotKindOf(*options.plotPath), table, *accuracy))

@@ -116,19 +116,24 @@ void SpectrumPanel(const Accuracy& accuracy)
                                            accuracy.spurBin)
                                   : std::string(_("Spectrum of one full period: no spurs"));
     pllab(_("frequency (bin)"), _("power (dBc)"), title.c_str());
-    // A stem from the floor to the strongest bin of each pixel column.
-    std::vector<double> strongest(kColumns, floor);
+    // A stem from the floor to the strongest bin of each pixel column: the
+    // columns in order of the bins, so that no bin needs its logarithm.
+    std::vector<double> strongest(kColumns, 0.0);
+    std::size_t column = 0;
+    double columnEnd = std::pow(10.0, last / static_cast<double>(kColumns));
     for (std::size_t bin = 1; bin < bins; ++bin) {
-        const auto column = std::min(kColumns - 1, static_cast<std::size_t>(std::log10(static_cast<double>(bin)) /
-                                                                            last * static_cast<double>(kColumns)));
+        while (static_cast<double>(bin) >= columnEnd && column + 1 < kColumns)
+            columnEnd = std::pow(10.0, static_cast<double>(++column + 1) * last / static_cast<double>(kColumns));
         strongest[column] = std::max(strongest[column], static_cast<double>(accuracy.spectrum[bin]));
     }
     plcol0(9);
-    for (std::size_t column = 0; column < kColumns; ++column)
-        if (strongest[column] > floor) {
-            const double x = (static_cast<double>(column) + 0.5) / static_cast<double>(kColumns) * last;
-            pljoin(x, floor, x, strongest[column]);
+    for (std::size_t at = 0; at < kColumns; ++at) {
+        const double dbc = strongest[at] > 0 ? 10 * std::log10(strongest[at]) : floor;
+        if (dbc > floor) {
+            const double x = (static_cast<double>(at) + 0.5) / static_cast<double>(kColumns) * last;
+            pljoin(x, floor, x, dbc);
         }
+    }
     if (accuracy.sfdr && std::isfinite(*accuracy.sfdr)) {
         const PLFLT spurX[1] = {accuracy.spurBin == 0 ? 0.0 : std::log10(static_cast<double>(accuracy.spurBin))};
         const PLFLT spurY[1] = {-sfdr};

@@ -2,7 +2,9 @@
 #include "sine_table.h"
 
 #include <cmath>
+#include <algorithm>
 #include <limits>
+#include <thread>
 
 #include "exact_sine.h"
 #include "table.h"
@@ -188,10 +190,25 @@ namespace lumiro {
 
 void SineTable::Precompute()
 {
-    std::vector<std::uint32_t> words;
-    words.reserve(static_cast<std::size_t>(count_));
-    for (std::int32_t i = 0; i < count_; ++i)
-        words.push_back(Compute(i));
+    std::vector<std::uint32_t> words(static_cast<std::size_t>(count_));
+    // Every word stands alone: a large table is shared among the cores.
+    const auto fill = [&](std::int32_t first, std::int32_t last) {
+        for (std::int32_t i = first; i < last; ++i)
+            words[static_cast<std::size_t>(i)] = Compute(i);
+    };
+    constexpr std::int32_t kWorthAThread = 65536;
+    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    if (count_ < kWorthAThread || cores == 1) {
+        fill(0, count_);
+    } else {
+        std::vector<std::thread> helpers;
+        const auto share = static_cast<std::int32_t>((static_cast<unsigned>(count_) + cores - 1) / cores);
+        for (std::int32_t first = share; first < count_; first += share)
+            helpers.emplace_back(fill, first, std::min(count_, first + share));
+        fill(0, std::min(count_, share));
+        for (std::thread& helper : helpers)
+            helper.join();
+    }
     words_ = std::move(words);
 }
 

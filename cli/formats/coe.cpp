@@ -25,8 +25,8 @@ void WriteCoe(std::FILE* out, const Request& request)
     char buffer[32];
     for (std::int32_t i = 0; i < table.Count(); ++i) {
         Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
-        std::fputc(i + 1 < table.Count() ? ',' : ';', out);
-        std::fputc('\n', out);
+        ::putc_unlocked(i + 1 < table.Count() ? ',' : ';', out);
+        ::putc_unlocked('\n', out);
     }
 }
 

@@ -24,7 +24,7 @@ protected:
     void AppendOutput(std::string_view entry) override
     {
         Put(out_, entry);
-        std::fputc('\n', out_);
+        ::putc_unlocked('\n', out_);
     }
     void SetProgressMin(int) override {}
     void SetProgressMax(int) override {}

@@ -16,7 +16,7 @@ void WriteMem(std::FILE* out, const Request& request)
     char buffer[32];
     for (std::int32_t i = 0; i < table.Count(); ++i) {
         Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
-        std::fputc('\n', out);
+        ::putc_unlocked('\n', out);
     }
 }
 

@@ -38,7 +38,7 @@ check: build
 sanitize: bootstrap
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRO_SANITIZE=ON
 	cmake --build $(SANITIZE) -j $(JOBS)
-	ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
+	LSAN_OPTIONS=suppressions=$(CURDIR)/cmake/lsan.supp ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 
 bench: bootstrap
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "conversions.h"
 #include "i18n.h"
 
 namespace lumiro::coe {
@@ -10,6 +11,38 @@ namespace lumiro::coe {
 ReadError LineError(std::size_t line, const std::string& what)
 {
     return ReadError(Printf(_("line %zu: %s"), line, what.c_str()));
+}
+
+std::string RestOfLine(TextScanner& scanner)
+{
+    std::string line(scanner.TakeWhile([](char c) { return c != '\n'; }));
+    scanner.Advance();
+    if (line.ends_with('\r'))
+        line.pop_back();
+    return line;
+}
+
+std::string HeaderValue(TextScanner& scanner, std::string_view key)
+{
+    const std::size_t line = scanner.Line();
+    const std::string text = RestOfLine(scanner);
+    const std::string expected = Joined({"#", key, "="});
+    if (Lowered(std::string_view(text).substr(0, expected.size())) != Lowered(expected))
+        throw LineError(line, Printf(_("%s expected in the header."), (expected + "...").c_str()));
+    return text.substr(expected.size());
+}
+
+std::uint64_t HeaderNumber(TextScanner& scanner, std::string_view key, std::uint64_t lowest,
+                           std::uint64_t highest)
+{
+    const std::size_t line = scanner.Line();
+    const std::string value = HeaderValue(scanner, key);
+    const auto number = ParseDigits(value, 10);
+    if (!number || *number < lowest || *number > highest)
+        throw LineError(line, Printf(_("#%s takes a number from %llu to %llu (got %s)."), std::string(key).c_str(),
+                                     static_cast<unsigned long long>(lowest),
+                                     static_cast<unsigned long long>(highest), QuoteWhereNeeded(value).c_str()));
+    return *number;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -117,6 +118,15 @@ inline void RefuseByteOrderMark(TextScanner& scanner)
         scanner.Fail(_("the file starts with a UTF-8 byte order mark (BOM: EF BB BF), which "
                        "no reader of this format is documented to take; save it without one."));
 }
+
+// The rest of the line, without its line break (LF or CR LF).
+std::string RestOfLine(TextScanner& scanner);
+
+// "#Key=value" on a line of its own, the key in any case, as the Lattice and
+// Gowin headers give them: the value, or a complaint naming the line.
+std::string HeaderValue(TextScanner& scanner, std::string_view key);
+std::uint64_t HeaderNumber(TextScanner& scanner, std::string_view key, std::uint64_t lowest,
+                           std::uint64_t highest);
 
 // Lower case, for keywords that the formats take in any case.
 inline std::string Lowered(std::string_view text)

@@ -28,55 +28,23 @@ void WriteGowin(std::FILE* out, const Request& request)
     }
 }
 
-// The rest of the line, without its line break.
-std::string Line(TextScanner& scanner)
-{
-    std::string line(scanner.TakeWhile([](char c) { return c != '\n'; }));
-    scanner.Advance();
-    if (line.ends_with('\r'))
-        line.pop_back();
-    return line;
-}
-
-std::string Header(TextScanner& scanner, std::string_view key)
-{
-    const std::size_t line = scanner.Line();
-    const std::string text = Line(scanner);
-    const std::string expected = Joined({"#", key, "="});
-    if (Lowered(text.substr(0, expected.size())) != Lowered(expected))
-        throw LineError(line, Printf(_("%s expected in the header."), (expected + "...").c_str()));
-    return text.substr(expected.size());
-}
-
-std::uint64_t HeaderNumber(TextScanner& scanner, std::string_view key, std::uint64_t highest)
-{
-    const std::size_t line = scanner.Line();
-    const std::string value = Header(scanner, key);
-    const auto number = ParseDigits(value, 10);
-    if (!number || *number == 0 || *number > highest)
-        throw LineError(line, Printf(_("#%s takes a number from %llu to %llu (got %s)."), std::string(key).c_str(),
-                                     1ULL, static_cast<unsigned long long>(highest),
-                                     QuoteWhereNeeded(value).c_str()));
-    return *number;
-}
-
 void ReadGowin(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
 {
     RefuseByteOrderMark(scanner);
-    const std::string format = Lowered(Header(scanner, "File_format"));
+    const std::string format = Lowered(HeaderValue(scanner, "File_format"));
     if (format != "bin" && format != "hex")
         scanner.Fail(_("#File_format must be Bin or Hex."));
     const Radix radix = format == "hex" ? Radix::Hex : Radix::Binary;
     constexpr std::uint64_t kDeepest = std::uint64_t{kMaxDivisions} + 2;
-    const auto depth = HeaderNumber(scanner, "Address_depth", kDeepest);
-    const auto width = static_cast<int>(HeaderNumber(scanner, "Data_width", kWidestWord));
+    const auto depth = HeaderNumber(scanner, "Address_depth", 1, kDeepest);
+    const auto width = static_cast<int>(HeaderNumber(scanner, "Data_width", 1, kWidestWord));
     sink.DeclaredWidth(width);
     const std::size_t digits = radix == Radix::Hex ? static_cast<std::size_t>((width + 3) / 4)
                                                    : static_cast<std::size_t>(width);
     std::uint64_t address = 0;
     while (!scanner.AtEnd()) {
         const std::size_t line = scanner.Line();
-        const std::string text = Line(scanner);
+        const std::string text = RestOfLine(scanner);
         if (text.empty() && scanner.AtEnd())
             break;
         const auto word = text.size() == digits ? ParseWord(text, width, radix) : std::nullopt;

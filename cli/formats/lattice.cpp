@@ -39,33 +39,6 @@ void WriteLattice(std::FILE* out, const Request& request)
     }
 }
 
-// "#Key=value" on a line of its own, the key in any case.
-std::string HeaderValue(TextScanner& scanner, std::string_view key)
-{
-    const std::size_t line = scanner.Line();
-    std::string text(scanner.TakeWhile([](char c) { return c != '\n'; }));
-    scanner.Advance();
-    if (text.ends_with('\r'))
-        text.pop_back();
-    const std::string expected = Joined({"#", key, "="});
-    if (Lowered(text.substr(0, expected.size())) != Lowered(expected))
-        throw LineError(line, Printf(_("%s expected in the header."), (expected + "...").c_str()));
-    return text.substr(expected.size());
-}
-
-std::uint64_t HeaderNumber(TextScanner& scanner, std::string_view key, std::uint64_t lowest, std::uint64_t highest)
-{
-    const std::size_t line = scanner.Line();
-    const std::string value = HeaderValue(scanner, key);
-    const auto number = ParseDigits(value, 10);
-    if (!number || *number < lowest || *number > highest)
-        throw LineError(line,
-                        Printf(_("#%s takes a number from %llu to %llu (got %s)."), std::string(key).c_str(),
-                               static_cast<unsigned long long>(lowest), static_cast<unsigned long long>(highest),
-                               QuoteWhereNeeded(value).c_str()));
-    return *number;
-}
-
 void ReadLattice(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
 {
     RefuseByteOrderMark(scanner);
@@ -78,11 +51,7 @@ void ReadLattice(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink
     HeaderNumber(scanner, "AddrRadix", 0, 3);
     HeaderNumber(scanner, "DataRadix", 0, 3);
     const std::size_t dataLine = scanner.Line();
-    std::string data(scanner.TakeWhile([](char c) { return c != '\n'; }));
-    scanner.Advance();
-    if (data.ends_with('\r'))
-        data.pop_back();
-    if (Lowered(data) != "#data")
+    if (Lowered(RestOfLine(scanner)) != "#data")
         throw LineError(dataLine, _("#Data expected after the header."));
     sink.DeclaredWidth(width);
 

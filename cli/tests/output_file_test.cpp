@@ -197,6 +197,19 @@ TEST_F(OutputFile, MissingFolderIsSaidInPolish)
     EXPECT_NE(run.err.find(Reason(_("no such folder"))), std::string::npos) << run.err;
 }
 
+// Whether a write's temporary shows up in `folder` within 20 s.
+bool TemporaryAppears(const fs::path& folder)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path().filename().string().starts_with(".lumiro-coe."))
+                return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
 class Interrupted : public lumiro::testing::Scratch, public ::testing::WithParamInterface<int> {};
 
 TEST_P(Interrupted, SignalRemovesTheTemporaryAndKills)
@@ -212,14 +225,7 @@ TEST_P(Interrupted, SignalRemovesTheTemporaryAndKills)
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    bool temporarySeen = false;
-    while (!temporarySeen && std::chrono::steady_clock::now() < deadline) {
-        for (const auto& entry : fs::directory_iterator(dir))
-            temporarySeen |= entry.path().filename().string().starts_with(".lumiro-coe.");
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(temporarySeen);
+    ASSERT_TRUE(TemporaryAppears(dir));
     ::kill(child, GetParam());
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -297,14 +303,7 @@ TEST_F(OutputFile, SignalsIgnoredAtStartStayIgnored)
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    bool temporarySeen = false;
-    while (!temporarySeen && std::chrono::steady_clock::now() < deadline) {
-        for (const auto& entry : fs::directory_iterator(dir))
-            temporarySeen |= entry.path().filename().string().starts_with(".lumiro-coe.");
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(temporarySeen);
+    ASSERT_TRUE(TemporaryAppears(dir));
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         ::kill(child, signal);
     int status = 0;

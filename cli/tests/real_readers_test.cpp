@@ -60,20 +60,12 @@ protected:
         ASSERT_EQ(run.status, 0) << run.err;
     }
 
-    Outcome Run(std::vector<std::string> argv)
-    {
-        const fs::path previous = fs::current_path();
-        fs::current_path(dir);  // GHDL keeps its work library in the folder it runs in
-        Outcome run = Start(std::move(argv));
-        fs::current_path(previous);
-        return run;
-    }
 };
 
 TEST_P(RealReader, SrecordReadsTheMif)
 {
     Write("mif", dir / "sine.mif");
-    const Outcome run = Run({SREC_CAT, "sine.mif", "-Memory_Initialization_File", "-o", "sine.bin",
+    const Outcome run = RunIn({SREC_CAT, "sine.mif", "-Memory_Initialization_File", "-o", "sine.bin",
                              "-binary"});
     ASSERT_EQ(run.status, 0) << run.err;
 
@@ -133,11 +125,11 @@ end architecture;
     for (std::vector<std::string> step : {std::vector<std::string>{GHDL, "-a", "--std=93", "lumiro_sine_pkg.vhd"},
                                           {GHDL, "-a", "--std=93", "tb.vhd"},
                                           {GHDL, "-e", "--std=93", "tb"}}) {
-        const Outcome run = Run(step);
+        const Outcome run = RunIn(step);
         ASSERT_EQ(run.status, 0) << step[1] << ": " << run.err << run.out;
         EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
     }
-    const Outcome sim = Run({GHDL, "-r", "--std=93", "tb"});
+    const Outcome sim = RunIn({GHDL, "-r", "--std=93", "tb"});
     ASSERT_EQ(sim.status, 0) << sim.err;
     EXPECT_EQ(HexLines(sim.out + sim.err, "(report note): word "), ExpectedWords(divisions()));
 }
@@ -162,9 +154,9 @@ TEST_P(RealReader, IcarusReadsEveryAddressOfTheRom)
                                 << "    $finish;\n"
                                 << "  end\n"
                                 << "endmodule\n";
-    const Outcome compile = Run({IVERILOG, "-o", "tb.vvp", "tb.v", "lumiro_sine.v"});
+    const Outcome compile = RunIn({IVERILOG, "-o", "tb.vvp", "tb.v", "lumiro_sine.v"});
     ASSERT_EQ(compile.status, 0) << compile.err;
-    const Outcome sim = Run({VVP, "-n", "tb.vvp"});
+    const Outcome sim = RunIn({VVP, "-n", "tb.vvp"});
     ASSERT_EQ(sim.status, 0) << sim.err;
     EXPECT_EQ(HexLines(sim.out), ExpectedWords(divisions()));
 }
@@ -178,10 +170,10 @@ TEST_P(RealReader, GccCompilesTheHeaderAndPrintsEveryWord)
                                    << "    for (int i = 0; i < LUMIRO_SINE_LENGTH; ++i)\n"
                                    << "        printf(\"%08X\\n\", (unsigned)lumiro_sine[i]);\n"
                                    << "    return 0;\n}\n";
-    const Outcome compile = Run({CC, "-std=c99", "-Wall", "-Wextra", "-pedantic", "-Werror",
+    const Outcome compile = RunIn({CC, "-std=c99", "-Wall", "-Wextra", "-pedantic", "-Werror",
                                  "-o", "print", "print.c"});
     ASSERT_EQ(compile.status, 0) << compile.err;
-    const Outcome run = Run({(dir / "print").string()});
+    const Outcome run = RunIn({(dir / "print").string()});
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(HexLines(run.out), ExpectedWords(divisions()));
 }

@@ -97,6 +97,17 @@ protected:
         return Start(std::move(arguments), stdoutPath, fileLimit, user);
     }
 
+    // Start, in the scratch folder: GHDL keeps its work library where it runs,
+    // and testbenches read their files by name.
+    Outcome RunIn(std::vector<std::string> argv)
+    {
+        const fs::path previous = fs::current_path();
+        fs::current_path(dir);
+        Outcome run = Start(std::move(argv));
+        fs::current_path(previous);
+        return run;
+    }
+
     // A copy of lumiro-coe with its catalogs beside it, in the scratch folder,
     // for runs as another user, who may not reach the build folder.
     fs::path CopyOfProgram()

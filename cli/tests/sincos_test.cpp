@@ -84,25 +84,23 @@ protected:
         return words;
     }
 
-    // Both wanted words of every phase, one line each: sine bits, cosine bits.
+    // Both wanted words of every phase: for GHDL's textio a line each, sine
+    // bits and cosine bits; for $readmemb one binary word, a 0 between them.
     void WriteWanted()
     {
         const std::vector<std::uint32_t> period = Period();
         const auto n = static_cast<std::size_t>(unit().divisions);
         ASSERT_EQ(period.size(), n);
         std::ofstream wanted(dir / "want.txt");
-        for (std::size_t p = 0; p < n; ++p)
-            wanted << Bits(period[p], width()) << " " << Bits(period[(p + n / 4) % n], width()) << "\n";
+        std::ofstream bin(dir / "want.bin");
+        for (std::size_t p = 0; p < n; ++p) {
+            const std::string sine = Bits(period[p], width());
+            const std::string cosine = Bits(period[(p + n / 4) % n], width());
+            wanted << sine << " " << cosine << "\n";
+            bin << sine << "0" << cosine << "\n";
+        }
     }
 
-    Outcome Run(std::vector<std::string> argv)
-    {
-        const fs::path previous = fs::current_path();
-        fs::current_path(dir);
-        Outcome run = Start(std::move(argv));
-        fs::current_path(previous);
-        return run;
-    }
 };
 
 // A Verilog testbench: a phase a clock, both outputs three edges later.
@@ -130,19 +128,13 @@ std::string VerilogBench(int divisions, int width)
 TEST_P(Sincos, IcarusAndGhdlGiveEveryPhasesWords)
 {
     WriteWanted();
-    // For $readmemb: the two words as one binary word, a 0 between them.
-    std::ifstream wanted(dir / "want.txt");
-    std::ofstream bin(dir / "want.bin");
-    for (std::string sine, cosine; wanted >> sine >> cosine;)
-        bin << sine << "0" << cosine << "\n";
-    bin.close();
 
     std::vector<std::string> call = Options();
     call.insert(call.end(), {"--format", "verilog", "--sincos", "-o", (dir / "lumiro_sincos.v").string()});
     ASSERT_EQ(Coe(call).status, 0);
     std::ofstream(dir / "tb.v") << VerilogBench(unit().divisions, width());
-    ASSERT_EQ(Run({IVERILOG, "-o", "tb.vvp", "tb.v", "lumiro_sincos.v"}).status, 0);
-    const Outcome icarus = Run({VVP, "-n", "tb.vvp"});
+    ASSERT_EQ(RunIn({IVERILOG, "-o", "tb.vvp", "tb.v", "lumiro_sincos.v"}).status, 0);
+    const Outcome icarus = RunIn({VVP, "-n", "tb.vvp"});
     EXPECT_NE(icarus.out.find("errors=0\n"), std::string::npos) << icarus.out;
     const Outcome lint = Start({VERILATOR, "--lint-only", "-Wall", (dir / "lumiro_sincos.v").string()});
     EXPECT_EQ(lint.status, 0) << lint.err;
@@ -176,10 +168,10 @@ TEST_P(Sincos, IcarusAndGhdlGiveEveryPhasesWords)
     for (std::vector<std::string> step : {std::vector<std::string>{GHDL, "-a", "--std=93", "lumiro_sincos.vhd"},
                                           {GHDL, "-a", "--std=93", "tb.vhd"},
                                           {GHDL, "-e", "--std=93", "tb"}}) {
-        const Outcome run = Run(step);
+        const Outcome run = RunIn(step);
         ASSERT_EQ(run.status, 0) << step[1] << run.err;
     }
-    const Outcome ghdl = Run({GHDL, "-r", "--std=93", "tb"});
+    const Outcome ghdl = RunIn({GHDL, "-r", "--std=93", "tb"});
     EXPECT_NE((ghdl.out + ghdl.err).find("errors=0"), std::string::npos) << ghdl.out << ghdl.err;
 }
 
@@ -212,7 +204,7 @@ TEST_P(BlockRam, YosysMapsTheTablesAndTheIce40NetlistHoldsThem)
         ASSERT_EQ(Coe(call).status, 0);
         for (const Family& family : {Family{"synth_xilinx", "RAMB18E1"}, Family{"synth_ecp5", "DP16KD"},
                                      Family{"synth_ice40", "SB_RAM40_4K"}}) {
-            const Outcome synth = Run({YOSYS, "-p", std::string("read_verilog ") + top + ".v; " + family.synth +
+            const Outcome synth = RunIn({YOSYS, "-p", std::string("read_verilog ") + top + ".v; " + family.synth +
                                                         " -top " + top + "; stat"});
             ASSERT_EQ(synth.status, 0) << synth.err;
             const std::string stat = synth.out.substr(synth.out.rfind("Printing statistics"));
@@ -221,21 +213,16 @@ TEST_P(BlockRam, YosysMapsTheTablesAndTheIce40NetlistHoldsThem)
         }
     }
     WriteWanted();
-    std::ifstream wanted(dir / "want.txt");
-    std::ofstream bin(dir / "want.bin");
-    for (std::string sine, cosine; wanted >> sine >> cosine;)
-        bin << sine << "0" << cosine << "\n";
-    bin.close();
-    ASSERT_EQ(Run({YOSYS, "-q", "-p", "read_verilog lumiro_sincos.v; synth_ice40 -top lumiro_sincos; "
+    ASSERT_EQ(RunIn({YOSYS, "-q", "-p", "read_verilog lumiro_sincos.v; synth_ice40 -top lumiro_sincos; "
                                       "write_verilog -noattr netlist.v"})
                   .status,
               0);
     std::ofstream(dir / "tb.v") << VerilogBench(unit().divisions, width());
     // Icarus takes no default values of ports, which the model gives unless told.
     const Outcome compile =
-        Run({IVERILOG, "-DNO_ICE40_DEFAULT_ASSIGNMENTS", "-o", "net.vvp", "tb.v", "netlist.v", ICE40_CELLS_SIM});
+        RunIn({IVERILOG, "-DNO_ICE40_DEFAULT_ASSIGNMENTS", "-o", "net.vvp", "tb.v", "netlist.v", ICE40_CELLS_SIM});
     ASSERT_EQ(compile.status, 0) << compile.err;
-    const Outcome sim = Run({VVP, "-n", "net.vvp"});
+    const Outcome sim = RunIn({VVP, "-n", "net.vvp"});
     EXPECT_NE(sim.out.find("errors=0\n"), std::string::npos) << sim.out;
 }
 

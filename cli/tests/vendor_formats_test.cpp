@@ -83,14 +83,6 @@ protected:
 
     std::vector<std::uint32_t> words_;  // worked out once a test
 
-    Outcome Run(std::vector<std::string> argv)
-    {
-        const fs::path previous = fs::current_path();
-        fs::current_path(dir);
-        Outcome run = Start(std::move(argv));
-        fs::current_path(previous);
-        return run;
-    }
 };
 
 // Lines that are no comment: the header, up to "#Data", if asked for, and the words.
@@ -114,7 +106,7 @@ TEST_P(VendorFormat, SrecordWritesTheSameLatticeFile)
 {
     const std::string ours = Write("lattice", "sine.mem", "16");
     // SRecord takes whole bytes a word: for 12 bits its lines have a digit more.
-    const Outcome run = Run({SREC_CAT, WordsBin().string(), "-binary", "-o", "reference.mem",
+    const Outcome run = RunIn({SREC_CAT, WordsBin().string(), "-binary", "-o", "reference.mem",
                              "-Lattice_Memory_Initialization_Format", std::to_string(8 * bytes())});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> reference = Uncommented(Slurp(dir / "reference.mem"), width() == 32);
@@ -155,8 +147,8 @@ TEST_P(VendorFormat, IcarusReadsTheGowinWords)
                                     << "      $display(\"%h\", memory[i]);\n"
                                     << "  end\n"
                                     << "endmodule\n";
-        ASSERT_EQ(Run({IVERILOG, "-o", "tb.vvp", "tb.v"}).status, 0);
-        const Outcome sim = Run({VVP, "-n", "tb.vvp"});
+        ASSERT_EQ(RunIn({IVERILOG, "-o", "tb.vvp", "tb.v"}).status, 0);
+        const Outcome sim = RunIn({VVP, "-n", "tb.vvp"});
         ASSERT_EQ(sim.status, 0) << sim.err;
         std::vector<std::uint32_t> read;
         for (const std::string& line : Lines(sim.out))
@@ -169,7 +161,7 @@ TEST_P(VendorFormat, IcarusReadsTheGowinWords)
 TEST_P(VendorFormat, IntelhexDecodesEveryQuartusRecord)
 {
     Write("quartus-hex", "sine.hex");
-    const Outcome run = Run({PYTHON3, READ_QUARTUS_HEX, "sine.hex"});
+    const Outcome run = RunIn({PYTHON3, READ_QUARTUS_HEX, "sine.hex"});
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::uint32_t> read;
     for (const std::string& line : Lines(run.out)) {
@@ -182,7 +174,7 @@ TEST_P(VendorFormat, IntelhexDecodesEveryQuartusRecord)
 TEST_P(VendorFormat, SrecordFindsTheIntelHexEqualToTheWords)
 {
     Write("ihex", "sine.hex");
-    const Outcome run = Run({SREC_CMP, "sine.hex", "-Intel", WordsBin().string(), "-binary"});
+    const Outcome run = RunIn({SREC_CMP, "sine.hex", "-Intel", WordsBin().string(), "-binary"});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
 }
 

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "scratch.h"
 #include "coe_checker.h"
 #include "memory_stream.h"
 #include "row_of.h"
@@ -14,6 +15,7 @@
 namespace lumiro::coe::testing {
 namespace {
 
+using lumiro::testing::Lines;
 using lumiro::testing::RowOf;
 
 std::string Table(std::int32_t divisions, std::string_view format, Radix radix = Radix::Binary,
@@ -34,15 +36,6 @@ std::string DescriptionOf(std::int32_t divisions)
 std::uint32_t Expected(std::int32_t divisions, std::int32_t index)
 {
     return WordOf(SineSample(index, RadStep(divisions)));
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 // sin(π/4 + 2.2e-8) rounds to the single 0x3F3504F3; sin(0) is +0.

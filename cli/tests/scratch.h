@@ -37,6 +37,16 @@ inline std::string Slurp(const fs::path& path)
     return text.str();
 }
 
+// The lines of a text, without their line feeds.
+inline std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 class Scratch : public ::testing::Test {
 protected:
     fs::path dir;

@@ -17,17 +17,9 @@
 namespace {
 
 using lumiro::testing::Outcome;
+using lumiro::testing::Lines;
 using lumiro::testing::Slurp;
 namespace fs = std::filesystem;
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 std::string Upper(std::string text)
 {

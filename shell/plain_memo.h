@@ -36,6 +36,13 @@ public:
     // The whole text as UTF-8 bytes.
     std::string Bytes() const;
 
+    // Program output up to this size keeps a byte of style per character, which
+    // a long pasted line needs to stay quick; beyond it the memory matters more.
+    static constexpr std::size_t kStyleBytesLimit = std::size_t{32} << 20;
+    // An inserted piece of a line at least this long is styled to be laid out
+    // quickly; a shorter one costs Scintilla a few milliseconds at most.
+    static constexpr long kLongRun = 4096;
+
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -46,9 +53,15 @@ private:
     // A screen reader that starts listening gets the full accessible.
     void accessibilityActiveChanged(bool active) override;
     void UpdateNotices();
+    void InstallDocument(bool styleBytes);
+    void MirrorTextStyle();
+    void TextChanging(int position, int type, const char* text, int length);
+    void StyleByTurns(long position, std::string_view run);
 
     void* hiddenDocument_ = nullptr;  // see the constructor
     long noticeMask_ = 0;             // Scintilla's change notices when shown
+    bool styleBytes_ = false;         // the document keeps a style per byte
+    bool seeInsertedText_ = false;    // a long insertion is under way
     bool writing_ = false;
     bool writtenYet_ = false;
 };

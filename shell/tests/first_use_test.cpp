@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a new user meets beyond the layout: Polish menus, program text that
 // Ctrl+Z cannot take away, a still bar for an empty table, one message for
-// every count out of range, a scroll range that fits, a memo's selection, the
-// message box's font and a start without a display.
+// every count out of range, a scroll range that fits, a memo's selection, a
+// long pasted line, the message box's font and a start without a display.
 #include <QAccessible>
+#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -175,6 +176,67 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(Memo()->viewport()->grab().toImage(), unselected);
         QVERIFY(Memo()->hasSelectedText());  // hidden, not lost
+    }
+
+    void longPastedLineIsWholeAndLooksAsWrittenText()
+    {
+        // Two areas as the window's, made under a dark desktop palette.
+        const QPalette original = QGuiApplication::palette();
+        QPalette dark = original;
+        dark.setColor(QPalette::Text, Qt::white);
+        dark.setColor(QPalette::Base, Qt::black);
+        QApplication::setPalette(dark);
+        PlainMemo pasted;
+        PlainMemo written;
+        QApplication::setPalette(original);
+        for (PlainMemo* memo : {&pasted, &written}) {
+            memo->setFont(Memo()->font());
+            memo->resize(Memo()->size());
+            memo->show();
+        }
+
+        // Digits, all of one width: laid out as one run or one by one, they stand
+        // at the same places.
+        std::string line;
+        while (line.size() < 10 * static_cast<std::size_t>(PlainMemo::kLongRun))
+            line += "0123456789";
+        QGuiApplication::clipboard()->setText(QString::fromStdString(line));
+        QTest::keyClick(&pasted, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(pasted.Bytes(), line);
+        QTest::keyClick(&pasted, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pasted.Bytes(), std::string());
+        pasted.redo();
+        QCOMPARE(pasted.Bytes(), line);
+
+        written.BeginOutput();
+        written.ClearOutput();
+        written.WriteOutput(line);
+        written.EndOutput();
+        for (PlainMemo* memo : {&pasted, &written})
+            memo->SendScintilla(QsciScintillaBase::SCI_DOCUMENTSTART);
+        QCOMPARE(pasted.viewport()->grab().toImage(), written.viewport()->grab().toImage());
+    }
+
+    void textOutlivesAChangeOfDocument()
+    {
+        // Output beyond the limit goes into a document without style bytes, and a
+        // small one back into one with them; what was there stays, and what the
+        // user types next is theirs to undo.
+        for (const std::size_t size : {PlainMemo::kStyleBytesLimit + 1, std::size_t{16}}) {
+            Memo()->BeginOutput();
+            Memo()->WriteOutput("kept");
+            Memo()->ReserveOutput(size);
+            Memo()->WriteOutput("added");
+            Memo()->EndOutput();
+            QVERIFY(AreaText().ends_with("keptadded"));
+
+            const std::string before = AreaText();
+            Memo()->setFocus();
+            QTest::keyClicks(Memo(), QStringLiteral("ab"));
+            QCOMPARE(AreaText(), before + "ab");
+            UndoInMemo();
+            QCOMPARE(AreaText(), before);
+        }
     }
 
     void messageBoxSpeaksInTheWindowsFont()

@@ -195,12 +195,23 @@ void BM_AfterLargest_ScrollStep(benchmark::State& state)
 // keys that move along it or add to it.
 constexpr int kLongLineBytes = 10'000'000;
 
+// Digits, hex words, Polish letters: what a dump or a log holds.
+QString LongLine()
+{
+    const QString piece = QStringLiteral("0x3F800000 Kąt=0.09817477315664291 sinus=0.0980171412229538 zażółć ");
+    QString line;
+    line.reserve(kLongLineBytes);
+    while (line.size() + piece.size() <= kLongLineBytes)
+        line += piece;
+    return line;
+}
+
 std::unique_ptr<Window>& WithLongLine()
 {
     static std::unique_ptr<Window> window;
     if (!window) {
         window = std::make_unique<Window>();
-        window->PasteIntoArea(QString(kLongLineBytes, QLatin1Char('7')));
+        window->PasteIntoArea(LongLine());
     }
     return window;
 }
@@ -208,7 +219,7 @@ std::unique_ptr<Window>& WithLongLine()
 void BM_LongLine_Paste(benchmark::State& state)
 {
     Window window;
-    const QString line(kLongLineBytes, QLatin1Char('7'));
+    const QString line = LongLine();
     for (auto _ : state)
         window.PasteIntoArea(line);
 }

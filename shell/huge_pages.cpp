@@ -24,11 +24,14 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 // The live large blocks: a few (the document, its line index, their growth).
 // A slot is claimed and freed by compare-and-swap, so no delete ever waits.
+// While a thread fills or empties a slot, the slot holds kBusy: nobody else
+// takes it, and no lookup matches it, since it is no 2 MiB aligned address.
 struct Slot {
     std::atomic<void*> start{nullptr};
     std::atomic<std::size_t> length{0};
 };
 std::array<Slot, 32> registry;
+void* const kBusy = reinterpret_cast<void*>(std::uintptr_t{1});
 
 std::size_t RoundedUp(std::size_t size, std::size_t unit)
 {
@@ -54,10 +57,13 @@ void* MapLarge(std::size_t size)
     void* start = reinterpret_cast<void*>(aligned);
     ::madvise(start, length, MADV_HUGEPAGE);  // a hint: without it, plain pages
 
+    // The length goes in before the start is published, so that whoever finds
+    // the start finds its length too.
     for (Slot& slot : registry) {
         void* empty = nullptr;
-        if (slot.start.compare_exchange_strong(empty, start, std::memory_order_acq_rel)) {
-            slot.length.store(length, std::memory_order_release);
+        if (slot.start.compare_exchange_strong(empty, kBusy, std::memory_order_acquire)) {
+            slot.length.store(length, std::memory_order_relaxed);
+            slot.start.store(start, std::memory_order_release);
             return start;
         }
     }
@@ -70,10 +76,15 @@ bool UnmapLarge(void* start)
 {
     if ((reinterpret_cast<std::uintptr_t>(start) & (kHugePage - 1)) != 0)
         return false;
+    // The slot is given up before the munmap: once the range is unmapped, mmap
+    // may hand the same address to another thread, which must find no slot
+    // that still names it.
     for (Slot& slot : registry) {
-        if (slot.start.load(std::memory_order_acquire) == start) {
-            ::munmap(start, slot.length.load(std::memory_order_acquire));
+        void* expected = start;
+        if (slot.start.compare_exchange_strong(expected, kBusy, std::memory_order_acquire)) {
+            const std::size_t length = slot.length.load(std::memory_order_relaxed);
             slot.start.store(nullptr, std::memory_order_release);
+            ::munmap(start, length);
             return true;
         }
     }

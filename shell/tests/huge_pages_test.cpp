@@ -105,4 +105,31 @@ TEST(HugePages, ThreadsAllocateAndFreeAtOnce)
     EXPECT_EQ(failures, std::vector<int>(4, 0));
 }
 
+// Large blocks of several sizes freed while others are mapped: mmap hands a
+// freed address straight to the next thread, so the bookkeeping of one block
+// must never be taken for another's (a wrong length unmaps a neighbour).
+TEST(HugePages, LargeBlocksFreedAndMappedAgainAtOnceStayWhole)
+{
+    constexpr int kThreads = 4;
+    constexpr int kRounds = 1500;
+    std::vector<std::thread> threads;
+    std::vector<int> failures(kThreads, 0);
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t, &failures] {
+            for (int round = 0; round < kRounds; ++round) {
+                const std::size_t size = (std::size_t{4} + static_cast<std::size_t>((t + round) % 4) * 2) << 20;
+                const auto seed = static_cast<unsigned char>(t * 64 + round);
+                auto* block = static_cast<unsigned char*>(::operator new(size));
+                block[0] = seed;
+                block[size - 1] = seed;
+                if (block[0] != seed || block[size - 1] != seed)
+                    ++failures[static_cast<std::size_t>(t)];
+                ::operator delete(block);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures, std::vector<int>(kThreads, 0));
+}
+
 }  // namespace

@@ -55,7 +55,31 @@ void FileSource::ThrowTooLarge() const
                            ShownPath(path_).c_str()));
 }
 
+std::string_view FileSource::Head(std::size_t count)
+{
+    while (head_.size() < count) {
+        const std::size_t had = head_.size();
+        head_.resize(count);
+        const std::size_t got = ReadMore(head_.data() + had, count - had);
+        head_.resize(had + got);
+        if (got == 0)
+            break;
+    }
+    return std::string_view(head_).substr(0, count);
+}
+
 std::size_t FileSource::Read(char* to, std::size_t room)
+{
+    if (headGiven_ < head_.size()) {
+        const std::size_t given = std::min(room, head_.size() - headGiven_);
+        std::memcpy(to, head_.data() + headGiven_, given);
+        headGiven_ += given;
+        return given;
+    }
+    return ReadMore(to, room);
+}
+
+std::size_t FileSource::ReadMore(char* to, std::size_t room)
 {
     for (;;) {
         const ssize_t got = ::read(descriptor_, to, room);
@@ -69,6 +93,18 @@ std::size_t FileSource::Read(char* to, std::size_t room)
             ThrowTooLarge();
         return static_cast<std::size_t>(got);
     }
+}
+
+const Format& KindOfFile(const Format& byName, const std::vector<const Format*>& byHead, FileSource& source)
+{
+    constexpr std::size_t kHeadBytes = 64;
+    if (byHead.empty())
+        return byName;
+    const std::string_view head = source.Head(kHeadBytes);
+    for (const Format* format : byHead)
+        if (format->recognises(head))
+            return *format;
+    return byName;
 }
 
 namespace {

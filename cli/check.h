@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "format.h"
 #include "text_scanner.h"
@@ -27,14 +29,24 @@ public:
     FileSource& operator=(const FileSource&) = delete;
 
     std::size_t Read(char* to, std::size_t room) override;
+    // Up to `count` first bytes, read once: Read hands them on again, so that a
+    // pipe's head can tell its kind and still be read.
+    std::string_view Head(std::size_t count);
 
 private:
+    std::size_t ReadMore(char* to, std::size_t room);
     [[noreturn]] void ThrowTooLarge() const;
 
     std::string path_;
     int descriptor_ = -1;
     std::size_t read_ = 0;
+    std::string head_;
+    std::size_t headGiven_ = 0;  // of head_, what Read has handed on
 };
+
+// The kind of the file `source` reads: `byName`, unless its first bytes are
+// of one of `byHead`.
+const Format& KindOfFile(const Format& byName, const std::vector<const Format*>& byHead, FileSource& source);
 
 // Compares what `format` reads from `text` with `table`, word by word as it
 // reads, and reports in the user's language to `out` (nothing when `quiet`).

@@ -43,6 +43,19 @@ const Format& DefaultFormat()
     return *FindFormat("coe");
 }
 
+std::string_view FunctionWord(Function function)
+{
+    return function == Function::Cosine ? "cosine" : "sine";
+}
+
+std::string DefaultName(const Format& format, Function function)
+{
+    std::string name(format.defaultName);
+    if (const std::size_t at = name.find("sine"); at != std::string::npos)
+        name.replace(at, 4, FunctionWord(function));
+    return name;
+}
+
 std::string_view WordDigits(std::uint32_t word, int width, Radix radix, char (&buffer)[32])
 {
     if (radix == Radix::Hex) {

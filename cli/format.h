@@ -79,6 +79,12 @@ const std::vector<Format>& Formats();
 const Format* FindFormat(std::string_view name);
 const Format& DefaultFormat();  // coe
 
+// The identifier a format declares when --name is not given: its own, with
+// "sine" as "cosine" for a cosine table, so that both fit in one design.
+std::string DefaultName(const Format& format, Function function);
+// The word for the function in the names a format declares: sine or cosine.
+std::string_view FunctionWord(Function function);
+
 // The digits of a word: `width` binary digits, or ceil(width / 4) hexadecimal
 // ones, most significant first, upper case.
 std::string_view WordDigits(std::uint32_t word, int width, Radix radix, char (&buffer)[32]);

@@ -57,16 +57,19 @@ void WriteToStandardOutput(const Request& request, const Format& format)
 int Check(const Options& options, const SineTable& table)
 {
     FileSource source(*options.checkPath);
+    const Format& kind = KindOfFile(*options.format, options.kindsByHead, source);
+    if (&kind != options.format)
+        CheckKindTakes(options, kind);
     TextScanner text(source);
     try {
-        const int status = CompareWithTable(text, *options.format, options.radix, table, stdout, options.quiet);
+        const int status = CompareWithTable(text, kind, options.radix, table, stdout, options.quiet);
         FlushStandardOutput();
         return status;
     } catch (const ReadError& error) {
         const std::string file = *options.checkPath == "-" ? std::string(_("standard input"))
                                                            : ShownPath(*options.checkPath);
         return Fail(kFailed, Printf(_("%s is not a valid %s file: %s"), file.c_str(),
-                                    std::string(options.format->name).c_str(), error.what()));
+                                    std::string(kind.name).c_str(), error.what()));
     }
 }
 

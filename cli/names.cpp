@@ -67,7 +67,8 @@ constexpr std::string_view kKeywords[] = {
     // VHDL's libraries, which a design unit cannot share a name with
     "std", "work", "ieee",
     // the names the formats themselves declare, ports included
-    "sine_depth", "sine_width", "sine_table", "std_logic_vector", "std_logic", "natural",
+    "sine_depth", "sine_width", "sine_table", "cosine_depth", "cosine_width", "cosine_table",
+    "std_logic_vector", "std_logic", "natural",
     "clk", "addr", "data", "phase", "sine", "cosine"};
 
 bool IsLetter(char c)
@@ -90,8 +91,7 @@ bool IsReservedInC(std::string_view name)
 
 bool IsPortableIdentifier(std::string_view name)
 {
-    constexpr std::size_t kLongest = 64;
-    if (name.empty() || name.size() > kLongest || name.back() == '_' ||
+    if (name.empty() || name.size() > kLongestName || name.back() == '_' ||
         name.find("__") != std::string_view::npos || !IsLetter(name.front()))
         return false;
     for (char c : name)

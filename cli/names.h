@@ -2,9 +2,13 @@
 // The identifiers the HDL and C formats may declare.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace lumiro::coe {
+
+// The longest --name taken.
+inline constexpr std::size_t kLongestName = 64;
 
 // Whether a --name is an identifier that every format may declare: a letter,
 // then letters, digits and single underscores; no keyword of VHDL, Verilog,

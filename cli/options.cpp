@@ -10,6 +10,7 @@
 #include "i18n.h"
 #include "names.h"
 #include "option_table.h"
+#include "output_file.h"
 #include "plot.h"
 #include "table.h"
 #include "text_scanner.h"  // Lowered
@@ -116,40 +117,25 @@ std::int32_t Divisions(std::string_view text)
                             kMaxDivisions, Shown(number).c_str()));
 }
 
-// The first bytes of a file, where it can be read; nothing else.
-std::string Head(const std::string& path)
+// Of the formats that share an extension, the one without a mark in its
+// first bytes, which stands unless the file's head names another; none where
+// two have no mark, and only --format can tell.
+const Format* Unmarked(const std::vector<const Format*>& candidates)
 {
-    std::string head(64, '\0');
-    std::FILE* file = path == "-" ? nullptr : std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return {};
-    head.resize(std::fread(head.data(), 1, head.size(), file));
-    std::fclose(file);
-    return head;
-}
-
-// Of the formats that share an extension, the one whose first bytes these are,
-// or else the one that has no such mark; none where that cannot tell.
-const Format* Recognised(const std::vector<const Format*>& candidates, const std::string& path)
-{
-    if (candidates.size() == 1)
-        return candidates.front();
-    const std::string head = Head(path);
     const Format* unmarked = nullptr;
-    int unmarkedCount = 0;
     for (const Format* format : candidates) {
-        if (format->recognises != nullptr && format->recognises(head))
-            return format;
-        if (format->recognises == nullptr) {
-            unmarked = format;
-            ++unmarkedCount;
-        }
+        if (format->recognises != nullptr)
+            continue;
+        if (unmarked != nullptr)
+            return nullptr;
+        unmarked = format;
     }
-    return unmarkedCount == 1 ? unmarked : nullptr;
+    return unmarked;
 }
 
-// The kind of a file to check: --format, or else its extension.
-const Format& CheckedKind(const Options& options)
+// The kind of a file to check: --format, or else its extension; `marked` gets
+// the kinds that the file's first bytes may name instead.
+const Format& CheckedKind(const Options& options, std::vector<const Format*>& marked)
 {
     std::vector<std::string_view> readable;
     for (const Format& format : Formats())
@@ -166,7 +152,10 @@ const Format& CheckedKind(const Options& options)
                 candidates.push_back(&format);
                 names.push_back(format.name);
             }
-        kind = candidates.empty() ? nullptr : Recognised(candidates, *options.checkPath);
+        kind = candidates.size() == 1 ? candidates.front() : Unmarked(candidates);
+        for (const Format* format : candidates)
+            if (format->recognises != nullptr && format->read != nullptr)
+                marked.push_back(format);
         if (kind == nullptr)
             throw UsageError(Printf(_("cannot tell what kind of file %s is: give --format %s."),
                                     QuoteWhereNeeded(*options.checkPath, 200).c_str(),
@@ -207,6 +196,10 @@ void CheckShape(const Options& options, bool defaults)
         if (shape.span == Span::Full)
             throw UsageError(Printf(_("%s words have no sign, and a full period has negative "
                                       "samples: use --span quarter or half, or fixed:W words."),
+                                    word.c_str()));
+        if (shape.function == Function::Cosine && shape.span != Span::Quarter)
+            throw UsageError(Printf(_("%s words have no sign, and the cosine is negative beyond 90 "
+                                      "degrees: use --span quarter or fixed:W words."),
                                     word.c_str()));
         if (shape.function == Function::Cosine)
             throw UsageError(Printf(_("%s words have no sign, and the cosine is negative beyond 90 "
@@ -264,7 +257,6 @@ struct Parse {
     std::vector<std::string> operands;
     std::optional<std::string> name;
     bool defaults = true;  // no word, angle, span or report asked for
-    bool spanGiven = false;
 
     void Take(OptionId id, const char* value)
     {
@@ -287,10 +279,7 @@ struct Parse {
             break;
         case OptionId::Function: options.shape.function = Chosen(FunctionChoices(), id, given); break;
         case OptionId::Angle: options.shape.angle = Chosen(AngleChoices(), id, given); break;
-        case OptionId::Span:
-            options.shape.span = Chosen(SpanChoices(), id, given);
-            spanGiven = true;
-            break;
+        case OptionId::Span: options.shape.span = Chosen(SpanChoices(), id, given); break;
         case OptionId::WithEnd: options.shape.withEnd = true; break;
         case OptionId::HalfStep: options.shape.halfStep = true; break;
         case OptionId::Report: options.report = true; break;
@@ -329,7 +318,7 @@ struct Parse {
             throw UsageError(Printf(_("--sincos writes a Verilog or VHDL unit: give --format verilog or vhdl "
                                       "(not %s)."),
                                     std::string(options.format->name).c_str()));
-        if (spanGiven || shape.withEnd || options.report || shape.function != Function::Sine)
+        if (shape.span != Span::Quarter || shape.withEnd || options.report || shape.function != Function::Sine)
             throw UsageError(_("--sincos unfolds a quarter table of its own: it takes no --span, --with-end, "
                                "--function or --report."));
         if (shape.word.isUnsigned())
@@ -347,22 +336,30 @@ struct Parse {
         if (options.checkPath) {
             if (options.outputPath)
                 throw UsageError(_("--check writes no file, so it does not combine with --output."));
-            options.format = &CheckedKind(options);
+            if (options.sincos)
+                throw UsageError(_("--check compares a memory file with the table, so it does not combine "
+                                   "with --sincos, which writes a unit."));
+            options.format = &CheckedKind(options, options.kindsByHead);
         } else if (options.format == nullptr) {
             options.format = &DefaultFormat();
         }
+        if (options.outputPath && options.plotPath && SameFile(*options.outputPath, *options.plotPath))
+            throw UsageError(Printf(_("-o and --plot name the same file %s: the picture would replace the "
+                                      "table."),
+                                    ShownPath(*options.plotPath).c_str()));
         if (options.quiet && !options.checkPath)
             throw UsageError(_("option --quiet goes with --check only."));
         const Format& format = *options.format;
         if (options.sincos)
             CheckSincos();
-        if (options.radix && !format.takesRadix)
-            throw UsageError(Printf(_("option --radix does not apply to format %s."),
-                                    std::string(format.name).c_str()));
+        CheckKindTakes(options, format);
         if (name) {
             if (format.defaultName.empty())
                 throw UsageError(Printf(_("option --name does not apply to format %s."),
                                         std::string(format.name).c_str()));
+            if (name->size() > kLongestName)
+                throw UsageError(Printf(_("name %s is too long: --name takes at most %zu characters."),
+                                        Shown(*name).c_str(), kLongestName));
             if (!IsPortableIdentifier(*name))
                 throw UsageError(Printf(_("name %s is no identifier for VHDL, Verilog and C: it takes a "
                                           "letter, then letters, digits and single underscores (no "
@@ -370,22 +367,28 @@ struct Parse {
                                         Shown(*name).c_str()));
             options.name = *name;
         } else {
-            options.name = options.sincos ? "lumiro_sincos" : std::string(format.defaultName);
+            options.name = options.sincos ? "lumiro_sincos" : DefaultName(format, options.shape.function);
         }
-        const std::int32_t count = SineTable(options.shape).Count();
-        if (format.deepest != 0 && count > format.deepest)
-            throw UsageError(Printf(_("format %s describes memories of at most %d words; the table for "
-                                      "N = %d has %d."),
-                                    std::string(format.name).c_str(), format.deepest,
-                                    options.shape.divisions, count));
-        if (!format.holdsNoWords && count == 0)
-            throw UsageError(Printf(_("format %s cannot describe a memory without words: for N = %d "
-                                      "the table has 0 samples; give a larger N."),
-                                    std::string(format.name).c_str(), options.shape.divisions));
     }
 };
 
 }  // namespace
+
+void CheckKindTakes(const Options& options, const Format& format)
+{
+    if (options.radix && !format.takesRadix)
+        throw UsageError(Printf(_("option --radix does not apply to format %s."), std::string(format.name).c_str()));
+    const std::int32_t count = SineTable(options.shape).Count();
+    if (format.deepest != 0 && count > format.deepest)
+        throw UsageError(Printf(_("format %s describes memories of at most %d words; the table for "
+                                  "N = %d has %d."),
+                                std::string(format.name).c_str(), format.deepest, options.shape.divisions,
+                                count));
+    if (!format.holdsNoWords && count == 0)
+        throw UsageError(Printf(_("format %s cannot describe a memory without words: for N = %d "
+                                  "the table has 0 samples; give a larger N."),
+                                std::string(format.name).c_str(), options.shape.divisions));
+}
 
 Options ParseOptions(std::span<const std::string_view> arguments)
 {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "format.h"
 #include "sine_table.h"
@@ -21,6 +22,9 @@ struct Options {
     std::string name;                       // the identifier the format declares
     std::optional<std::string> outputPath;  // standard output when empty
     std::optional<std::string> checkPath;   // compare this file instead of writing; "-": standard input
+    // Kinds that share the checked file's extension with `format` and are told
+    // by its first bytes (a Lattice .mem by its header).
+    std::vector<const Format*> kindsByHead;
     bool quiet = false;                     // --check tells by its status only
     TableShape shape;                       // the table: divisions, words, angles, span
     bool report = false;                    // the accuracy report on standard error
@@ -39,6 +43,11 @@ public:
 
 // The arguments after the program's name. Throws UsageError.
 Options ParseOptions(std::span<const std::string_view> arguments);
+
+// What the table asks of a format that any format may not give: the radix,
+// the depth. Throws UsageError. ParseOptions calls it for the format it
+// settles on; --check again once the file's head has named its kind.
+void CheckKindTakes(const Options& options, const Format& format);
 
 // --help, in the user's language, from the tables of options and values.
 std::string HelpText();

@@ -101,18 +101,31 @@ std::optional<int> OwnDescriptor(std::string path)
 }
 
 // The temporary of the running write, for the signal handler: it must not
-// stay behind when the user interrupts a long write.
+// stay behind when a signal ends the process during a long write.
 char pendingTemporary[PATH_MAX];
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction previousActions[std::size(kCleanupSignals)];
-bool guarded[std::size(kCleanupSignals)];  // false where the signal was ignored at start
+struct sigaction previousActions[NSIG];
+bool guarded[NSIG];  // false where the signal was ignored at start
+
+// Every signal whose default action ends the process: those that stop,
+// continue or are ignored by default leave the temporary to the write that
+// goes on, and SIGKILL cannot be caught.
+bool EndsTheProcess(int signal)
+{
+    switch (signal) {
+    case SIGKILL: case SIGSTOP: case SIGTSTP: case SIGTTIN: case SIGTTOU:
+    case SIGCONT: case SIGCHLD: case SIGURG: case SIGWINCH:
+        return false;
+    default:
+        return true;
+    }
+}
 
 extern "C" void RemoveTemporaryAndDie(int signal)
 {
     if (pendingTemporary[0] != '\0')
         ::unlink(pendingTemporary);
     ::signal(signal, SIG_DFL);
-    ::raise(signal);
+    ::raise(signal);  // delivered once the handler returns, with the default action
 }
 
 void GuardTemporary(const std::string& path)
@@ -120,33 +133,35 @@ void GuardTemporary(const std::string& path)
     std::strncpy(pendingTemporary, path.c_str(), sizeof pendingTemporary - 1);
     struct sigaction action {};
     action.sa_handler = RemoveTemporaryAndDie;
-    sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i) {
+    sigfillset(&action.sa_mask);  // one cleanup, whatever else arrives meanwhile
+    for (int signal = 1; signal < NSIG; ++signal) {
         // nohup and "trap '' TERM" ignore a signal on purpose: it stays ignored.
-        ::sigaction(kCleanupSignals[i], nullptr, &previousActions[i]);
-        guarded[i] = previousActions[i].sa_handler != SIG_IGN;
-        if (guarded[i])
-            ::sigaction(kCleanupSignals[i], &action, nullptr);
+        // The C library keeps a few real-time signals for itself and refuses them.
+        if (!EndsTheProcess(signal) || ::sigaction(signal, nullptr, &previousActions[signal]) != 0)
+            continue;
+        guarded[signal] = previousActions[signal].sa_handler != SIG_IGN &&
+                          ::sigaction(signal, &action, nullptr) == 0;
     }
 }
 
 void ReleaseTemporary()
 {
     pendingTemporary[0] = '\0';
-    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
-        if (std::exchange(guarded[i], false))
-            ::sigaction(kCleanupSignals[i], &previousActions[i], nullptr);
+    for (int signal = 1; signal < NSIG; ++signal)
+        if (std::exchange(guarded[signal], false))
+            ::sigaction(signal, &previousActions[signal], nullptr);
 }
 
-// Blocks the cleanup signals while the temporary changes its name.
+// Holds back the cleanup signals while the temporary changes its name.
 class SignalsHeld {
 public:
     SignalsHeld()
     {
         sigset_t held;
         sigemptyset(&held);
-        for (int signal : kCleanupSignals)
-            sigaddset(&held, signal);
+        for (int signal = 1; signal < NSIG; ++signal)
+            if (EndsTheProcess(signal))
+                sigaddset(&held, signal);
         ::sigprocmask(SIG_BLOCK, &held, &previous_);
     }
     ~SignalsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
@@ -158,6 +173,27 @@ private:
 };
 
 }  // namespace
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {};
+    struct stat second {};
+    const bool firstExists = ::stat(a.c_str(), &first) == 0;
+    const bool secondExists = ::stat(b.c_str(), &second) == 0;
+    if (firstExists || secondExists)
+        return firstExists && secondExists && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    // Neither exists yet: what they would create, in the folder each is in.
+    const auto created = [](const std::string& path) -> std::optional<std::string> {
+        int error = 0;
+        const std::string target = FollowLinks(path, error);
+        char folder[PATH_MAX];
+        if (error != 0 || ::realpath(Directory(target).c_str(), folder) == nullptr)
+            return std::nullopt;
+        return std::string(folder) + "/" + target.substr(target.rfind('/') + 1);
+    };
+    const auto place = created(a);
+    return place && place == created(b);
+}
 
 OutputFile::OutputFile(const std::string& path) : shownPath_(path)
 {

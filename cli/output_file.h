@@ -51,4 +51,9 @@ private:
     std::unique_ptr<char[]> buffer_;
 };
 
+// Whether two names given for output lead to one file: the same device and
+// inode where it exists, else the same folder and name once symbolic links
+// are followed.
+bool SameFile(const std::string& a, const std::string& b);
+
 }  // namespace lumiro::coe

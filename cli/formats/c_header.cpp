@@ -40,7 +40,8 @@ const bool registered = RegisterFormat({
     .extension = "",
     .help = N_("C99 header: the array static const uint32_t NAME and its length\n"
                "LUMIRO_SINE_LENGTH (NAME in capitals, then _LENGTH), the words in\n"
-               "hexadecimal (NAME: --name, by default lumiro_sine)\n"
+               "hexadecimal (NAME: --name, by default lumiro_sine, or lumiro_cosine\n"
+               "with --function cos)\n"
                "  lumiro-coe 1024 --format c -o lumiro_sine.h"),
     .rank = 60,
     .takesRadix = false,

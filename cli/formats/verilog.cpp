@@ -38,7 +38,7 @@ const bool registered = RegisterFormat({
     .extension = "",
     .help = N_("Verilog module: a ROM with clock clk, address addr and the\n"
                "registered output data (the module's name: --name, by default\n"
-               "lumiro_sine)\n"
+               "lumiro_sine, or lumiro_cosine with --function cos)\n"
                "  lumiro-coe 1024 --format verilog -o lumiro_sine.v"),
     .rank = 50,
     .takesRadix = true,

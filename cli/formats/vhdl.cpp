@@ -18,14 +18,19 @@ void WriteVhdl(std::FILE* out, const Request& request)
     }
     const SineTable& table = request.table;
     const std::string width = std::to_string(table.Width());
+    // SINE_ or COSINE_: a design may use the packages of both.
+    const std::string lower(FunctionWord(table.shape().function));
+    std::string upper = lower;
+    for (char& c : upper)
+        c = static_cast<char>(c - 'a' + 'A');
     Put(out, "-- " + Description(table) + "\n");
     Put(out, "library ieee;\nuse ieee.std_logic_1164.all;\n\n");
     Put(out, "package " + request.name + " is\n");
-    Put(out, "    constant SINE_DEPTH : natural := " + std::to_string(table.Count()) + ";\n");
-    Put(out, "    constant SINE_WIDTH : natural := " + width + ";\n");
-    Put(out, "    subtype sine_word_t is std_logic_vector(SINE_WIDTH - 1 downto 0);\n");
-    Put(out, "    type sine_table_t is array (0 to SINE_DEPTH - 1) of sine_word_t;\n");
-    Put(out, "    constant SINE_TABLE : sine_table_t := (\n");
+    Put(out, "    constant " + upper + "_DEPTH : natural := " + std::to_string(table.Count()) + ";\n");
+    Put(out, "    constant " + upper + "_WIDTH : natural := " + width + ";\n");
+    Put(out, "    subtype " + lower + "_word_t is std_logic_vector(" + upper + "_WIDTH - 1 downto 0);\n");
+    Put(out, "    type " + lower + "_table_t is array (0 to " + upper + "_DEPTH - 1) of " + lower + "_word_t;\n");
+    Put(out, "    constant " + upper + "_TABLE : " + lower + "_table_t := (\n");
     // Hexadecimal bit strings need a width of whole digits in VHDL-93.
     const Radix radix = table.Width() % 4 == 0 ? request.radix : Radix::Binary;
     const char* open = radix == Radix::Hex ? "X\"" : "\"";
@@ -41,8 +46,9 @@ void WriteVhdl(std::FILE* out, const Request& request)
 const bool registered = RegisterFormat({
     .name = "vhdl",
     .extension = "",
-    .help = N_("VHDL-93 package with the constant array SINE_TABLE (the package's\n"
-               "name: --name, by default lumiro_sine_pkg)\n"
+    .help = N_("VHDL-93 package with the constant array SINE_TABLE, or COSINE_TABLE with\n"
+               "--function cos (the package's name: --name, by default lumiro_sine_pkg\n"
+               "or lumiro_cosine_pkg)\n"
                "  lumiro-coe 1024 --format vhdl -o sine_pkg.vhd"),
     .rank = 40,
     .takesRadix = true,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -220,6 +221,8 @@ TEST_P(Interrupted, SignalRemovesTheTemporaryAndKills)
     if (child == 0) {
         if (std::freopen("/dev/null", "w", stderr) == nullptr)
             ::_exit(126);
+        const rlimit noCore{0, 0};  // SIGQUIT and SIGXCPU would dump one
+        ::setrlimit(RLIMIT_CORE, &noCore);
         // The largest listing, 130 MB: long enough to be caught while it writes.
         ::execl(LUMIRO_COE, LUMIRO_COE, "4194304", "--format", "listing", "-o", file.c_str(),
                 static_cast<char*>(nullptr));
@@ -236,7 +239,34 @@ TEST_P(Interrupted, SignalRemovesTheTemporaryAndKills)
     EXPECT_EQ(Slurp(file), "old\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, Interrupted, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
+// Every signal whose default action ends the process, a few of each kind.
+INSTANTIATE_TEST_SUITE_P(Signals, Interrupted,
+                         ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU,
+                                           SIGVTALRM, SIGPROF, SIGRTMIN + 1));
+
+// "ulimit -f": the kernel sends SIGXFSZ, whose default ends the process.
+TEST_F(OutputFile, FileSizeLimitLeavesNoTemporary)
+{
+    const fs::path file = dir / "sine.coe";
+    std::ofstream(file) << "old\n";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit noCore{0, 0};
+        const rlimit small{1 << 20, 1 << 20};
+        if (std::freopen("/dev/null", "w", stderr) == nullptr || ::setrlimit(RLIMIT_CORE, &noCore) != 0 ||
+            ::setrlimit(RLIMIT_FSIZE, &small) != 0)
+            ::_exit(126);
+        std::signal(SIGXFSZ, SIG_DFL);
+        ::execl(LUMIRO_COE, LUMIRO_COE, "262144", "-o", file.c_str(), static_cast<char*>(nullptr));  // 2 MB
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+    EXPECT_EQ(Names(), std::vector<std::string>{"sine.coe"});
+    EXPECT_EQ(Slurp(file), "old\n");
+}
 
 TEST_F(OutputFile, HelpToAFullDiskSaysWhy)
 {

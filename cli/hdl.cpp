@@ -108,65 +108,66 @@ void WriteSincosVerilog(std::FILE* out, const Request& request)
     Put(out, "    input  wire [" + Number(phaseBits - 1) + ":0] phase,\n");
     Put(out, "    output reg  [" + Number(width - 1) + ":0] sine,\n");
     Put(out, "    output reg  [" + Number(width - 1) + ":0] cosine\n);\n\n");
-    Put(out, "    localparam [31:0] N = 32'd" + Number(shape.divisions) + ";\n");
-    Put(out, "    localparam [31:0] Q = 32'd" + q + ";\n");
-    Put(out, "    localparam [" + Number(width - 1) + ":0] PEAK = " + VerilogWord(Peak(table), width, request.radix) +
+    Put(out, "    localparam [31:0] N_ = 32'd" + Number(shape.divisions) + ";\n");
+    Put(out, "    localparam [31:0] Q_ = 32'd" + q + ";\n");
+    Put(out, "    localparam [" + Number(width - 1) + ":0] PEAK_ = " + VerilogWord(Peak(table), width, request.radix) +
                  ";  // the word for 1\n\n");
+    // Every name inside ends in '_', which no --name may: none can hide another.
     Put(out, "    // Where a phase falls: {negated, peak, address in the quarter table}.\n");
-    Put(out, "    function [" + Number(addressBits + 1) + ":0] place;\n");
-    Put(out, "        input [31:0] k;\n");
+    Put(out, "    function [" + Number(addressBits + 1) + ":0] place_;\n");
+    Put(out, "        input [31:0] k_;\n");
     Put(out, "        /* verilator lint_off UNUSEDSIGNAL */  // the address is its low bits\n");
-    Put(out, "        reg [31:0] at;\n");
+    Put(out, "        reg [31:0] at_;\n");
     Put(out, "        /* verilator lint_on UNUSEDSIGNAL */\n");
     Put(out, "        begin\n");
-    Put(out, "            if (k < Q)\n                at = k;\n");
-    Put(out, "            else if (k < 2 * Q)\n                at = 2 * Q - k" + mirror + ";\n");
-    Put(out, "            else if (k < 3 * Q)\n                at = k - 2 * Q;\n");
-    Put(out, "            else if (k < N)\n                at = 4 * Q - k" + mirror + ";\n");
-    Put(out, "            else\n                at = 32'd0;\n");
-    Put(out, "            place = {k >= 2 * Q && k < N, " +
-                 std::string(half ? "1'b0" : "(k == Q || k == 3 * Q)") + ", at[" + Number(addressBits - 1) +
+    Put(out, "            if (k_ < Q_)\n                at_ = k_;\n");
+    Put(out, "            else if (k_ < 2 * Q_)\n                at_ = 2 * Q_ - k_" + mirror + ";\n");
+    Put(out, "            else if (k_ < 3 * Q_)\n                at_ = k_ - 2 * Q_;\n");
+    Put(out, "            else if (k_ < N_)\n                at_ = 4 * Q_ - k_" + mirror + ";\n");
+    Put(out, "            else\n                at_ = 32'd0;\n");
+    Put(out, "            place_ = {k_ >= 2 * Q_ && k_ < N_, " +
+                 std::string(half ? "1'b0" : "(k_ == Q_ || k_ == 3 * Q_)") + ", at_[" + Number(addressBits - 1) +
                  ":0]};\n");
     Put(out, "        end\n    endfunction\n\n");
     Put(out, "    // Negated: the sign bit of a float, +0 staying +0; two's complement for fixed point.\n");
-    Put(out, "    function [" + Number(width - 1) + ":0] negated;\n");
-    Put(out, "        input [" + Number(width - 1) + ":0] word;\n");
+    Put(out, "    function [" + Number(width - 1) + ":0] negated_;\n");
+    Put(out, "        input [" + Number(width - 1) + ":0] word_;\n");
     if (shape.word.isFloat())
-        Put(out, "        negated = word == " + w + "'d0 ? word : {~word[" + Number(width - 1) + "], word[" +
+        Put(out, "        negated_ = word_ == " + w + "'d0 ? word_ : {~word_[" + Number(width - 1) + "], word_[" +
                      Number(width - 2) + ":0]};\n");
     else
-        Put(out, "        negated = -word;\n");
+        Put(out, "        negated_ = -word_;\n");
     Put(out, "    endfunction\n\n");
     Put(out, "    // Stage 1: the phase, and that of the cosine a quarter turn on.\n");
-    Put(out, "    reg [31:0] at_sine = 32'd0;\n    reg [31:0] at_cosine = 32'd0;\n");
+    Put(out, "    reg [31:0] at_sine_ = 32'd0;\n    reg [31:0] at_cosine_ = 32'd0;\n");
     Put(out, "    always @(posedge clk) begin\n");
-    Put(out, "        at_sine <= {" + Number(32 - phaseBits) + "'d0, phase};\n");
-    Put(out, "        at_cosine <= {" + Number(32 - phaseBits) + "'d0, phase} + Q >= N ? {" +
-                 Number(32 - phaseBits) + "'d0, phase} + Q - N : {" + Number(32 - phaseBits) +
-                 "'d0, phase} + Q;\n");
+    Put(out, "        at_sine_ <= {" + Number(32 - phaseBits) + "'d0, phase};\n");
+    Put(out, "        at_cosine_ <= {" + Number(32 - phaseBits) + "'d0, phase} + Q_ >= N_ ? {" +
+                 Number(32 - phaseBits) + "'d0, phase} + Q_ - N_ : {" + Number(32 - phaseBits) +
+                 "'d0, phase} + Q_;\n");
     Put(out, "    end\n");
-    Put(out, "    wire [" + Number(addressBits + 1) + ":0] sine_place = place(at_sine);\n");
-    Put(out, "    wire [" + Number(addressBits + 1) + ":0] cosine_place = place(at_cosine);\n\n");
+    Put(out, "    wire [" + Number(addressBits + 1) + ":0] sine_place_ = place_(at_sine_);\n");
+    Put(out, "    wire [" + Number(addressBits + 1) + ":0] cosine_place_ = place_(at_cosine_);\n\n");
     Put(out, "    // Stage 2: the table's words, and how each is to be turned.\n");
-    Put(out, "    reg [" + Number(width - 1) + ":0] sine_word = " + w + "'d0;\n");
-    Put(out, "    reg [" + Number(width - 1) + ":0] cosine_word = " + w + "'d0;\n");
-    Put(out, "    reg [1:0] sine_how = 2'd0;\n    reg [1:0] cosine_how = 2'd0;\n");
+    Put(out, "    reg [" + Number(width - 1) + ":0] sine_word_ = " + w + "'d0;\n");
+    Put(out, "    reg [" + Number(width - 1) + ":0] cosine_word_ = " + w + "'d0;\n");
+    Put(out, "    reg [1:0] sine_how_ = 2'd0;\n    reg [1:0] cosine_how_ = 2'd0;\n");
     Put(out, "    always @(posedge clk) begin\n");
-    Put(out, "        sine_how <= sine_place[" + Number(addressBits + 1) + ":" + a + "];\n");
-    Put(out, "        cosine_how <= cosine_place[" + Number(addressBits + 1) + ":" + a + "];\n");
+    Put(out, "        sine_how_ <= sine_place_[" + Number(addressBits + 1) + ":" + a + "];\n");
+    Put(out, "        cosine_how_ <= cosine_place_[" + Number(addressBits + 1) + ":" + a + "];\n");
     Put(out, "    end\n");
     Put(out, "    always @(posedge clk)\n");
-    PutCaseRom(out, table, "sine_place[" + Number(addressBits - 1) + ":0]", "sine_word", request.radix, addressBits,
+    PutCaseRom(out, table, "sine_place_[" + Number(addressBits - 1) + ":0]", "sine_word_", request.radix, addressBits,
                "        ");
     Put(out, "    always @(posedge clk)\n");
-    PutCaseRom(out, table, "cosine_place[" + Number(addressBits - 1) + ":0]", "cosine_word", request.radix,
+    PutCaseRom(out, table, "cosine_place_[" + Number(addressBits - 1) + ":0]", "cosine_word_", request.radix,
                addressBits, "        ");
     Put(out, "\n    // Stage 3: the peak put in, the second half turn negated.\n");
-    Put(out, "    wire [" + Number(width - 1) + ":0] sine_value = sine_how[0] ? PEAK : sine_word;\n");
-    Put(out, "    wire [" + Number(width - 1) + ":0] cosine_value = cosine_how[0] ? PEAK : cosine_word;\n");
+    Put(out, "    wire [" + Number(width - 1) + ":0] sine_value_ = sine_how_[0] ? PEAK_ : sine_word_;\n");
+    Put(out, "    wire [" + Number(width - 1) + ":0] cosine_value_ = cosine_how_[0] ? PEAK_ : cosine_word_;\n");
     Put(out, "    always @(posedge clk) begin\n");
-    Put(out, "        sine <= sine_how[1] ? negated(sine_value) : sine_value;\n");
-    Put(out, "        cosine <= cosine_how[1] ? negated(cosine_value) : cosine_value;\n");
+    Put(out, "        sine <= sine_how_[1] ? negated_(sine_value_) : sine_value_;\n");
+    Put(out, "        cosine <= cosine_how_[1] ? negated_(cosine_value_) : cosine_value_;\n");
     Put(out, "    end\n\nendmodule\n");
 }
 

@@ -64,8 +64,9 @@ constexpr std::string_view kKeywords[] = {
     "thread_local", "true", "typeof", "typeof_unqual",
     // what <stdint.h> and <stddef.h> declare besides the *_t types and *_MAX macros
     "null", "offsetof",
-    // VHDL's libraries, which a design unit cannot share a name with
-    "std", "work", "ieee",
+    // VHDL's libraries, which a design unit cannot share a name with, and what
+    // the VHDL formats use of them, which an entity of that name would hide
+    "std", "work", "ieee", "rising_edge", "to_integer", "boolean",
     // the names the formats themselves declare, ports included
     "sine_depth", "sine_width", "sine_table", "cosine_depth", "cosine_width", "cosine_table",
     "std_logic_vector", "std_logic", "natural",

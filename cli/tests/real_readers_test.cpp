@@ -235,4 +235,32 @@ TEST_F(NameCheck, AcceptedNamesCompileInEveryTool)
     }
 }
 
+// The unit's names: those of its own insides, and what its VHDL takes from
+// ieee and std, named by the user; both languages in both VHDL dialects.
+TEST_F(NameCheck, TheUnitTakesItsOwnNamesOrRefusesThem)
+{
+    for (const std::string name : {"place", "negated", "PEAK", "N", "Q", "k", "at", "word", "sine_word",
+                                   "cosine_how", "at_sine", "sine_place", "sine_value", "quarter", "address",
+                                   "turned", "ahead", "p", "rtl", "numeric_std"}) {
+        const auto write = [&](const char* format, const std::string& file) {
+            const Outcome run = Coe({"16", "--format", format, "--sincos", "--word", "fixed:8", "--name", name,
+                                     "-o", (dir / file).string()});
+            ASSERT_EQ(run.status, 0) << name << run.err;
+        };
+        write("vhdl", name + ".vhd");
+        write("verilog", name + ".v");
+        for (const std::vector<std::string>& step :
+             {std::vector<std::string>{GHDL, "-a", "--std=93", "--work=u93", name + ".vhd"},
+              {GHDL, "-a", "--std=08", "--work=u08", name + ".vhd"},
+              {VERILATOR, "--lint-only", "-Wall", name + ".v"}}) {
+            const Outcome run = RunIn(step);
+            EXPECT_EQ(run.status, 0) << name << " " << step[0] << "\n" << run.out << run.err;
+        }
+    }
+    for (const std::string name : {"rising_edge", "to_integer", "boolean", "Rising_Edge"}) {
+        const Outcome run = Coe({"16", "--format", "vhdl", "--sincos", "--word", "fixed:8", "--name", name});
+        EXPECT_EQ(run.status, 2) << name;
+    }
+}
+
 }  // namespace

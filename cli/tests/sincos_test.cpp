@@ -236,7 +236,7 @@ TEST_F(SincosCall, WrongCallsWriteNothing)
     for (const std::vector<std::string>& call :
          {std::vector<std::string>{"1024", "--sincos", "-o", file},
           {"1024", "--sincos", "--format", "mem", "-o", file},
-          {"1024", "--sincos", "--format", "verilog", "--span", "quarter", "-o", file},
+          {"1024", "--sincos", "--format", "verilog", "--span", "half", "-o", file},
           {"1024", "--sincos", "--format", "vhdl", "--with-end", "-o", file},
           {"1024", "--sincos", "--format", "verilog", "--word", "ufixed:8", "-o", file},
           {"1026", "--sincos", "--format", "verilog", "-o", file}}) {

@@ -100,6 +100,8 @@ Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail)
     // in the same order on every machine.
     struct Partial {
         double largest = 0;
+        double lowest = 0;
+        double highest = 0;
         double largestAbsolute = 0;
         double squares = 0;
         std::int64_t correctlyRounded = 0;
@@ -114,9 +116,12 @@ Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail)
             // The larger magnitude's unit: at an ideal 0 the smallest subnormal
             // would turn any word but 0 into a figure of 10^37.
             const double error = absolute / kind.UnitAt(std::max(std::fabs(ideal.value), std::fabs(value)));
+            const double signedError = value >= ideal.value ? error : -error;
             if (keepDetail)
-                accuracy.errors[static_cast<std::size_t>(i)] = static_cast<float>(value >= ideal.value ? error : -error);
+                accuracy.errors[static_cast<std::size_t>(i)] = static_cast<float>(signedError);
             partial.largest = std::max(partial.largest, error);
+            partial.lowest = std::min(partial.lowest, signedError);
+            partial.highest = std::max(partial.highest, signedError);
             partial.largestAbsolute = std::max(partial.largestAbsolute, absolute);
             partial.squares += error * error;
             partial.correctlyRounded += word == ideal.word ? 1 : 0;
@@ -130,6 +135,8 @@ Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail)
     const Partial first = measure(0, middle);
     helper.join();
     accuracy.largestError = std::max(first.largest, second.largest);
+    accuracy.lowestError = std::min(first.lowest, second.lowest);
+    accuracy.highestError = std::max(first.highest, second.highest);
     accuracy.largestAbsoluteError = std::max(first.largestAbsolute, second.largestAbsolute);
     accuracy.correctlyRounded = first.correctlyRounded + second.correctlyRounded;
     const double squares = first.squares + second.squares;

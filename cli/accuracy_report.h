@@ -18,6 +18,8 @@ struct Accuracy {
     std::int64_t words = 0;
     // In units of the last place (ulp or LSB) at the larger of |ideal| and |word|.
     double largestError = 0;
+    double lowestError = 0;   // signed: below the ideal value, the same unit
+    double highestError = 0;  // signed: above it
     double largestAbsoluteError = 0;
     double rmsError = 0;
     std::int64_t correctlyRounded = 0;  // words that are the ideal sine's correct rounding

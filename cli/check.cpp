@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -51,6 +52,11 @@ FileSource::~FileSource()
 
 void FileSource::ThrowTooLarge() const
 {
+    if (path_ == "-")
+        throw FileError(_("standard input holds more than any table (over 1 GiB); reading stopped there."));
+    if (read_ > kLargestCheckedFile)  // a pipe or device, read up to the limit
+        throw FileError(Printf(_("the file %s holds more than any table (over 1 GiB); reading stopped there."),
+                               ShownPath(path_).c_str()));
     throw FileError(Printf(_("the file %s is larger than any table (over 1 GiB); it was not read."),
                            ShownPath(path_).c_str()));
 }
@@ -113,7 +119,7 @@ namespace {
 // and counts the rest, so that a file of any length takes no more memory.
 class Comparison : public WordSink {
 public:
-    explicit Comparison(const SineTable& table) : table_(table) {}
+    Comparison(const SineTable& table, std::optional<Radix> radix) : table_(table), radix_(radix) {}
 
     void Word(std::uint32_t word, std::size_t line) override
     {
@@ -121,20 +127,40 @@ public:
         if (index >= static_cast<std::size_t>(table_.Count()))
             return;
         const std::uint32_t want = table_.Word(static_cast<std::int32_t>(index));
-        if (word == want)
+        if (word == want || ++differing_ > kDifferencesShown)
             return;
-        if (++differing_ <= kDifferencesShown)
+        const int width = table_.Width();
+        const auto read = static_cast<int>(std::bit_width(word));
+        if (read > width)  // shown whole, as read
+            differences_ += Printf(_("  word %zu (line %zu): is %s, wider than the table's %d bits; should be %s\n"),
+                                   index, line, Hex(word, read).c_str(), width, Hex(want, width).c_str());
+        else
             differences_ += Printf(_("  word %zu (line %zu): is %s, should be %s\n"), index, line,
-                                   Hex(word, table_.Width()).c_str(), Hex(want, table_.Width()).c_str());
+                                   Hex(word, width).c_str(), Hex(want, width).c_str());
+    }
+    void Missing() override
+    {
+        const std::size_t index = read_++;
+        if (index >= static_cast<std::size_t>(table_.Count()) || ++differing_ > kDifferencesShown)
+            return;
+        const int width = table_.Width();
+        differences_ += Printf(_("  word %zu: not in the file, should be %s\n"), index,
+                               Hex(table_.Word(static_cast<std::int32_t>(index)), width).c_str());
     }
     void DeclaredWidth(int bits) override { declaredWidth_ = bits; }
+    void DeclaredRadix(int base) override { declaredRadix_ = base; }
     void WindowRows() override { windowRows_ = true; }
 
-    // The report in Polish; whether the file holds exactly the table.
+    // The report in the user's language; whether the file holds exactly the table.
     bool Report(std::string& report) const
     {
         const auto expected = static_cast<std::size_t>(table_.Count());
         const int divisions = table_.shape().divisions;
+        if (radix_ && declaredRadix_ && *declaredRadix_ != static_cast<int>(*radix_)) {
+            report = Printf(_("The file's words are in radix %d; --radix asks for %d.\n"), *declaredRadix_,
+                            static_cast<int>(*radix_));
+            return false;
+        }
         if (declaredWidth_ && *declaredWidth_ != table_.Width()) {
             report = Printf(_("The file has words of %d bits, the table for N = %d words of %d "
                               "bits; words in the file: %zu, in the table: %zu.\n"),
@@ -166,10 +192,12 @@ public:
 
 private:
     const SineTable& table_;
+    std::optional<Radix> radix_;  // as --radix asks, if it does
     std::size_t read_ = 0;
     std::size_t differing_ = 0;
     std::string differences_;
     std::optional<int> declaredWidth_;
+    std::optional<int> declaredRadix_;
     bool windowRows_ = false;
 };
 
@@ -178,7 +206,7 @@ private:
 int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radix> radix,
                      const SineTable& table, std::FILE* out, bool quiet)
 {
-    Comparison comparison(table);
+    Comparison comparison(table, radix);
     format.read(text, table.Width(), radix, comparison);
     std::string report;
     const bool matches = comparison.Report(report);

@@ -61,7 +61,9 @@ void ThrowStandardOutputError(int error)
 
 void ThrowReadError(std::string_view path, int error)
 {
-    const std::string reason = error == ENOENT ? _("no such file") : ReasonOf(error);
+    const std::string reason = error == ENOENT ? _("no such file")
+                               : error == EBADF ? _("not open for reading")
+                                                : ReasonOf(error);
     if (path == "-")
         throw FileError(Printf(_("could not read standard input (%s)."), reason.c_str()));
     throw FileError(Printf(_("could not read the file %s (%s)."), ShownPath(path).c_str(), reason.c_str()));

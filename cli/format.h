@@ -38,6 +38,11 @@ public:
     virtual void Word(std::uint32_t word, std::size_t line) = 0;
     // The width a file declares (MIF's WIDTH), before its words.
     virtual void DeclaredWidth(int bits) = 0;
+    // The base a file states its words in (COE's radix, MIF's DATA_RADIX).
+    virtual void DeclaredRadix(int base) = 0;
+    // A word the file leaves out (a gap between Intel HEX records): the next
+    // address has none.
+    virtual void Missing() = 0;
     // Rows as the window shows them: the vendor's reader would take each
     // digit for a word of its own.
     virtual void WindowRows() = 0;
@@ -45,7 +50,8 @@ public:
 
 class TextScanner;
 
-// Throws ReadError with a Polish message that names the line.
+// A file that is not what its format says: the message, in the user's
+// language, names the line.
 class ReadError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -113,20 +113,21 @@ int main(int argc, char** argv)
         std::optional<Accuracy> accuracy;
         if (measured.valid())
             accuracy = measured.get();
+        // The report before the picture, which may still fail: what was measured is said.
+        bool reported = true;
+        if (options.report) {
+            const std::string report = ReportText(*accuracy, table);
+            // Nothing is left to say it on when standard error fails; the status says it.
+            reported = std::fwrite(report.data(), 1, report.size(), stderr) == report.size() &&
+                       std::fflush(stderr) == 0;
+        }
         if (options.plotPath) {
             OutputFile picture(*options.plotPath);
             if (!WritePlot(picture.Stream(), *PlotKindOf(*options.plotPath), table, *accuracy))
                 throw FileError(Printf(_("could not draw the picture %s."), ShownPath(*options.plotPath).c_str()));
             picture.Commit();
         }
-        if (options.report) {
-            const std::string report = ReportText(*accuracy, table);
-            // Nothing is left to say it on when standard error fails; the status says it.
-            if (std::fwrite(report.data(), 1, report.size(), stderr) != report.size() ||
-                std::fflush(stderr) != 0)
-                return kFailed;
-        }
-        return kSucceeded;
+        return reported ? kSucceeded : kFailed;
     } catch (const UsageError& error) {
         return Fail(kWrongCall, error.what());
     } catch (const std::exception& error) {

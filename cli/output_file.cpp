@@ -284,6 +284,11 @@ void OutputFile::OpenTemporary(const struct stat* existing)
         if (descriptor < 0 && (errno == EACCES || errno == EPERM))
             FailInFolder(_("no permission to write in the folder %s; the file is replaced by a "
                            "new one written beside it, so the folder must allow writing"));
+        // The folder is there, but takes no new files (/proc, /sys).
+        struct stat folder {};
+        if (descriptor < 0 && errno == ENOENT && ::stat(Directory(target_).c_str(), &folder) == 0)
+            FailInFolder(_("the folder %s takes no new files; the file is replaced by a new one "
+                           "written beside it"));
         if (descriptor < 0)
             Fail(errno);
         temporary_ = std::move(temporary);

@@ -148,26 +148,24 @@ void SpectrumPanel(const Accuracy& accuracy)
 // data- attributes on the root element.
 std::string Annotated(std::string svg, const SineTable& table, const Accuracy& accuracy, const char* unit)
 {
-    double lowest = 0;
-    double highest = 0;
-    for (const float error : accuracy.errors) {
-        lowest = std::min(lowest, static_cast<double>(error));
-        highest = std::max(highest, static_cast<double>(error));
-    }
+    const bool spur = accuracy.sfdr && std::isfinite(*accuracy.sfdr);
     const std::string sfdr = accuracy.sfdr ? Figure(2, *accuracy.sfdr) : "none";
     const std::size_t root = svg.find("<svg");
     const std::size_t end = root == std::string::npos ? root : svg.find('>', root);
     if (end == std::string::npos)
         return svg;
-    const std::string attributes = " data-error-unit=\"" + std::string(unit) + "\" data-error-min=\"" +
-                                   Figure(6, lowest) + "\" data-error-max=\"" + Figure(6, highest) +
-                                   "\" data-sfdr-dbc=\"" + sfdr + "\" data-spur-bin=\"" +
-                                   std::to_string(accuracy.spurBin) + "\"";
-    const std::string desc = "\n<title>" + Title(table) + "</title>\n<desc>" +
-                             Printf(_("Largest error %.4f %s, RMS %.4f %s; SFDR %s dBc, spur at bin %zu."),
-                                    accuracy.largestError, unit, accuracy.rmsError, unit, sfdr.c_str(),
-                                    accuracy.spurBin) +
-                             "</desc>";
+    // The report's own figures, not the picture's single-precision points.
+    std::string attributes = " data-error-unit=\"" + std::string(unit) + "\" data-error-min=\"" +
+                             Figure(6, accuracy.lowestError) + "\" data-error-max=\"" +
+                             Figure(6, accuracy.highestError) + "\" data-sfdr-dbc=\"" + sfdr + "\"";
+    if (spur)
+        attributes += " data-spur-bin=\"" + std::to_string(accuracy.spurBin) + "\"";
+    const std::string errors = Printf(_("Largest error %.4f %s, RMS %.4f %s"), accuracy.largestError, unit,
+                                      accuracy.rmsError, unit);
+    const std::string spectrum = spur ? Printf(_("SFDR %s dBc, spur at bin %zu"), sfdr.c_str(), accuracy.spurBin)
+                                 : accuracy.sfdr ? std::string(_("no spurs"))
+                                                 : std::string(_("no spectrum: a period shorter than 4 samples"));
+    const std::string desc = "\n<title>" + Title(table) + "</title>\n<desc>" + errors + "; " + spectrum + ".</desc>";
     svg.insert(end + 1, desc);
     svg.insert(end, attributes);
     return svg;

@@ -142,6 +142,7 @@ void ReadCoe(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
                 scanner.Fail(_("memory_initialization_radix is not closed by ';'."));
             scanner.SkipLine();
             radix = std::stoi(value);
+            sink.DeclaredRadix(radix);
             continue;
         }
         if (radix == 0)

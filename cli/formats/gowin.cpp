@@ -39,6 +39,7 @@ void ReadGowin(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
     const auto depth = HeaderNumber(scanner, "Address_depth", 1, kDeepest);
     const auto width = static_cast<int>(HeaderNumber(scanner, "Data_width", 1, kWidestWord));
     sink.DeclaredWidth(width);
+    sink.DeclaredRadix(static_cast<int>(radix));
     const std::size_t digits = radix == Radix::Hex ? static_cast<std::size_t>((width + 3) / 4)
                                                    : static_cast<std::size_t>(width);
     std::uint64_t address = 0;

@@ -100,16 +100,20 @@ void ReadIhex(TextScanner& scanner, int width, std::optional<Radix>, WordSink& s
     }
     if (!ended)
         scanner.Fail(_("the end record :00000001FF is missing."));
-    for (std::size_t at = 0; at < image.size(); ++at)
-        if (!given[at])
-            scanner.Fail(Printf(_("byte %llu is missing."), static_cast<unsigned long long>(at)));
     if (image.size() % bytes != 0)
         scanner.Fail(Printf(_("%zu bytes are no whole number of words of %zu bytes."), image.size(), bytes));
+    // Records may leave gaps: a word with a byte in one is not in the file.
     for (std::size_t at = 0; at < image.size(); at += bytes) {
         std::uint32_t word = 0;
-        for (std::size_t i = 0; i < bytes; ++i)
+        bool whole = true;
+        for (std::size_t i = 0; i < bytes; ++i) {
             word = word << 8 | image[at + i];
-        sink.Word(word, lines[at / bytes]);
+            whole = whole && given[at + i];
+        }
+        if (whole)
+            sink.Word(word, lines[at / bytes]);
+        else
+            sink.Missing();
     }
 }
 

@@ -54,6 +54,8 @@ void ReadLattice(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink
     if (Lowered(RestOfLine(scanner)) != "#data")
         throw LineError(dataLine, _("#Data expected after the header."));
     sink.DeclaredWidth(width);
+    // #DataRadix is only how the Memory Generator shows the words; #Format says how they are written.
+    sink.DeclaredRadix(static_cast<int>(radix));
 
     std::uint64_t address = 0;
     for (;;) {
@@ -66,13 +68,19 @@ void ReadLattice(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink
         }
         const std::size_t line = scanner.Line();
         const std::string digits(scanner.TakeWhile([](char c) { return !TextScanner::IsBlank(c) && c != '#' && c != '/'; }));
-        const auto word = ParseWord(digits, width, radix);
-        if (!word)
+        // Fewer digits than the width are filled with zeros at the top, so more
+        // are leading zeros: what counts is that the value fits.
+        const auto word = ParseDigits(digits, static_cast<unsigned>(radix));
+        if (!word || (*word >> width) != 0)
             throw LineError(line, Printf(_("%s is no word in radix %d (of at most %d bits)."),
                                          QuoteWhereNeeded(digits).c_str(), static_cast<int>(radix), width));
         if (address == depth)
             throw LineError(line, Printf(_("more words than #Depth=%llu."), static_cast<unsigned long long>(depth)));
-        sink.Word(*word, line);
+        // "Each line of data specifies the contents for one memory location."
+        scanner.TakeWhile([](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+        if (!scanner.AtEnd() && scanner.Peek() != '\n' && scanner.Peek() != '#' && !scanner.LooksAt("//"))
+            throw LineError(line, _("a second word on the line: each line holds the word of one address."));
+        sink.Word(static_cast<std::uint32_t>(*word), line);
         ++address;
     }
     for (; address < depth; ++address)  // "Any address not specified will be filled with 0."

@@ -132,6 +132,7 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
     if (Keyword(scanner) != "begin")
         scanner.Fail(_("BEGIN expected after CONTENT."));
     sink.DeclaredWidth(static_cast<int>(fileWidth));
+    sink.DeclaredRadix(dataRadix == "bin" ? 2 : dataRadix == "hex" ? 16 : dataRadix == "oct" ? 8 : 10);
 
     std::vector<std::uint32_t> words(depth);
     std::vector<std::uint32_t> lines(depth);  // 0: no word yet

@@ -87,10 +87,12 @@ void ReadQuartusHex(TextScanner& scanner, int width, std::optional<Radix>, WordS
     }
     if (!ended)
         scanner.Fail(_("the end record :00000001FF is missing."));
+    // Records may leave addresses out: those words are not in the file.
     for (std::size_t address = 0; address < words.size(); ++address) {
         if (lines[address] == 0)
-            scanner.Fail(Printf(_("address %llu has no word."), static_cast<unsigned long long>(address)));
-        sink.Word(words[address], lines[address]);
+            sink.Missing();
+        else
+            sink.Word(words[address], lines[address]);
     }
 }
 

@@ -4,6 +4,7 @@
 // a picture that cannot be written leaves the table written and nothing half.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -55,11 +56,25 @@ TEST_F(Plot, SvgCarriesTheReportsFiguresAndRenders)
         EXPECT_EQ(Attribute(text, "data-sfdr-dbc"), ReportFigure(run.err, "SFDR of the full period: ")) << table[0];
         const double largest = std::max(std::abs(std::stod(Attribute(text, "data-error-min"))),
                                         std::abs(std::stod(Attribute(text, "data-error-max"))));
-        EXPECT_NEAR(largest, std::stod(ReportFigure(run.err, "largest error: ")), 0.0001) << table[0];
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "%.4f", largest);
+        EXPECT_EQ(shown, ReportFigure(run.err, "largest error: ")) << table[0];
         EXPECT_NE(text.find("<desc>"), std::string::npos);
         EXPECT_NE(text.find("SFDR " + Attribute(text, "data-sfdr-dbc") + " dBc"), std::string::npos);
         EXPECT_TRUE(fs::exists(dir / "table.coe"));
     }
+}
+
+// N = 4 at the ideal angle is 0, 1, 0, -1 exactly: a spectrum without spurs.
+TEST_F(Plot, SvgOfATableWithoutSpursSaysSo)
+{
+    const std::string svg = (dir / "table.svg").string();
+    environment = {"LC_ALL=C", "LANGUAGE="};
+    ASSERT_EQ(Coe({"4", "--angle", "exact", "--plot", svg, "-o", "/dev/null"}).status, 0);
+    const std::string text = Slurp(svg);
+    EXPECT_NE(text.find("; no spurs.</desc>"), std::string::npos) << text.substr(0, 600);
+    EXPECT_EQ(text.find("spur at bin"), std::string::npos);
+    EXPECT_EQ(Attribute(text, "data-spur-bin"), "");
 }
 
 TEST_F(Plot, PngIsAPictureOfItsSize)

@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <future>
 #include <string>
 
 #include "check.h"
@@ -19,6 +23,8 @@ namespace {
 
 using lumiro::testing::Outcome;
 namespace fs = std::filesystem;
+
+using CheckProgram = lumiro::testing::Scratch;
 
 struct Checked {
     int status = -1;
@@ -173,14 +179,58 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair{"mem", "0000000z\n"},
         std::pair{"mem", "@5 00000000\n"}));
 
+// N = 8: word 0 is +0, word 1 sin(π/4) = 0x3F3504F3.
+TEST(Check, VendorGrammarsAsDocumented)
+{
+    const std::string lattice = "#Format=Hex\n#Depth=2\n#Width=32\n#AddrRadix=3\n#DataRadix=3\n#Data\n";
+    // Fewer digits are filled with zeros at the top, so more are leading zeros.
+    EXPECT_EQ(Check(lattice + "0\n0003F3504F3 # sin 45\n", "lattice", 8).status, kSucceeded);
+    EXPECT_THROW(Check(lattice + "0 3F3504F3\n", "lattice", 8), ReadError);  // one address a line
+    EXPECT_THROW(Check(lattice + "13F3504F3\n", "lattice", 8), ReadError);   // 33 bits
+
+    // Intel HEX may leave gaps: the word in one is a difference, not a broken file.
+    for (const auto& [format, text] : {std::pair{"ihex", ":040004003F3504F38D\n:00000001FF\n"},
+                                       std::pair{"quartus-hex", ":040001003F3504F390\n:00000001FF\n"}}) {
+        const Checked gap = Check(text, format, 8);
+        EXPECT_EQ(gap.status, kDiffers) << format;
+        EXPECT_NE(gap.report.find(Printf(_("  word %zu: not in the file, should be %s\n"), std::size_t{0}, "00000000")),
+                  std::string::npos)
+            << gap.report;
+    }
+}
+
+TEST(Check, WhatTheFileStatesIsHeldAgainstTheCall)
+{
+    // The radix a file states, against the one --radix asks for.
+    for (const auto& [format, text] :
+         {std::pair{"coe", "memory_initialization_radix=16;\nmemory_initialization_vector=0,3F3504F3;\n"},
+          std::pair{"lattice", "#Format=Hex\n#Depth=2\n#Width=32\n#AddrRadix=3\n#DataRadix=0\n#Data\n0\n3F3504F3\n"}}) {
+        EXPECT_EQ(Check(text, format, 8, Radix::Hex).status, kSucceeded) << format;
+        const Checked binary = Check(text, format, 8, Radix::Binary);
+        EXPECT_EQ(binary.status, kDiffers) << format;
+        EXPECT_EQ(binary.report, Printf(_("The file's words are in radix %d; --radix asks for %d.\n"), 16, 2));
+    }
+}
+
+// A word wider than the table is shown as it was read.
+TEST_F(CheckProgram, AWordWiderThanTheTableIsShownAsRead)
+{
+    const std::string coe = (dir / "wide.coe").string();
+    std::ofstream(coe) << "memory_initialization_radix=16;\nmemory_initialization_vector=\n10C9,5A8;\n";
+    const Outcome run = Coe({"8", "--word", "fixed:12", "--check", coe});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.out.find(Printf(_("  word %zu (line %zu): is %s, wider than the table's %d bits; should be %s\n"),
+                                  std::size_t{0}, std::size_t{3}, "10C9", 12, "000")),
+              std::string::npos)
+        << run.out;
+}
+
 TEST(Check, MissingMifAddressIsNamed)
 {
     EXPECT_THROW(Check("WIDTH=32; DEPTH=2; ADDRESS_RADIX=UNS; DATA_RADIX=HEX; CONTENT BEGIN 0 : 0; END;",
                        "mif", 8),
                  ReadError);
 }
-
-using CheckProgram = lumiro::testing::Scratch;
 
 TEST_F(CheckProgram, ExitStatusSaysWhatHappened)
 {
@@ -319,6 +369,52 @@ TEST(Check, ReadsTheSameThroughRefillsOfAnySize)
                       std::string::npos)
                 << format << " " << chunk << report;
         }
+}
+
+// A pipe can be read once: its head tells a Lattice .mem from a $readmem one,
+// and is then read as the rest of it.
+TEST_F(CheckProgram, PipesAreReadOnceWhateverTheirHeadSays)
+{
+    const auto path = [this](const char* name) { return (dir / name).string(); };
+    ASSERT_EQ(Coe({"64", "--format", "lattice", "-o", path("lattice.mem")}).status, 0);
+    ASSERT_EQ(Coe({"64", "--format", "mem", "-o", path("plain.mem")}).status, 0);
+    ASSERT_EQ(::mkfifo(path("pipe.mem").c_str(), 0600), 0);
+    for (const char* file : {"lattice.mem", "plain.mem"}) {
+        auto writer = std::async(std::launch::async, [&] {
+            std::ofstream(path("pipe.mem")) << lumiro::testing::Slurp(path(file));
+        });
+        const Outcome run = Coe({"64", "--check", path("pipe.mem")});
+        writer.get();
+        EXPECT_EQ(run.status, 0) << file << run.out << run.err;
+    }
+    fs::create_symlink("/dev/stdin", path("stdin.mem"));
+    const std::string command = std::string(LUMIRO_COE) + " 64 --check '" + path("stdin.mem") + "' < '" +
+                                path("lattice.mem") + "' > /dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
+TEST_F(CheckProgram, StandardInputThatCannotBeReadIsNamed)
+{
+    const std::string program = LUMIRO_COE;
+    const auto shell = [&](const std::string& script) {
+        return Start({"/bin/sh", "-c", program + " 8 --format coe --check - " + script});
+    };
+    for (const char* closed : {"<&-", "0>/dev/null"}) {
+        const Outcome run = shell(closed);
+        EXPECT_EQ(run.status, 1) << closed;
+        EXPECT_NE(run.err.find(Printf(_("could not read standard input (%s)."), _("not open for reading"))),
+                  std::string::npos)
+            << closed << run.err;
+    }
+    // A gigabyte of comments, then no more is read.
+    const Outcome endless =
+        Start({"/bin/sh", "-c",
+               "{ printf '#Format=Hex\\n#Depth=2\\n#Width=32\\n#AddrRadix=3\\n#DataRadix=3\\n#Data\\n'; "
+               "yes '#" + std::string(4000, 'x') + "'; } | " + program + " 8 --format lattice --check -"});
+    EXPECT_EQ(endless.status, 1);
+    EXPECT_NE(endless.err.find(_("standard input holds more than any table (over 1 GiB); reading stopped there.")),
+              std::string::npos)
+        << endless.err;
 }
 
 TEST_F(CheckProgram, AnotherWordWidthIsADifferenceThatSaysTheWidths)

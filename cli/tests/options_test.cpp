@@ -226,6 +226,35 @@ TEST(Options, ShapesThatMakeNoSenseAreRefused)
                     .shape.withEnd);
 }
 
+TEST(Options, CallsThatWouldMisleadAreRefusedWithTheRemedy)
+{
+    EXPECT_EQ(Refusal({"64", "--plot", "same.svg", "-o", "./same.svg"}),
+              Printf(_("-o and --plot name the same file %s: the picture would replace the table."), "'same.svg'"));
+    // Beyond 90 degrees the cosine is negative at any angle: --angle exact is no remedy.
+    EXPECT_EQ(Refusal({"8", "--word", "ufixed:8", "--function", "cos", "--span", "half", "--angle", "exact"}),
+              Printf(_("%s words have no sign, and the cosine is negative beyond 90 degrees: use --span quarter "
+                       "or fixed:W words."),
+                     "ufixed:8"));
+    const std::string longName(kLongestName + 1, 'r');
+    EXPECT_EQ(Refusal({"8", "--format", "c", "--name", longName}),
+              Printf(_("name %s is too long: --name takes at most %zu characters."),
+                     QuoteWhereNeeded(longName).c_str(), kLongestName));
+    EXPECT_EQ(Refusal({"8", "--sincos", "--check", "x.mem"}),
+              _("--check compares a memory file with the table, so it does not combine with --sincos, which "
+                "writes a unit."));
+    // The unit's own span, given: the same unit.
+    EXPECT_EQ(Parse({"8", "--sincos", "--format", "verilog", "--span", "quarter"}).shape.span, Span::Quarter);
+}
+
+// A sine and a cosine header or package in one design must not collide.
+TEST(Options, CosineTablesAreNamedAfterTheCosine)
+{
+    EXPECT_EQ(Parse({"8", "--format", "c", "--function", "cos"}).name, "lumiro_cosine");
+    EXPECT_EQ(Parse({"8", "--format", "verilog", "--function", "cos"}).name, "lumiro_cosine");
+    EXPECT_EQ(Parse({"8", "--format", "vhdl", "--function", "cos"}).name, "lumiro_cosine_pkg");
+    EXPECT_EQ(Parse({"8", "--format", "vhdl", "--function", "cos", "--name", "rom"}).name, "rom");
+}
+
 TEST(Options, HostileValuesAreQuotedSafelyAndShort)
 {
     // An ESC sequence and 100 kB in one value: masked, and cut to 40 characters.

@@ -244,6 +244,31 @@ INSTANTIATE_TEST_SUITE_P(Signals, Interrupted,
                          ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU,
                                            SIGVTALRM, SIGPROF, SIGRTMIN + 1));
 
+// The picture would replace the table: refused before either is written.
+TEST_F(OutputFile, TableAndPictureOnOneFileAreRefused)
+{
+    fs::create_symlink("same.svg", dir / "link.svg");
+    for (const char* picture : {"same.svg", "link.svg"}) {
+        const Outcome run = Coe({"64", "--plot", (dir / picture).string(), "-o", (dir / "same.svg").string()});
+        EXPECT_EQ(run.status, 2) << picture;
+        EXPECT_FALSE(fs::exists(dir / "same.svg")) << picture;
+        std::ofstream(dir / "same.svg") << "old\n";  // and once it exists
+        EXPECT_EQ(Coe({"64", "--plot", (dir / picture).string(), "-o", (dir / "same.svg").string()}).status, 2);
+        EXPECT_EQ(Slurp(dir / "same.svg"), "old\n");
+        fs::remove(dir / "same.svg");
+    }
+    // Root may write there, but the folder takes no temporary beside it.
+    const Outcome proc = Coe({"8", "-o", "/proc/version"});
+    EXPECT_EQ(proc.status, 1);
+    if (::geteuid() == 0) {
+        EXPECT_NE(proc.err.find(lumiro::coe::Printf(_("the folder %s takes no new files; the file is replaced by a new "
+                                                "one written beside it"),
+                                              "'/proc'")),
+            std::string::npos)
+            << proc.err;
+    }
+}
+
 // "ulimit -f": the kernel sends SIGXFSZ, whose default ends the process.
 TEST_F(OutputFile, FileSizeLimitLeavesNoTemporary)
 {

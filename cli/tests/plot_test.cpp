@@ -77,6 +77,17 @@ TEST_F(Plot, SvgOfATableWithoutSpursSaysSo)
     EXPECT_EQ(Attribute(text, "data-spur-bin"), "");
 }
 
+// What was measured is said even when the picture cannot be written.
+TEST_F(Plot, ReportComesBeforeAPictureThatFails)
+{
+    environment = {"LC_ALL=C", "LANGUAGE="};
+    const Outcome run = Coe({"64", "--word", "fixed:12", "--report", "--plot", (dir / "none" / "p.svg").string(),
+                             "-o", (dir / "r.coe").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("largest error: "), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "r.coe"));
+}
+
 TEST_F(Plot, PngIsAPictureOfItsSize)
 {
     const fs::path png = dir / "table.PNG";

@@ -235,6 +235,33 @@ TEST_F(NameCheck, AcceptedNamesCompileInEveryTool)
     }
 }
 
+// The default sine and cosine files used side by side: no include guard, array
+// or constant of one hides the other.
+TEST_F(NameCheck, SineAndCosineDefaultsCompileTogether)
+{
+    for (const char* function : {"sin", "cos"}) {
+        const std::string stem = std::string(function) == "sin" ? "sine" : "cosine";
+        for (const auto& [format, file] : {std::pair{"c", stem + ".h"}, std::pair{"vhdl", stem + ".vhd"}}) {
+            const Outcome run = Coe({"8", "--format", format, "--function", function, "-o", (dir / file).string()});
+            ASSERT_EQ(run.status, 0) << run.err;
+        }
+    }
+    std::ofstream(dir / "use.c") << "#include \"sine.h\"\n#include \"cosine.h\"\n"
+                                 << "int main(void) { return (int)(lumiro_sine[1] + lumiro_cosine[1] + "
+                                 << "LUMIRO_SINE_LENGTH + LUMIRO_COSINE_LENGTH); }\n";
+    std::ofstream(dir / "use.vhd") << "library ieee;\nuse ieee.std_logic_1164.all;\n"
+                                   << "use work.lumiro_sine_pkg.all;\nuse work.lumiro_cosine_pkg.all;\n"
+                                   << "entity use_both is\n  port (s, c : out std_logic_vector(31 downto 0));\n"
+                                   << "end entity;\narchitecture a of use_both is\nbegin\n"
+                                   << "  s <= SINE_TABLE(1);\n  c <= COSINE_TABLE(1);\nend architecture;\n";
+    for (const std::vector<std::string>& step :
+         {std::vector<std::string>{CC, "-std=c99", "-Wall", "-Werror", "-o", "use", "use.c"},
+          {GHDL, "-a", "--std=93", "sine.vhd", "cosine.vhd", "use.vhd"}}) {
+        const Outcome run = RunIn(step);
+        EXPECT_EQ(run.status, 0) << step[0] << "\n" << run.out << run.err;
+    }
+}
+
 // The unit's names: those of its own insides, and what its VHDL takes from
 // ieee and std, named by the user; both languages in both VHDL dialects.
 TEST_F(NameCheck, TheUnitTakesItsOwnNamesOrRefusesThem)

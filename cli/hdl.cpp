@@ -40,10 +40,13 @@ std::string Header(const Request& request, const char* comment)
     text += c + " Sine and cosine of phase x 2*pi/N, N = " + Number(shape.divisions) + ", " +
             (shape.halfStep ? "each moved by half a step, " : "") + "from one quarter-wave table of " +
             Number(table.Count()) + " words:\n";
-    text += c + " sine at phase p is word p of the full period, cosine word (p + N/4) mod N.\n";
-    if (shape.angle == AngleMode::Window)
+    // Only the exact angle is symmetric; the window's float32 step is not.
+    if (shape.angle == AngleMode::Exact)
+        text += c + " sine at phase p is word p of the full period, cosine word (p + N/4) mod N.\n";
+    else
         text += c + " The quarter unfolds by the sine's symmetry: 90 degrees is the word for 1,\n" + c +
-                " 180 degrees the word for +0.\n";
+                " 180 degrees the word for +0, the other quarters the quarter's words mirrored\n" + c +
+                " and negated; these differ from the words of a full period at the window's angle.\n";
     text += c + " Latency: " + Number(kSincosLatency) +
             " rising edges of clk from phase to sine and cosine, a new phase\n" + c +
             " on every edge. Phases from N up to 2^" + Number(AddressBits(shape.divisions)) +

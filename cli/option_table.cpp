@@ -49,12 +49,15 @@ constexpr std::array kOptions{
     OptionSpec{OptionId::Sincos, "sincos", 0, nullptr,
                N_("with --format verilog or vhdl: instead of the ROM, a unit with ports clk,\n"
                   "phase (P = ceil(log2 N) bits), sine and cosine (a word each) that\n"
-                  "unfolds one quarter table into the full turn: sine at phase p is word p\n"
-                  "of --span full, cosine word (p + N/4) mod N; at the window's angle the\n"
-                  "quarter unfolds by the sine's symmetry, 90 degrees the word for 1 and\n"
-                  "180 degrees the word for +0. Fully pipelined: a new phase every clock,\n"
+                  "unfolds one quarter table into the full turn by the sine's symmetry:\n"
+                  "with --angle exact, sine at phase p is word p of --span full, cosine\n"
+                  "word (p + N/4) mod N; at the window's angle, 90 degrees is the word for\n"
+                  "1, 180 degrees the word for +0 and the other quarters the quarter's words\n"
+                  "mirrored and negated, which differ from the window's full-period words.\n"
+                  "Fully pipelined: a new phase every clock,\n"
                   "sine and cosine 3 rising edges later. N divisible by 4; not with\n"
-                  "--span, --with-end or ufixed words; the default name is lumiro_sincos\n"
+                  "--span half or full, --with-end or ufixed words; the default name is\n"
+                  "lumiro_sincos\n"
                   "  lumiro-coe 4096 --format verilog --sincos -o sincos.v"),
                Completion::None},
     OptionSpec{OptionId::Radix, "radix", 0, N_("2|16"),

@@ -319,8 +319,8 @@ struct Parse {
                                       "(not %s)."),
                                     std::string(options.format->name).c_str()));
         if (shape.span != Span::Quarter || shape.withEnd || options.report || shape.function != Function::Sine)
-            throw UsageError(_("--sincos unfolds a quarter table of its own: it takes no --span, --with-end, "
-                               "--function or --report."));
+            throw UsageError(_("--sincos unfolds a quarter table of its own: it takes no --span half or full, "
+                               "--with-end, --function cos or --report."));
         if (shape.word.isUnsigned())
             throw UsageError(Printf(_("--sincos needs words with a sign for the second half turn, not %s."),
                                     shape.word.Name().c_str()));

@@ -230,6 +230,20 @@ INSTANTIATE_TEST_SUITE_P(Unit4096, BlockRam, ::testing::Values(Unit{4096, "fixed
 
 using SincosCall = lumiro::testing::Scratch;
 
+// The full period's words are the unit's only at the exact angle: at the
+// window's, 2,483 of N = 4096's float32 words differ from --span full.
+TEST_F(SincosCall, HeaderClaimsTheFullPeriodOnlyAtTheExactAngle)
+{
+    const std::string claim = "sine at phase p is word p of the full period";
+    const Outcome exact = Coe({"4096", "--format", "verilog", "--sincos", "--angle", "exact"});
+    const Outcome window = Coe({"4096", "--format", "vhdl", "--sincos"});
+    ASSERT_EQ(exact.status, 0);
+    ASSERT_EQ(window.status, 0);
+    EXPECT_NE(exact.out.substr(0, 600).find(claim), std::string::npos);
+    EXPECT_EQ(window.out.substr(0, 600).find(claim), std::string::npos);
+    EXPECT_NE(window.out.substr(0, 600).find("differ from the words of a full period"), std::string::npos);
+}
+
 TEST_F(SincosCall, WrongCallsWriteNothing)
 {
     const std::string file = (dir / "unit.v").string();

@@ -211,7 +211,7 @@ int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radi
     std::string report;
     const bool matches = comparison.Report(report);
     if (!quiet)
-        Put(out, report);
+        Put(out, ForTerminal(report));
     return matches ? kSucceeded : kDiffers;
 }
 

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "conversions.h"
 #include "i18n.h"
 
 namespace lumiro::coe {
@@ -72,7 +71,7 @@ void ThrowReadError(std::string_view path, int error)
 std::string ShownPath(std::string_view path)
 {
     constexpr std::size_t kLongestShownPath = 4096;
-    return QuoteWhereNeeded(path, kLongestShownPath);
+    return Quoted(path, kLongestShownPath);
 }
 
 }  // namespace lumiro::coe

@@ -2,6 +2,7 @@
 // --help, put together from the tables of formats, options and values.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "i18n.h"
@@ -72,7 +73,7 @@ void Entry(std::string& text, const std::string& left, const char* description)
     else
         text += std::string(kColumn - Columns(left), ' ');
     bool first = true;
-    for (const std::string& line : Lines(_(description))) {
+    for (const std::string& line : Lines(ForTerminal(_(description)))) {  // wrapped as shown
         text += (first ? "" : std::string(kColumn, ' ')) + line + "\n";
         first = false;
     }
@@ -138,7 +139,7 @@ std::string HelpText()
               "\n"
               "Environment: LANGUAGE, LC_ALL, LC_MESSAGES and LANG choose the language of\n"
               "the messages; the files written are the same bytes in every language.\n"));
-    return text;
+    return ForTerminal(std::move(text));
 }
 
 }  // namespace lumiro::coe

@@ -25,7 +25,7 @@ using lumiro::SineTable;
 
 int Fail(int status, const std::string& message)
 {
-    std::fprintf(stderr, "lumiro-coe: %s\n", message.c_str());
+    std::fprintf(stderr, "lumiro-coe: %s\n", ForTerminal(message).c_str());
     if (status == kWrongCall)
         std::fputs(_("Try 'lumiro-coe --help' for more information.\n"), stderr);
     return status;
@@ -116,7 +116,7 @@ int main(int argc, char** argv)
         // The report before the picture, which may still fail: what was measured is said.
         bool reported = true;
         if (options.report) {
-            const std::string report = ReportText(*accuracy, table);
+            const std::string report = ForTerminal(ReportText(*accuracy, table));
             // Nothing is left to say it on when standard error fails; the status says it.
             reported = std::fwrite(report.data(), 1, report.size(), stderr) == report.size() &&
                        std::fflush(stderr) == 0;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "conversions.h"
 #include "i18n.h"
 #include "names.h"
 #include "option_table.h"
@@ -23,7 +22,7 @@ constexpr int kLongOnly = 256;
 
 std::string Shown(std::string_view text)
 {
-    return QuoteWhereNeeded(text);
+    return Quoted(text);
 }
 
 // "a, b or c", in the user's language.
@@ -158,7 +157,7 @@ const Format& CheckedKind(const Options& options, std::vector<const Format*>& ma
                 marked.push_back(format);
         if (kind == nullptr)
             throw UsageError(Printf(_("cannot tell what kind of file %s is: give --format %s."),
-                                    QuoteWhereNeeded(*options.checkPath, 200).c_str(),
+                                    Quoted(*options.checkPath, 200).c_str(),
                                     Listed(candidates.empty() ? readable : names).c_str()));
     }
     if (kind->read == nullptr)

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "conversions.h"
 #include "i18n.h"
 
 namespace lumiro::coe {
@@ -41,7 +40,7 @@ std::uint64_t HeaderNumber(TextScanner& scanner, std::string_view key, std::uint
     if (!number || *number < lowest || *number > highest)
         throw LineError(line, Printf(_("#%s takes a number from %llu to %llu (got %s)."), std::string(key).c_str(),
                                      static_cast<unsigned long long>(lowest),
-                                     static_cast<unsigned long long>(highest), QuoteWhereNeeded(value).c_str()));
+                                     static_cast<unsigned long long>(highest), Quoted(value).c_str()));
     return *number;
 }
 

@@ -7,7 +7,6 @@
 // that closes a statement is a comment.
 #include <string>
 
-#include "conversions.h"
 #include "format.h"
 #include "i18n.h"
 #include "text_scanner.h"
@@ -69,7 +68,7 @@ void ReadWindowRows(TextScanner& scanner, WordSink& sink)
             break;
         if (!IsWindowRow(std::string_view(row).substr(0, row.size() - (row.ends_with('\r') ? 1 : 0))))
             throw LineError(line, Printf(_("%s is no row of bits from the Lumiro window."),
-                                         QuoteWhereNeeded(row).c_str()));
+                                         Quoted(row).c_str()));
         std::uint32_t word = 0;
         for (std::size_t i = 0; i < 64; i += 2)
             word = (word << 1) | (row[i] == '1' ? 1U : 0U);
@@ -114,7 +113,7 @@ void ReadVector(TextScanner& scanner, int radix, WordSink& sink)
                         : ParseWord(value, kWidestWord, static_cast<Radix>(radix));
         if (!word)
             throw LineError(line, Printf(_("%s is no word in radix %d (of at most %d bits)."),
-                                         QuoteWhereNeeded(value).c_str(), radix, kWidestWord));
+                                         Quoted(value).c_str(), radix, kWidestWord));
         sink.Word(*word, line);
     }
     scanner.SkipLine();  // the rest of the line is a comment

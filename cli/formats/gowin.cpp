@@ -6,7 +6,6 @@
 // format is documented to take them, so the file names nothing of itself.
 #include <string>
 
-#include "conversions.h"
 #include "format.h"
 #include "i18n.h"
 #include "table.h"
@@ -50,7 +49,7 @@ void ReadGowin(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
             break;
         const auto word = text.size() == digits ? ParseWord(text, width, radix) : std::nullopt;
         if (!word)
-            throw LineError(line, Printf(_("%s is no word of %zu digits in radix %d."), QuoteWhereNeeded(text).c_str(),
+            throw LineError(line, Printf(_("%s is no word of %zu digits in radix %d."), Quoted(text).c_str(),
                                          digits, static_cast<int>(radix)));
         if (address == depth)
             throw LineError(line, Printf(_("more words than #Address_depth=%llu."),

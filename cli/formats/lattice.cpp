@@ -8,7 +8,6 @@
 // comment after the header, never inside it. Missing words are zero.
 #include <string>
 
-#include "conversions.h"
 #include "format.h"
 #include "i18n.h"
 #include "provenance.h"
@@ -73,7 +72,7 @@ void ReadLattice(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink
         const auto word = ParseDigits(digits, static_cast<unsigned>(radix));
         if (!word || (*word >> width) != 0)
             throw LineError(line, Printf(_("%s is no word in radix %d (of at most %d bits)."),
-                                         QuoteWhereNeeded(digits).c_str(), static_cast<int>(radix), width));
+                                         Quoted(digits).c_str(), static_cast<int>(radix), width));
         if (address == depth)
             throw LineError(line, Printf(_("more words than #Depth=%llu."), static_cast<unsigned long long>(depth)));
         // "Each line of data specifies the contents for one memory location."

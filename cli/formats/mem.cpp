@@ -2,7 +2,6 @@
 // A memory file for Verilog's $readmemb and $readmemh: one word a line and
 // nothing else, and its strict reader after the language's grammar: words
 // between blanks, // and /* */ comments, '_' inside words, @address in hex.
-#include "conversions.h"
 #include "format.h"
 #include "i18n.h"
 #include "text_scanner.h"
@@ -71,7 +70,7 @@ void ReadMem(TextScanner& scanner, int width, std::optional<Radix> radix, WordSi
         if (isAddress) {
             const auto target = ParseWord(word, 32, Radix::Hex);
             if (!target)
-                throw LineError(line, Printf(_("%s is no address."), QuoteWhereNeeded("@" + word).c_str()));
+                throw LineError(line, Printf(_("%s is no address."), Quoted("@" + word).c_str()));
             if (*target != address)
                 throw LineError(line, Printf(_("address @%s is not the table's next address (%zu)."),
                                              word.c_str(), address));
@@ -85,7 +84,7 @@ void ReadMem(TextScanner& scanner, int width, std::optional<Radix> radix, WordSi
             throw LineError(line, Printf(guessed ? _("%s is no word in radix %d (of at most %d bits); "
                                                      "give --radix 2 for a binary file.")
                                                  : _("%s is no word in radix %d (of at most %d bits)."),
-                                         QuoteWhereNeeded(word).c_str(), static_cast<int>(*radix),
+                                         Quoted(word).c_str(), static_cast<int>(*radix),
                                          kWidestWord));
         sink.Word(*value, line);
         ++address;

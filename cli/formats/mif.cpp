@@ -6,7 +6,6 @@
 // Keywords in any case. Every address of the depth gets exactly one word.
 #include <string>
 
-#include "conversions.h"
 #include "format.h"
 #include "i18n.h"
 #include "table.h"
@@ -91,7 +90,7 @@ std::uint64_t TakeNumber(TextScanner& scanner, std::string_view radix, std::uint
     const std::string digits = TakeValue(scanner);
     const auto value = Number(digits, radix);
     if (!value || *value >= limit)
-        scanner.Fail(Printf(_("%s is no valid %s."), QuoteWhereNeeded(digits).c_str(), _(what)));
+        scanner.Fail(Printf(_("%s is no valid %s."), Quoted(digits).c_str(), _(what)));
     return *value;
 }
 
@@ -115,11 +114,11 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
         } else if (keyword == "address_radix" || keyword == "data_radix") {
             const std::string radix = Keyword(scanner);
             if (radix != "bin" && radix != "hex" && radix != "oct" && radix != "dec" && radix != "uns")
-                scanner.Fail(Printf(_("there is no radix %s in MIF."), QuoteWhereNeeded(radix).c_str()));
+                scanner.Fail(Printf(_("there is no radix %s in MIF."), Quoted(radix).c_str()));
             (keyword == "address_radix" ? addressRadix : dataRadix) = radix;
         } else {
             scanner.Fail(keyword.empty() ? std::string(_("a keyword expected."))
-                                         : Printf(_("unknown keyword %s."), QuoteWhereNeeded(keyword).c_str()));
+                                         : Printf(_("unknown keyword %s."), Quoted(keyword).c_str()));
         }
         Expect(scanner, ';');
     }
@@ -160,7 +159,7 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
             const std::string shown = token.empty() ? TakeValue(scanner) : token;
             const auto address = Number(shown, addressRadix);
             if (!address || *address >= depth)
-                scanner.Fail(Printf(_("%s is no address of this memory."), QuoteWhereNeeded(shown).c_str()));
+                scanner.Fail(Printf(_("%s is no address of this memory."), Quoted(shown).c_str()));
             first = last = *address;
         }
         Expect(scanner, ':');

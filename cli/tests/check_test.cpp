@@ -94,7 +94,7 @@ TEST(Check, ReportsTheFirstTenDifferencesAndCountsTheRest)
     const std::string tenth =
         Printf(_("  word %zu (line %zu): is %s, should be %s\n"), std::size_t{10}, std::size_t{11}, "", "");
     EXPECT_EQ(checked.report.find(tenth.substr(0, tenth.find(':'))), std::string::npos);  // words 0..9 only
-    EXPECT_NE(checked.report.find(Printf(_("  … and %zu more\n"), std::size_t{2})), std::string::npos);
+    EXPECT_NE(checked.report.find(ForTerminal(Printf(_("  … and %zu more\n"), std::size_t{2}))), std::string::npos);
 }
 
 TEST(Check, AnotherDepthIsADifference)

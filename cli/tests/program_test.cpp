@@ -3,6 +3,8 @@
 // and a Verilog simulator that nobody here wrote reading the memory files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +87,28 @@ TEST_F(Program, SpeaksTheLanguageOfTheLocale)
     // LANGUAGE picks among languages once the locale is not C.
     environment = {"LC_ALL=pl_PL.UTF-8", "LANGUAGE=en"};
     EXPECT_EQ(Coe({"abc"}).err.rfind("lumiro-coe: 'abc' is not a whole number.", 0), 0U);
+}
+
+// A terminal in the C locale, or any charset but UTF-8, shows ASCII: a newline,
+// 0x01 and 0xFF typed by the user stay apart, and π, × and ±½ become words.
+TEST_F(Program, LocalesWithoutUtf8GetAscii)
+{
+    const auto ascii = [](const std::string& text) {
+        return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    const std::string typed = "a\nb\x01\xFF";
+    environment = {"LC_ALL=C", "LANGUAGE="};
+    const Outcome wrong = Coe({"8", "--format", typed});
+    EXPECT_NE(wrong.err.find("(got 'a\\nb\\001\\377')"), std::string::npos) << wrong.err;
+    const Outcome help = Coe({"--help"});
+    const Outcome report = Coe({"64", "--word", "fixed:12", "--report", "-o", "/dev/null"});
+    EXPECT_NE(help.out.find("(i + 1/2) x step"), std::string::npos);
+    EXPECT_NE(report.err.find("sin(2*pi*i/N)"), std::string::npos) << report.err;
+    for (const std::string& text : {wrong.err, help.out, report.err})
+        EXPECT_TRUE(ascii(text)) << text.substr(0, 300);
+
+    environment = {"LC_ALL=C.UTF-8", "LANGUAGE="};
+    EXPECT_NE(Coe({"8", "--format", typed}).err.find("\u2068a\uFFFDb\uFFFD\uFFFD\u2069"), std::string::npos);
 }
 
 // A file is the same bytes whatever the language of the one who wrote it.

@@ -3,6 +3,7 @@
 BUILD    ?= build
 SANITIZE ?= build-asan
 RELEASE  ?= build-release
+CLI      ?= build-cli
 FUZZ     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 # Each as folder/target: the fuzzer is built there, its corpus is folder/corpus/target.
@@ -10,7 +11,7 @@ FUZZ_TARGETS := generator/fuzz/str_to_int generator/fuzz/str_to_float \
   generator/fuzz/confirm_generate generator/fuzz/float_test cli/fuzz/check cli/fuzz/options
 JOBS    ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run check sanitize bench fuzz exactness package screenshot po clean
+.PHONY: all bootstrap configure build run cli check sanitize bench fuzz exactness package screenshot po clean
 
 all: build
 
@@ -18,7 +19,8 @@ bootstrap:
 	@scripts/bootstrap
 
 configure: bootstrap
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRO_WINDOW_ONLY=OFF -DBUILD_TESTING=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRO_WINDOW_ONLY=OFF -DLUMIRO_CLI_ONLY=OFF \
+	  -DBUILD_TESTING=ON -DLUMIRO_BENCHMARKS=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -26,9 +28,18 @@ build: configure
 # The window alone: its packages, its program, and nothing of the tests.
 run:
 	@scripts/bootstrap window
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRO_WINDOW_ONLY=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRO_WINDOW_ONLY=ON -DLUMIRO_CLI_ONLY=OFF
 	cmake --build $(BUILD) -j $(JOBS) --target lumiro
 	$(BUILD)/shell/lumiro
+
+# lumiro-coe alone, in Release: its packages, its program, its catalogs, manual
+# pages and completion, and nothing of the window or the tests.
+cli:
+	@scripts/bootstrap cli
+	cmake -S . -B $(CLI) -DCMAKE_BUILD_TYPE=Release -DLUMIRO_CLI_ONLY=ON
+	cmake --build $(CLI) -j $(JOBS)
+	@echo "lumiro-coe is built: $(CURDIR)/$(CLI)/cli/lumiro-coe"
+	@echo "to install it: sudo cmake --install $(CLI)   (or cmake --install $(CLI) --prefix ~/.local)"
 
 # The whole suite twice: as built, and under AddressSanitizer and UBSan.
 check: build
@@ -41,7 +52,7 @@ sanitize: bootstrap
 	LSAN_OPTIONS=suppressions=$(CURDIR)/cmake/lsan.supp ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 
 bench: bootstrap
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DLUMIRO_BENCHMARKS=ON
 	cmake --build $(RELEASE) -j $(JOBS)
 	$(RELEASE)/generator/bench/generator_bench
 	$(RELEASE)/shell/bench/window_bench
@@ -70,8 +81,12 @@ fuzz:
 	    || exit 1; \
 	done
 
-# The Debian package, lumiro_VERSION_ARCH.deb, in $(BUILD).
-package: build
+# The Debian package, lumiro_VERSION_ARCH.deb, in $(BUILD): the programs without
+# the tests and benchmarks, which `make check` builds there again.
+package: bootstrap
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRO_WINDOW_ONLY=OFF -DLUMIRO_CLI_ONLY=OFF \
+	  -DBUILD_TESTING=OFF -DLUMIRO_BENCHMARKS=OFF
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && cpack -G DEB
 
 screenshot: build

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "text_scanner.h"  // Lowered
+
 namespace lumiro::coe {
 namespace {
 
@@ -41,6 +43,24 @@ const Format* FindFormat(std::string_view name)
 const Format& DefaultFormat()
 {
     return *FindFormat("coe");
+}
+
+FormatsByName FormatsForFile(std::string_view path)
+{
+    const std::string lowered = Lowered(path);  // X.COE too
+    FormatsByName found;
+    for (const Format& format : Registry())
+        for (std::string_view extension : format.extensions)
+            if (!extension.empty() && lowered.size() > extension.size() && lowered.ends_with(extension))
+                found.sharing.push_back(&format);
+    for (const Format* format : found.sharing) {
+        if (found.sharing.size() > 1 && format->recognises != nullptr)
+            continue;
+        if (found.chosen != nullptr)
+            return {found.sharing, nullptr};
+        found.chosen = format;
+    }
+    return found;
 }
 
 std::string_view FunctionWord(Function function)

@@ -4,6 +4,7 @@
 // new format touches one file.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
@@ -59,7 +60,9 @@ public:
 
 struct Format {
     std::string_view name;       // the value of --format
-    std::string_view extension;  // ".coe", by which --check knows the kind; empty for none
+    // The extensions of its files (".coe"), by which -o and --check know the
+    // format where --format is not given; empty where it has none.
+    std::array<std::string_view, 2> extensions{};
     const char* help = nullptr;  // N_(): its lines in --help, in English
     int rank = 0;                // its place in --help
     bool takesRadix = true;      // --radix 2 or 16 chooses its digits
@@ -84,6 +87,16 @@ bool RegisterFormat(const Format& format);
 const std::vector<Format>& Formats();
 const Format* FindFormat(std::string_view name);
 const Format& DefaultFormat();  // coe
+
+// The formats whose extension a file's name has (in either case), and of
+// those the one it stands for: the only one, or else the only one without a
+// mark in its first bytes (a .mem file is $readmem's, unless its header says
+// Lattice); none where only --format can tell (.hex).
+struct FormatsByName {
+    std::vector<const Format*> sharing;
+    const Format* chosen = nullptr;
+};
+FormatsByName FormatsForFile(std::string_view path);
 
 // The identifier a format declares when --name is not given: its own, with
 // "sine" as "cosine" for a cosine table, so that both fit in one design.

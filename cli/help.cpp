@@ -90,6 +90,51 @@ std::string Left(const OptionSpec& option)
     return left;
 }
 
+// A paragraph of its own, indented by two blanks and wrapped to the width.
+void Note(std::string& text, const std::string& paragraph)
+{
+    std::string line(1, ' ');
+    std::size_t at = 0;
+    while (at < paragraph.size()) {
+        const std::size_t end = std::min(paragraph.find(' ', at), paragraph.size());
+        const std::string_view word(paragraph.data() + at, end - at);
+        if (Columns(line) > 1 && Columns(line) + 1 + Columns(word) > kWidth) {
+            text.append(line).append(1, '\n');
+            line.assign(1, ' ');
+        }
+        line.append(1, ' ').append(word);
+        at = end + 1;
+    }
+    text.append(line).append(1, '\n');
+}
+
+// Which format each extension of -o chooses, from the formats' own entries.
+std::string ExtensionRule()
+{
+    std::vector<std::string_view> seen;
+    std::string chosen;
+    std::string shared;
+    for (const Format& format : Formats())
+        for (std::string_view extension : format.extensions) {
+            if (extension.empty() || std::find(seen.begin(), seen.end(), extension) != seen.end())
+                continue;
+            seen.push_back(extension);
+            const FormatsByName byName = FormatsForFile(Joined({"x", extension}));
+            if (byName.chosen != nullptr) {
+                chosen.append(chosen.empty() ? "" : ", ").append(extension).append(" ").append(byName.chosen->name);
+            } else {
+                std::vector<std::string> names;
+                for (const Format* sharing : byName.sharing)
+                    names.emplace_back(sharing->name);
+                shared += Printf(_("; %s, which %s share, needs --format"), std::string(extension).c_str(),
+                                 Printf(_("%s and %s"), names.front().c_str(), names.back().c_str()).c_str());
+            }
+        }
+    return Printf(_("Without --format, the extension of the file -o names chooses the format (%s%s); any "
+                    "other name, and standard output, get %s."),
+                  chosen.c_str(), shared.c_str(), std::string(DefaultFormat().name).c_str());
+}
+
 template <class Value>
 void Values(std::string& text, const char* option, std::span<const Choice<Value>> choices)
 {
@@ -118,6 +163,7 @@ std::string HelpText()
     text.append("\n").append(_("Formats (--format):")).append("\n");
     for (const Format& format : Formats())
         Entry(text, Joined({"  --format ", format.name}), format.help);
+    Note(text, ExtensionRule());
     text.append("\n").append(_("Words (--word):")).append("\n");
     Values(text, "word", WordChoices());
     text += std::string(_("  Every word is rounded once, to nearest (ties to even).")) + "\n";

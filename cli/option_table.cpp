@@ -72,8 +72,10 @@ constexpr std::array kOptions{
                Completion::None},
     OptionSpec{OptionId::Output, "output", 'o', N_("FILE"),
                N_("write to FILE instead of standard output (- is standard\n"
-                  "output); an existing file is replaced by the new one only once\n"
-                  "all of it is written, so hard links to it keep the old content;\n"
+                  "output); without --format, FILE's extension chooses the format,\n"
+                  "as said under Formats; an existing file is replaced by the new one\n"
+                  "only once all of it is written, so hard links to it keep the old\n"
+                  "content;\n"
                   "a device or a pipe is written directly, and /dev/stdout,\n"
                   "/dev/stderr and /dev/fd/N where the shell opened them (after\n"
                   "'>>' at the end)"),

@@ -2,6 +2,9 @@
 #include "options.h"
 
 #include <getopt.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <vector>
@@ -116,54 +119,51 @@ std::int32_t Divisions(std::string_view text)
                             kMaxDivisions, Shown(number).c_str()));
 }
 
-// Of the formats that share an extension, the one without a mark in its
-// first bytes, which stands unless the file's head names another; none where
-// two have no mark, and only --format can tell.
-const Format* Unmarked(const std::vector<const Format*>& candidates)
+std::vector<std::string_view> NamesOf(const std::vector<const Format*>& formats)
 {
-    const Format* unmarked = nullptr;
-    for (const Format* format : candidates) {
-        if (format->recognises != nullptr)
-            continue;
-        if (unmarked != nullptr)
-            return nullptr;
-        unmarked = format;
-    }
-    return unmarked;
+    std::vector<std::string_view> names;
+    for (const Format* format : formats)
+        names.push_back(format->name);
+    return names;
 }
 
 // The kind of a file to check: --format, or else its extension; `marked` gets
 // the kinds that the file's first bytes may name instead.
 const Format& CheckedKind(const Options& options, std::vector<const Format*>& marked)
 {
-    std::vector<std::string_view> readable;
+    std::vector<const Format*> readable;
     for (const Format& format : Formats())
         if (format.read != nullptr)
-            readable.push_back(format.name);
+            readable.push_back(&format);
     const Format* kind = options.format;
     if (kind == nullptr) {
-        const std::string lowered = Lowered(*options.checkPath);  // X.COE too
-        std::vector<const Format*> candidates;
-        std::vector<std::string_view> names;
-        for (const Format& format : Formats())
-            if (!format.extension.empty() && lowered.size() > format.extension.size() &&
-                lowered.ends_with(format.extension)) {
-                candidates.push_back(&format);
-                names.push_back(format.name);
-            }
-        kind = candidates.size() == 1 ? candidates.front() : Unmarked(candidates);
-        for (const Format* format : candidates)
+        const FormatsByName byName = FormatsForFile(*options.checkPath);
+        kind = byName.chosen;
+        for (const Format* format : byName.sharing)
             if (format->recognises != nullptr && format->read != nullptr)
                 marked.push_back(format);
         if (kind == nullptr)
             throw UsageError(Printf(_("cannot tell what kind of file %s is: give --format %s."),
                                     Quoted(*options.checkPath, 200).c_str(),
-                                    Listed(candidates.empty() ? readable : names).c_str()));
+                                    Listed(NamesOf(byName.sharing.empty() ? readable : byName.sharing)).c_str()));
     }
     if (kind->read == nullptr)
         throw UsageError(Printf(_("files of format %s cannot be checked; --check reads %s files."),
-                                std::string(kind->name).c_str(), Listed(readable).c_str()));
+                                std::string(kind->name).c_str(), Listed(NamesOf(readable)).c_str()));
     return *kind;
+}
+
+// The format of a file written with -o and without --format: its extension's,
+// or the default for a name without one of ours.
+const Format& WrittenKind(const std::string& path)
+{
+    const FormatsByName byName = FormatsForFile(path);
+    if (byName.sharing.empty())
+        return DefaultFormat();
+    if (byName.chosen == nullptr)
+        throw UsageError(Printf(_("cannot tell which format to write %s in: give --format %s."),
+                                Quoted(path, 200).c_str(), Listed(NamesOf(byName.sharing)).c_str()));
+    return *byName.chosen;
 }
 
 // Combinations that would make no sense are refused before anything is written.
@@ -338,9 +338,12 @@ struct Parse {
             if (options.sincos)
                 throw UsageError(_("--check compares a memory file with the table, so it does not combine "
                                    "with --sincos, which writes a unit."));
+            // What cannot be read is said first: no kind matters then.
+            if (*options.checkPath != "-" && ::access(options.checkPath->c_str(), F_OK) != 0)
+                ThrowReadError(*options.checkPath, errno);
             options.format = &CheckedKind(options, options.kindsByHead);
         } else if (options.format == nullptr) {
-            options.format = &DefaultFormat();
+            options.format = options.outputPath ? &WrittenKind(*options.outputPath) : &DefaultFormat();
         }
         if (options.outputPath && options.plotPath && SameFile(*options.outputPath, *options.plotPath))
             throw UsageError(Printf(_("-o and --plot name the same file %s: the picture would replace the "

@@ -37,7 +37,7 @@ void WriteC(std::FILE* out, const Request& request)
 
 const bool registered = RegisterFormat({
     .name = "c",
-    .extension = "",
+    .extensions = {".h"},
     .help = N_("C99 header: the array static const uint32_t NAME and its length\n"
                "LUMIRO_SINE_LENGTH (NAME in capitals, then _LENGTH), the words in\n"
                "hexadecimal (NAME: --name, by default lumiro_sine, or lumiro_cosine\n"

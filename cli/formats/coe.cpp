@@ -164,7 +164,7 @@ void ReadCoe(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
 
 const bool registered = RegisterFormat({
     .name = "coe",
-    .extension = ".coe",
+    .extensions = {".coe"},
     .help = N_("COE file for the Xilinx block memory generator (the default): the\n"
                "words separated by commas, the vector closed by a semicolon\n"
                "  lumiro-coe 1024 -o sine.coe"),

@@ -64,7 +64,7 @@ void ReadGowin(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
 
 const bool registered = RegisterFormat({
     .name = "gowin",
-    .extension = ".mi",
+    .extensions = {".mi"},
     .help = N_("Gowin memory file (.mi) for the IP generator of the Gowin EDA\n"
                "  lumiro-coe 1024 --format gowin --radix 16 -o sine.mi"),
     .rank = 34,

@@ -119,7 +119,7 @@ void ReadIhex(TextScanner& scanner, int width, std::optional<Radix>, WordSink& s
 
 const bool registered = RegisterFormat({
     .name = "ihex",
-    .extension = ".hex",
+    .extensions = {".hex"},
     .help = N_("byte-addressed Intel HEX for Libero and general tools: the words most\n"
                "significant byte first, 16 bytes a record\n"
                "  lumiro-coe 1024 --format ihex -o sine.hex"),

@@ -93,7 +93,7 @@ bool LooksLikeLattice(std::string_view head)
 
 const bool registered = RegisterFormat({
     .name = "lattice",
-    .extension = ".mem",
+    .extensions = {".mem"},
     .help = N_("Lattice memory file for the IP generators of Diamond and Radiant (Memory\n"
                "Initialization File, at most 65536 words)\n"
                "  lumiro-coe 1024 --format lattice --radix 16 -o sine.mem"),

@@ -44,7 +44,7 @@ void WriteListing(std::FILE* out, const Request& request)
 
 const bool registered = RegisterFormat({
     .name = "listing",
-    .extension = "",
+    .extensions = {},
     .help = N_("exactly the text the Lumiro window shows once N is confirmed and\n"
                "the table generated\n"
                "  lumiro-coe 1024 --format listing"),

@@ -93,7 +93,7 @@ void ReadMem(TextScanner& scanner, int width, std::optional<Radix> radix, WordSi
 
 const bool registered = RegisterFormat({
     .name = "mem",
-    .extension = ".mem",
+    .extensions = {".mem"},
     .help = N_("a file for $readmemb or $readmemh: one word a line\n"
                "  lumiro-coe 1024 --format mem --radix 16 -o sine.mem"),
     .rank = 20,

@@ -193,7 +193,7 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
 
 const bool registered = RegisterFormat({
     .name = "mif",
-    .extension = ".mif",
+    .extensions = {".mif"},
     .help = N_("MIF file for Intel's Quartus\n"
                "  lumiro-coe 1024 --format mif -o sine.mif"),
     .rank = 30,

@@ -98,7 +98,7 @@ void ReadQuartusHex(TextScanner& scanner, int width, std::optional<Radix>, WordS
 
 const bool registered = RegisterFormat({
     .name = "quartus-hex",
-    .extension = ".hex",
+    .extensions = {".hex"},
     .help = N_("Intel HEX as Quartus reads it for memory initialisation (and Platform\n"
                "Designer's on-chip memory): one record a word at the word's address, at\n"
                "most 2^20 words\n"

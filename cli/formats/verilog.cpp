@@ -35,7 +35,7 @@ void WriteVerilog(std::FILE* out, const Request& request)
 
 const bool registered = RegisterFormat({
     .name = "verilog",
-    .extension = "",
+    .extensions = {".v"},
     .help = N_("Verilog module: a ROM with clock clk, address addr and the\n"
                "registered output data (the module's name: --name, by default\n"
                "lumiro_sine, or lumiro_cosine with --function cos)\n"

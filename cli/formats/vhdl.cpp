@@ -45,7 +45,7 @@ void WriteVhdl(std::FILE* out, const Request& request)
 
 const bool registered = RegisterFormat({
     .name = "vhdl",
-    .extension = "",
+    .extensions = {".vhd", ".vhdl"},
     .help = N_("VHDL-93 package with the constant array SINE_TABLE, or COSINE_TABLE with\n"
                "--function cos (the package's name: --name, by default lumiro_sine_pkg\n"
                "or lumiro_cosine_pkg)\n"

@@ -238,12 +238,15 @@ TEST_F(CheckProgram, ExitStatusSaysWhatHappened)
     ASSERT_EQ(Coe({"1024", "--format", "mif", "-o", path("sine.mif")}).status, 0);
     EXPECT_EQ(Coe({"1024", "--check", path("sine.mif")}).status, 0);
     EXPECT_EQ(Coe({"2048", "--check", path("sine.mif")}).status, 3);
-    const Outcome missing = Coe({"1024", "--check", path("none.coe")});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find(Printf(_("could not read the file %s (%s)."), ("'" + path("none.coe") + "'").c_str(),
-                                      _("no such file"))),
-              std::string::npos)
-        << missing.err;
+    // A missing file is said first, whatever its name would have told.
+    for (const char* none : {"none.coe", "none.hex", "none.txt"}) {
+        const Outcome missing = Coe({"1024", "--check", path(none)});
+        EXPECT_EQ(missing.status, 1);
+        EXPECT_NE(missing.err.find(Printf(_("could not read the file %s (%s)."), ("'" + path(none) + "'").c_str(),
+                                          _("no such file"))),
+                  std::string::npos)
+            << missing.err;
+    }
     std::ofstream(path("broken.coe")) << "memory_initialization_radix=2;\n";
     const Outcome broken = Coe({"1024", "--check", path("broken.coe")});
     EXPECT_EQ(broken.status, 1);
@@ -251,6 +254,7 @@ TEST_F(CheckProgram, ExitStatusSaysWhatHappened)
         << broken.err;
 
     // Wrong calls: an unknown kind, a kind it cannot read, and -o beside it.
+    std::ofstream(path("sine.txt")) << "0\n";
     EXPECT_EQ(Coe({"1024", "--check", path("sine.txt")}).status, 2);
     EXPECT_EQ(Coe({"1024", "--check", path("sine.mif"), "--format", "vhdl"}).status, 2);
     EXPECT_EQ(Coe({"1024", "--check", path("sine.mif"), "-o", path("x")}).status, 2);

@@ -246,6 +246,23 @@ TEST(Options, CallsThatWouldMisleadAreRefusedWithTheRemedy)
     EXPECT_EQ(Parse({"8", "--sincos", "--format", "verilog", "--span", "quarter"}).shape.span, Span::Quarter);
 }
 
+// -o sine.mif writes MIF: a file is what its name says, unless --format says otherwise.
+TEST(Options, TheOutputsExtensionChoosesTheFormat)
+{
+    for (const auto& [file, format] : {std::pair{"sine.coe", "coe"}, std::pair{"sine.mif", "mif"},
+                                       std::pair{"SINE.MIF", "mif"}, std::pair{"sine.mem", "mem"},
+                                       std::pair{"sine.mi", "gowin"}, std::pair{"sine.vhd", "vhdl"},
+                                       std::pair{"sine.vhdl", "vhdl"}, std::pair{"sine.v", "verilog"},
+                                       std::pair{"sine.h", "c"}, std::pair{"sine.txt", "coe"},
+                                       std::pair{"dir.v/sine", "coe"}})
+        EXPECT_EQ(Parse({"1024", "-o", file}).format->name, format) << file;
+    EXPECT_EQ(Parse({"1024", "--format", "mem", "-o", "sine.hex"}).format->name, "mem");
+    EXPECT_EQ(Parse({"1024", "--format", "lattice", "-o", "sine.mem"}).format->name, "lattice");
+    EXPECT_EQ(Refusal({"1024", "-o", "sine.hex"}),
+              Printf(_("cannot tell which format to write %s in: give --format %s."), "'sine.hex'",
+                     Printf(_("%s or %s"), "quartus-hex", "ihex").c_str()));
+}
+
 // A sine and a cosine header or package in one design must not collide.
 TEST(Options, CosineTablesAreNamedAfterTheCosine)
 {

@@ -170,6 +170,16 @@ std::string ReportText(const Accuracy& accuracy, const SineTable& table)
     text += Printf(_("  largest absolute error: %.3g\n"), accuracy.largestAbsoluteError);
     text += Printf(_("  correctly rounded: %lld of %lld\n"), static_cast<long long>(accuracy.correctlyRounded),
                    static_cast<long long>(accuracy.words));
+    // The window's angle is i × a single-precision step, not 2πi/N: the exact angle rounds the true sine.
+    if (shape.angle == AngleMode::Window && accuracy.correctlyRounded < accuracy.words) {
+        const auto missed = static_cast<unsigned long long>(accuracy.words - accuracy.correctlyRounded);
+        text += Printf(Plural("  %llu of %lld words is not the correct rounding of its true value at the "
+                              "window's angle: --angle exact gives all\n",
+                              "  %llu of %lld words are not the correct rounding of their true value at the "
+                              "window's angle: --angle exact gives all\n",
+                              missed),
+                       missed, static_cast<long long>(accuracy.words));
+    }
     if (!accuracy.sfdr)
         text += _("  SFDR: a period shorter than 4 samples has none\n");
     else if (std::isinf(*accuracy.sfdr))

@@ -8,6 +8,7 @@
 #include "i18n.h"
 #include "option_table.h"
 #include "options.h"
+#include "table.h"
 
 namespace lumiro::coe {
 namespace {
@@ -153,13 +154,16 @@ void OptionsOf(std::string& text, Section section)
 
 std::string HelpText()
 {
-    std::string text = _("Usage: lumiro-coe [OPTION]... N\n"
-                         "       lumiro-coe N --check FILE\n"
-                         "\n"
-                         "Writes the sine table of the first 90 degrees when the full turn is\n"
-                         "divided into N equal parts (N from 1 to 4194304; N / 4 samples), as\n"
-                         "IEEE-754 single-precision words, in a file that FPGA tools load as it\n"
-                         "is. The samples are those of the Lumiro window, bit for bit.\n");
+    std::string text = Printf(_("Usage: lumiro-coe [OPTION]... N\n"
+                                "       lumiro-coe N --check FILE\n"
+                                "\n"
+                                "N is the number of equal parts of the full turn (%d to %d), not the\n"
+                                "number of words: a quarter table (the default) has N/4 words, --span\n"
+                                "half N/2 and --span full N. By default lumiro-coe writes the sine of\n"
+                                "the first 90 degrees as IEEE-754 single-precision words, the samples\n"
+                                "of the Lumiro window bit for bit, in a file that FPGA tools load as it\n"
+                                "is. For fixed-point words, --angle exact rounds the true sine.\n"),
+                              kMinDivisions, kMaxDivisions);
     text.append("\n").append(_("Formats (--format):")).append("\n");
     for (const Format& format : Formats())
         Entry(text, Joined({"  --format ", format.name}), format.help);

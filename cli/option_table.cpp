@@ -129,13 +129,19 @@ constexpr std::array kWords{
     Choice<std::string_view>{"bfloat16", "bfloat16", N_("bfloat16, 16 bits")},
     Choice<std::string_view>{"fixed:W", "fixed:",
                              N_("signed fixed point (two's complement), W from 2 to 32\n"
-                                "bits: sine × (2^(W-1) - 1), so +1 is the largest code")},
+                                "bits: sine × (2^(W-1) - 1), so +1 is the largest code;\n"
+                                "with --angle exact each word is the correct rounding of\n"
+                                "the true sine, where the window's angle misses a few\n"
+                                "  lumiro-coe 1024 --word fixed:16 --angle exact -o rom.coe")},
     Choice<std::string_view>{"ufixed:W", "ufixed:",
                              N_("unsigned fixed point, W from 1 to 32: sine × (2^W - 1);\n"
                                 "only for tables without negative samples: not with\n"
                                 "--span full, nor with --span half --with-end at the\n"
-                                "window's angle\n"
-                                "  lumiro-coe 1024 --word fixed:16 --radix 16 -o sine.coe")},
+                                "window's angle")},
+    Choice<std::string_view>{"offset:W", "offset:",
+                             N_("offset binary, W from 2 to 32: the fixed:W word with its\n"
+                                "top bit flipped, so that 0 is mid-scale, the code most DACs take\n"
+                                "  lumiro-coe 1024 --word offset:14 --angle exact -o dac.mem")},
 };
 
 }  // namespace

@@ -272,8 +272,8 @@ struct Parse {
             if (const auto word = WordKind::Named(given))
                 options.shape.word = *word;
             else
-                throw UsageError(Printf(_("option --word takes %s, W from 2 to 32 for fixed and from "
-                                          "1 to 32 for ufixed (got %s)."),
+                throw UsageError(Printf(_("option --word takes %s, W from 2 to 32 for fixed and offset "
+                                          "and from 1 to 32 for ufixed (got %s)."),
                                         Listed(NamesOf(WordChoices())).c_str(), Shown(given).c_str()));
             break;
         case OptionId::Function: options.shape.function = Chosen(FunctionChoices(), id, given); break;

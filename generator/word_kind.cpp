@@ -8,6 +8,22 @@
 
 namespace lumiro {
 
+namespace {
+
+// The point-scaled kinds by their names' prefixes, and the narrowest width each takes.
+struct Scaled {
+    std::string_view prefix;
+    WordKind::Family family;
+    int narrowest;
+};
+constexpr Scaled kScaled[] = {
+    {"fixed:", WordKind::Family::Fixed, 2},
+    {"ufixed:", WordKind::Family::UFixed, 1},
+    {"offset:", WordKind::Family::Offset, 2},
+};
+
+}  // namespace
+
 std::optional<WordKind> WordKind::Named(std::string_view name)
 {
     if (name == "float32")
@@ -16,16 +32,48 @@ std::optional<WordKind> WordKind::Named(std::string_view name)
         return WordKind(Family::Float16, 16);
     if (name == "bfloat16")
         return WordKind(Family::BFloat16, 16);
-    const bool isUnsigned = name.starts_with("ufixed:");
-    if (!isUnsigned && !name.starts_with("fixed:"))
-        return std::nullopt;
-    const std::string_view digits = name.substr(isUnsigned ? 7 : 6);
-    int width = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), width);
-    if (error != std::errc{} || end != digits.data() + digits.size() || digits.starts_with('0') ||
-        width < (isUnsigned ? 1 : 2) || width > 32)
-        return std::nullopt;
-    return WordKind(isUnsigned ? Family::UFixed : Family::Fixed, width);
+    for (const Scaled& scaled : kScaled) {
+        if (!name.starts_with(scaled.prefix))
+            continue;
+        const std::string_view digits = name.substr(scaled.prefix.size());
+        int width = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), width);
+        if (error != std::errc{} || end != digits.data() + digits.size() || digits.starts_with('0') ||
+            width < scaled.narrowest || width > 32)
+            return std::nullopt;
+        return WordKind(scaled.family, width);
+    }
+    return std::nullopt;
+}
+
+std::vector<WordKind> WordKind::OfWidth(int width)
+{
+    std::vector<WordKind> kinds;
+    if (width == 32)
+        kinds.push_back(Float32());
+    if (width == 16) {
+        kinds.push_back(WordKind(Family::Float16, 16));
+        kinds.push_back(WordKind(Family::BFloat16, 16));
+    }
+    for (const Scaled& scaled : kScaled)
+        if (width >= scaled.narrowest && width <= 32)
+            kinds.push_back(WordKind(scaled.family, width));
+    return kinds;
+}
+
+bool WordKind::isFloat() const
+{
+    switch (family_) {
+    case Family::Float32:
+    case Family::Float16:
+    case Family::BFloat16:
+        return true;
+    case Family::Fixed:
+    case Family::UFixed:
+    case Family::Offset:
+        return false;
+    }
+    return false;
 }
 
 std::string WordKind::Name() const
@@ -41,23 +89,43 @@ std::string WordKind::Name() const
         return "fixed:" + std::to_string(width_);
     case Family::UFixed:
         return "ufixed:" + std::to_string(width_);
+    case Family::Offset:
+        return "offset:" + std::to_string(width_);
     }
     return {};
 }
 
+// Of the float kinds: 24, 11 and 8 significand bits; the smallest subnormals
+// 2^-149, 2^-24 and 2^-133.
 int WordKind::Precision() const
 {
-    return family_ == Family::Float32 ? 24 : family_ == Family::Float16 ? 11 : 8;
+    switch (family_) {
+    case Family::Float32: return 24;
+    case Family::Float16: return 11;
+    case Family::BFloat16: return 8;
+    case Family::Fixed:
+    case Family::UFixed:
+    case Family::Offset: break;
+    }
+    return 0;
 }
 
 int WordKind::SmallestExponent() const
 {
-    return family_ == Family::Float32 ? -149 : family_ == Family::Float16 ? -24 : -133;
+    switch (family_) {
+    case Family::Float32: return -149;
+    case Family::Float16: return -24;
+    case Family::BFloat16: return -133;
+    case Family::Fixed:
+    case Family::UFixed:
+    case Family::Offset: break;
+    }
+    return 0;
 }
 
 double WordKind::Scale() const
 {
-    const int bits = family_ == Family::Fixed ? width_ - 1 : width_;
+    const int bits = family_ == Family::UFixed ? width_ : width_ - 1;
     return std::ldexp(1.0, bits) - 1.0;
 }
 
@@ -131,9 +199,10 @@ std::uint32_t WordKind::Pack(double rounded) const
             static_cast<std::uint32_t>(std::ldexp(magnitude, 10 - exponent)) - 0x400U;
         return sign | static_cast<std::uint32_t>(exponent + 15) << 10 | fraction;
     }
-    case Family::Fixed: {
-        const auto code = static_cast<std::int64_t>(rounded);
-        return static_cast<std::uint32_t>(code) & (0xFFFFFFFFU >> (32 - width_));
+    case Family::Fixed:
+    case Family::Offset: {
+        const auto code = static_cast<std::uint32_t>(static_cast<std::int64_t>(rounded)) & (0xFFFFFFFFU >> (32 - width_));
+        return family_ == Family::Offset ? code ^ (1U << (width_ - 1)) : code;
     }
     case Family::UFixed:
         return static_cast<std::uint32_t>(std::max(rounded, 0.0));
@@ -158,11 +227,13 @@ double WordKind::ValueOf(std::uint32_t word) const
             return sign * HUGE_VAL;
         return sign * std::ldexp(1024.0 + fraction, exponent - 25);
     }
-    case Family::Fixed: {
-        // Sign-extend the W-bit code.
+    case Family::Fixed:
+    case Family::Offset: {
+        // Sign-extend the W-bit code; offset binary is that code with its top bit flipped.
         const std::uint32_t signBit = 1U << (width_ - 1);
-        const auto code = static_cast<std::int64_t>((word ^ signBit)) - static_cast<std::int64_t>(signBit);
-        return static_cast<double>(code) / Scale();
+        const std::uint32_t code = family_ == Family::Offset ? word ^ signBit : word;
+        const auto value = static_cast<std::int64_t>(code ^ signBit) - static_cast<std::int64_t>(signBit);
+        return static_cast<double>(value) / Scale();
     }
     case Family::UFixed:
         return static_cast<double>(word) / Scale();

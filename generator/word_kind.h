@@ -4,12 +4,15 @@
 //   float32, float16, bfloat16   IEEE binary32, binary16 and bfloat16, subnormals included
 //   fixed:W  (2..32)             signed two's complement, value × (2^(W-1) - 1)
 //   ufixed:W (1..32)             unsigned, value × (2^W - 1)
+//   offset:W (2..32)             offset binary: fixed:W with its top bit flipped,
+//                                so that 0 is mid-scale (what most DACs take)
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <mpfr.h>
 
@@ -17,15 +20,18 @@ namespace lumiro {
 
 class WordKind {
 public:
-    enum class Family { Float32, Float16, BFloat16, Fixed, UFixed };
+    enum class Family { Float32, Float16, BFloat16, Fixed, UFixed, Offset };
 
     static WordKind Float32() { return WordKind(Family::Float32, 32); }
-    // "float32", "float16", "bfloat16", "fixed:W", "ufixed:W"; nothing for anything else.
+    // "float32", "float16", "bfloat16", "fixed:W", "ufixed:W", "offset:W";
+    // nothing for anything else.
     static std::optional<WordKind> Named(std::string_view name);
+    // Every kind whose words have `width` bits.
+    static std::vector<WordKind> OfWidth(int width);
 
     Family family() const { return family_; }
     int width() const { return width_; }
-    bool isFloat() const { return family_ != Family::Fixed && family_ != Family::UFixed; }
+    bool isFloat() const;
     bool isUnsigned() const { return family_ == Family::UFixed; }
     std::string Name() const;
 

@@ -375,6 +375,24 @@ TEST(Check, ReadsTheSameThroughRefillsOfAnySize)
         }
 }
 
+// Offset-binary words, like every kind, are read back by each reader as written.
+TEST_F(CheckProgram, OffsetWordsReadBackInEveryReadableFormat)
+{
+    for (const Format& format : Formats()) {
+        if (format.read == nullptr)
+            continue;
+        const std::string file = (dir / "table").string();
+        const std::string name(format.name);
+        ASSERT_EQ(Coe({"1024", "--word", "offset:12", "--angle", "exact", "--format", name, "-o", file}).status, 0)
+            << name;
+        const Outcome run =
+            Coe({"1024", "--word", "offset:12", "--angle", "exact", "--format", name, "--check", file});
+        EXPECT_EQ(run.status, 0) << name << run.out << run.err;
+        EXPECT_EQ(Coe({"1024", "--word", "fixed:12", "--angle", "exact", "--format", name, "--check", file}).status, 3)
+            << name;
+    }
+}
+
 // A pipe can be read once: its head tells a Lattice .mem from a $readmem one,
 // and is then read as the rest of it.
 TEST_F(CheckProgram, PipesAreReadOnceWhateverTheirHeadSays)

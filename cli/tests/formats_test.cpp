@@ -54,6 +54,26 @@ TEST(CoeOutput, EightDivisionsAsTheVendorWritesIt)
                                                  "3F3504F3;\n");
 }
 
+// N is the parts of the turn, not the depth: a file's comment says how many words it holds.
+TEST(Formats, EveryCommentStatesTheNumberOfWords)
+{
+    for (const auto& [span, words] : {std::pair{Span::Quarter, "Q = 16 words"}, std::pair{Span::Full, ", 64 words"}}) {
+        TableShape shape;
+        shape.divisions = 64;
+        shape.span = span;
+        const SineTable table(shape);
+        for (const Format& format : Formats()) {
+            const std::string text =
+                Capture([&](std::FILE* out) { format.write(out, Request{table, Radix::Binary, "rom"}); });
+            const std::size_t comment = text.find("Lumiro ");
+            if (comment == std::string::npos)
+                continue;  // a format without comments (Intel HEX, $readmem)
+            EXPECT_NE(text.substr(comment, text.find('\n', comment) - comment).find(words), std::string::npos)
+                << format.name << ": " << text.substr(0, 200);
+        }
+    }
+}
+
 class CoeReadsBack : public ::testing::TestWithParam<std::tuple<std::int32_t, Radix>> {};
 
 TEST_P(CoeReadsBack, EveryWordIsTheSample)

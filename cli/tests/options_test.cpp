@@ -303,13 +303,17 @@ TEST(Options, HelpExplainsEveryOptionAndValueOfTheTables)
     }
     for (const auto& word : WordChoices())
         EXPECT_NE(help.find("--word " + std::string(word.name)), std::string::npos) << word.name;
-    EXPECT_EQ(help.rfind(_("Usage: lumiro-coe [OPTION]... N\n"
-                           "       lumiro-coe N --check FILE\n"
-                           "\n"
-                           "Writes the sine table of the first 90 degrees when the full turn is\n"
-                           "divided into N equal parts (N from 1 to 4194304; N / 4 samples), as\n"
-                           "IEEE-754 single-precision words, in a file that FPGA tools load as it\n"
-                           "is. The samples are those of the Lumiro window, bit for bit.\n"),
+    // It starts by saying that N is not the depth, with N's range.
+    EXPECT_EQ(help.rfind(ForTerminal(Printf(_("Usage: lumiro-coe [OPTION]... N\n"
+                                              "       lumiro-coe N --check FILE\n"
+                                              "\n"
+                                              "N is the number of equal parts of the full turn (%d to %d), not the\n"
+                                              "number of words: a quarter table (the default) has N/4 words, --span\n"
+                                              "half N/2 and --span full N. By default lumiro-coe writes the sine of\n"
+                                              "the first 90 degrees as IEEE-754 single-precision words, the samples\n"
+                                              "of the Lumiro window bit for bit, in a file that FPGA tools load as it\n"
+                                              "is. For fixed-point words, --angle exact rounds the true sine.\n"),
+                                            1, 4194304)),
                          0),
               0U);
     // Every line fits a terminal of 80 columns, in any language.

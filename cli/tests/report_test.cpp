@@ -100,6 +100,27 @@ TEST(Report, CountsAndErrorsAtTheDefaultTable)
         << text;
 }
 
+// Where the window's angle costs correct rounding, the report says so and
+// names the remedy; at the exact angle it has nothing to say.
+TEST(Report, SaysWhatTheWindowsAngleCosts)
+{
+    const auto hint = [](long long missed, long long words) {
+        return Printf(Plural("  %llu of %lld words is not the correct rounding of its true value at the window's "
+                             "angle: --angle exact gives all\n",
+                             "  %llu of %lld words are not the correct rounding of their true value at the "
+                             "window's angle: --angle exact gives all\n",
+                             static_cast<unsigned long long>(missed)),
+                      static_cast<unsigned long long>(missed), words);
+    };
+    // The window's full period of N = 1024 at 16 bits misses two words, its quarter none.
+    const SineTable full = Table(1024, "fixed:16", AngleMode::Window, Span::Full);
+    EXPECT_NE(ReportText(MeasureAccuracy(full), full).find(hint(2, 1024)), std::string::npos);
+    const SineTable window = Table(1024, "float32");
+    EXPECT_NE(ReportText(MeasureAccuracy(window), window).find(hint(65, 256)), std::string::npos);
+    for (const SineTable& table : {Table(1024, "fixed:16"), Table(1024, "fixed:16", AngleMode::Exact, Span::Full)})
+        EXPECT_EQ(ReportText(MeasureAccuracy(table), table).find("--angle exact"), std::string::npos);
+}
+
 // The unit is the ulp at the larger of |ideal| and |word|, with the rational
 // ideals (0, ±½, ±1) taken exactly.
 TEST(Report, ErrorsAtZeroHalfAndOneMeanWhatTheySay)

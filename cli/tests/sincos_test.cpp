@@ -184,7 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Unit{8, "fixed:16", true, true}, Unit{64, "fixed:16", true, true},
                       Unit{1000, "fixed:16", true, true}, Unit{4096, "fixed:16", true, true},
                       Unit{8, "float16", false, false}, Unit{64, "float16", false, false},
-                      Unit{1000, "float16", false, false}, Unit{4096, "float16", false, false}));
+                      Unit{1000, "float16", false, false}, Unit{4096, "float16", false, false},
+                      Unit{64, "offset:12", true, false}, Unit{1000, "offset:12", true, true}));
 
 // Yosys maps the tables to block RAM, not to logic, on three families; the
 // iCE40 netlist, simulated with Yosys's model of SB_RAM40_4K, gives every word.

@@ -34,8 +34,10 @@ TEST(WordKind, NamesAndWidths)
     EXPECT_EQ(Kind("fixed:2").width(), 2);
     EXPECT_EQ(Kind("ufixed:1").width(), 1);
     EXPECT_EQ(Kind("fixed:32").Name(), "fixed:32");
+    EXPECT_EQ(Kind("offset:12").Name(), "offset:12");
     for (const char* bad : {"", "float", "float64", "fixed", "fixed:", "fixed:1", "fixed:33",
-                            "ufixed:0", "fixed:016", "fixed:+8", "fixed:8x", "FIXED:8", "fixed: 8"})
+                            "ufixed:0", "fixed:016", "fixed:+8", "fixed:8x", "FIXED:8", "fixed: 8",
+                            "offset:1", "offset:33", "offset"})
         EXPECT_FALSE(WordKind::Named(bad).has_value()) << bad;
 }
 
@@ -53,6 +55,14 @@ TEST(WordKind, HandCheckedWords)
     EXPECT_EQ(Kind("fixed:16").Round(-1.0), 0x8001U);  // -32767: the range is symmetric
     EXPECT_EQ(Kind("ufixed:8").Round(1.0), 0xFFU);
     EXPECT_EQ(Kind("fixed:32").Round(-1.0), 0x80000001U);
+    // Offset binary: mid-scale 0x8000 is 0, 0xFFFF is +32767, 0x0001 is -32767.
+    EXPECT_EQ(Kind("offset:16").Round(0.0), 0x8000U);
+    EXPECT_EQ(Kind("offset:16").Round(-0.0), 0x8000U);
+    EXPECT_EQ(Kind("offset:16").Round(1.0), 0xFFFFU);
+    EXPECT_EQ(Kind("offset:16").Round(-1.0), 0x0001U);
+    EXPECT_EQ(Kind("offset:16").Round(sin45), 0xDA82U);
+    EXPECT_EQ(Kind("offset:16").ValueOf(0xDA82U), 23170.0 / 32767);
+    EXPECT_EQ(Kind("offset:16").ValueOf(0x0001U), -1.0);
 }
 
 TEST(WordKind, TiesGoToEven)
@@ -74,7 +84,7 @@ TEST(WordKind, DoublePathAgreesWithMpfrAtAndAroundEveryTie)
 {
     std::mt19937_64 random(20261208);
     for (const char* name : {"float32", "float16", "bfloat16", "fixed:2", "fixed:16", "fixed:31",
-                             "fixed:32", "ufixed:1", "ufixed:12", "ufixed:32"}) {
+                             "fixed:32", "ufixed:1", "ufixed:12", "ufixed:32", "offset:2", "offset:16"}) {
         const WordKind kind = Kind(name);
         std::uniform_real_distribution<double> values(kind.isUnsigned() ? 0.0 : -1.0, 1.0);
         for (int sample = 0; sample < 20000; ++sample) {

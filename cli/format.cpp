@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <charconv>
 
 #include "text_scanner.h"  // Lowered
 
@@ -88,6 +89,29 @@ std::string_view WordDigits(std::uint32_t word, int width, Radix radix, char (&b
     for (int bit = 0; bit < width; ++bit)
         buffer[bit] = static_cast<char>('0' + ((word >> (width - 1 - bit)) & 1U));
     return {buffer, static_cast<std::size_t>(width)};
+}
+
+std::string_view DecimalText(std::uint32_t word, const WordKind& kind, char (&buffer)[32])
+{
+    std::int64_t value = word;
+    if (kind.family() == WordKind::Family::Fixed && kind.width() > 0 && (word >> (kind.width() - 1)) != 0)
+        value -= std::int64_t{1} << kind.width();  // the sign extended
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return {buffer, static_cast<std::size_t>(end - buffer)};
+}
+
+std::optional<std::uint32_t> ParseDecimalWord(std::string_view text, int width, int bits)
+{
+    const bool negative = text.starts_with('-');
+    const auto value = ParseDigits(negative ? text.substr(1) : text, 10);
+    if (!value)
+        return std::nullopt;
+    if (!negative)
+        return (*value >> bits) == 0 ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*value)) : std::nullopt;
+    if (*value > (std::uint64_t{1} << (width - 1)))
+        return std::nullopt;
+    const std::uint64_t code = ((std::uint64_t{1} << width) - *value) & ((std::uint64_t{1} << width) - 1);
+    return static_cast<std::uint32_t>(code);
 }
 
 std::optional<std::uint64_t> ParseDigits(std::string_view digits, unsigned base)

@@ -18,7 +18,9 @@
 
 namespace lumiro::coe {
 
-enum class Radix { Binary = 2, Hex = 16 };
+// How a file writes its words: binary or hexadecimal digits of the code, or
+// decimal numbers (fixed-point words signed), which only some formats have.
+enum class Radix { Binary = 2, Decimal = 10, Hex = 16 };
 
 // What a format writes from: the table and the choices of the command line.
 struct Request {
@@ -66,6 +68,7 @@ struct Format {
     const char* help = nullptr;  // N_(): its lines in --help, in English
     int rank = 0;                // its place in --help
     bool takesRadix = true;      // --radix 2 or 16 chooses its digits
+    bool takesDecimal = false;   // and --radix 10 its decimal numbers
     std::string_view defaultName;  // the identifier it declares; empty: it declares none
     bool holdsNoWords = true;    // may hold an empty table
     std::int32_t deepest = 0;    // the most words the format can describe; 0: no limit
@@ -107,6 +110,15 @@ std::string_view FunctionWord(Function function);
 // The digits of a word: `width` binary digits, or ceil(width / 4) hexadecimal
 // ones, most significant first, upper case.
 std::string_view WordDigits(std::uint32_t word, int width, Radix radix, char (&buffer)[32]);
+
+// A word as a decimal number: the code, or for fixed-point words its signed
+// value (-201 for 0xFF37 at 16 bits).
+std::string_view DecimalText(std::uint32_t word, const WordKind& kind, char (&buffer)[32]);
+
+// A decimal word as files write it: the code itself, of at most `bits` bits,
+// or a negative value, down to -2^(width-1), for its two's complement in
+// `width` bits. Empty for anything else.
+std::optional<std::uint32_t> ParseDecimalWord(std::string_view text, int width, int bits);
 
 // Digits in base 2, 8, 10 or 16 (either case), at most 40 bits; empty for
 // anything else.

@@ -60,9 +60,12 @@ constexpr std::array kOptions{
                   "lumiro_sincos\n"
                   "  lumiro-coe 4096 --format verilog --sincos -o sincos.v"),
                Completion::None},
-    OptionSpec{OptionId::Radix, "radix", 0, N_("2|16"),
+    OptionSpec{OptionId::Radix, "radix", 0, N_("2|10|16"),
                N_("the words as binary digits, as many as a word has bits\n"
-                  "(2, the default), or as hexadecimal digits (16)"),
+                  "(2, the default), as hexadecimal digits (16), or, in coe and\n"
+                  "mif files of fixed-point words, as decimal numbers (10), signed\n"
+                  "for fixed:W, the codes for ufixed:W and offset:W\n"
+                  "  lumiro-coe 1024 --word fixed:16 --angle exact --radix 10"),
                Completion::Radices},
     OptionSpec{OptionId::Name, "name", 0, N_("NAME"),
                N_("the name of the package, module or array of the vhdl, verilog\n"
@@ -120,6 +123,7 @@ constexpr std::array kAngles{
 
 constexpr std::array kRadices{
     Choice<Radix>{"2", Radix::Binary, nullptr},
+    Choice<Radix>{"10", Radix::Decimal, nullptr},
     Choice<Radix>{"16", Radix::Hex, nullptr},
 };
 

@@ -380,6 +380,18 @@ void CheckKindTakes(const Options& options, const Format& format)
 {
     if (options.radix && !format.takesRadix)
         throw UsageError(Printf(_("option --radix does not apply to format %s."), std::string(format.name).c_str()));
+    if (options.radix == Radix::Decimal && !format.takesDecimal) {
+        std::vector<std::string_view> decimal;
+        for (const Format& other : Formats())
+            if (other.takesDecimal)
+                decimal.push_back(other.name);
+        throw UsageError(Printf(_("format %s has no decimal words: --radix 10 goes with %s."),
+                                std::string(format.name).c_str(), Listed(decimal).c_str()));
+    }
+    if (options.radix == Radix::Decimal && options.shape.word.isFloat())
+        throw UsageError(Printf(_("%s words have no decimal form: --radix 10 writes fixed-point words, "
+                                  "give --radix 2 or 16."),
+                                options.shape.word.Name().c_str()));
     const std::int32_t count = SineTable(options.shape).Count();
     if (format.deepest != 0 && count > format.deepest)
         throw UsageError(Printf(_("format %s describes memories of at most %d words; the table for "

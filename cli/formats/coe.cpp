@@ -18,12 +18,15 @@ void WriteCoe(std::FILE* out, const Request& request)
 {
     const SineTable& table = request.table;
     Put(out, "; " + Description(table) + "\n");
-    Put(out, request.radix == Radix::Hex ? "memory_initialization_radix=16;\n"
-                                         : "memory_initialization_radix=2;\n");
+    Put(out, "memory_initialization_radix=" + std::to_string(static_cast<int>(request.radix)) + ";\n");
     Put(out, table.Count() > 0 ? "memory_initialization_vector=\n" : "memory_initialization_vector=;\n");
     char buffer[32];
+    const WordKind& kind = table.shape().word;
     for (std::int32_t i = 0; i < table.Count(); ++i) {
-        Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
+        const std::uint32_t word = table.Word(i);
+        // Decimal words signed, as Xilinx's generator and numpy scripts write them.
+        Put(out, request.radix == Radix::Decimal ? DecimalText(word, kind, buffer)
+                                                 : WordDigits(word, table.Width(), request.radix, buffer));
         ::putc_unlocked(i + 1 < table.Count() ? ',' : ';', out);
         ::putc_unlocked('\n', out);
     }
@@ -36,14 +39,6 @@ void SkipBlanksAndComments(TextScanner& scanner)
 {
     for (scanner.SkipBlanks(); scanner.Peek() == ';'; scanner.SkipBlanks())
         scanner.SkipLine();
-}
-
-std::optional<std::uint32_t> DecimalWord(std::string_view digits, int width)
-{
-    const auto value = ParseDigits(digits, 10);
-    if (!value || (*value >> width) != 0)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(*value);
 }
 
 // "0 0 1 1 ... 0 ," as the window shows a word: 32 digits, each with a space.
@@ -98,7 +93,7 @@ bool WindowRowsFollow(TextScanner& scanner)
     return IsWindowRow(row);
 }
 
-void ReadVector(TextScanner& scanner, int radix, WordSink& sink)
+void ReadVector(TextScanner& scanner, int radix, int width, WordSink& sink)
 {
     for (;;) {
         scanner.TakeWhile([](char c) { return c == ',' || TextScanner::IsBlank(c); });
@@ -109,7 +104,7 @@ void ReadVector(TextScanner& scanner, int radix, WordSink& sink)
         const std::size_t line = scanner.Line();
         const std::string_view value = scanner.TakeWhile(IsValueChar);
         const std::optional<std::uint32_t> word =
-            radix == 10 ? DecimalWord(value, kWidestWord)
+            radix == 10 ? ParseDecimalWord(value, width, kWidestWord)
                         : ParseWord(value, kWidestWord, static_cast<Radix>(radix));
         if (!word)
             throw LineError(line, Printf(_("%s is no word in radix %d (of at most %d bits)."),
@@ -119,7 +114,7 @@ void ReadVector(TextScanner& scanner, int radix, WordSink& sink)
     scanner.SkipLine();  // the rest of the line is a comment
 }
 
-void ReadCoe(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
+void ReadCoe(TextScanner& scanner, int width, std::optional<Radix>, WordSink& sink)
 {
     RefuseByteOrderMark(scanner);
     int radix = 0;
@@ -156,7 +151,7 @@ void ReadCoe(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
             ReadWindowRows(scanner, sink);
             return;
         }
-        ReadVector(scanner, radix, sink);
+        ReadVector(scanner, radix, width, sink);
     }
     if (!vector)
         scanner.Fail(_("memory_initialization_vector missing."));
@@ -170,6 +165,7 @@ const bool registered = RegisterFormat({
                "  lumiro-coe 1024 -o sine.coe"),
     .rank = 10,
     .takesRadix = true,
+    .takesDecimal = true,
     .defaultName = "",
     .holdsNoWords = true,
     .write = WriteCoe,

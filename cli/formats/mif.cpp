@@ -21,14 +21,22 @@ void WriteMif(std::FILE* out, const Request& request)
     Put(out, "WIDTH=" + std::to_string(table.Width()) + ";\n");
     Put(out, "DEPTH=" + std::to_string(table.Count()) + ";\n");
     Put(out, "ADDRESS_RADIX=UNS;\n");
-    Put(out, request.radix == Radix::Hex ? "DATA_RADIX=HEX;\n" : "DATA_RADIX=BIN;\n");
+    const WordKind& kind = table.shape().word;
+    // DEC is signed in Quartus, UNS unsigned: fixed-point words are written signed.
+    const bool signedWords = kind.family() == WordKind::Family::Fixed;
+    Put(out, request.radix == Radix::Hex       ? "DATA_RADIX=HEX;\n"
+             : request.radix == Radix::Binary  ? "DATA_RADIX=BIN;\n"
+             : signedWords                     ? "DATA_RADIX=DEC;\n"
+                                               : "DATA_RADIX=UNS;\n");
     Put(out, "CONTENT BEGIN\n");
     char buffer[32];
     char address[16];
     for (std::int32_t i = 0; i < table.Count(); ++i) {
         const int length = std::snprintf(address, sizeof address, "\t%d : ", i);
         Put(out, {address, static_cast<std::size_t>(length)});
-        Put(out, WordDigits(table.Word(i), table.Width(), request.radix, buffer));
+        const std::uint32_t word = table.Word(i);
+        Put(out, request.radix == Radix::Decimal ? DecimalText(word, kind, buffer)
+                                                 : WordDigits(word, table.Width(), request.radix, buffer));
         Put(out, ";\n");
     }
     Put(out, "END;\n");
@@ -84,11 +92,14 @@ std::string TakeValue(TextScanner& scanner)
 }
 
 std::uint64_t TakeNumber(TextScanner& scanner, std::string_view radix, std::uint64_t limit,
-                         const char* what)
+                         const char* what, int width = 0)
 {
     SkipBlanksAndComments(scanner);
     const std::string digits = TakeValue(scanner);
-    const auto value = Number(digits, radix);
+    // A DEC word may be negative: its two's complement in `width` bits.
+    const auto value = radix == "dec" && width > 0 && digits.starts_with('-')
+                           ? std::optional<std::uint64_t>(ParseDecimalWord(digits, width, width))
+                           : Number(digits, radix);
     if (!value || *value >= limit)
         scanner.Fail(Printf(_("%s is no valid %s."), Quoted(digits).c_str(), _(what)));
     return *value;
@@ -166,7 +177,8 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
         std::uint64_t address = first;
         do {
             const std::size_t line = scanner.Line();
-            const std::uint64_t word = TakeNumber(scanner, dataRadix, wordLimit, N_("word"));
+            const std::uint64_t word =
+                TakeNumber(scanner, dataRadix, wordLimit, N_("word"), static_cast<int>(fileWidth));
             for (const std::uint64_t end = range ? last : address; address <= end; ++address) {
                 if (address >= depth)
                     scanner.Fail(_("address beyond DEPTH."));
@@ -186,7 +198,7 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
     Expect(scanner, ';');
     SkipBlanksAndComments(scanner);
     if (!scanner.AtEnd())
-        scanner.Fail("tekst po END;.");
+        scanner.Fail(_("text after END;."));
     for (std::uint64_t address = 0; address < depth; ++address)
         sink.Word(words[address], lines[address]);
 }
@@ -198,6 +210,7 @@ const bool registered = RegisterFormat({
                "  lumiro-coe 1024 --format mif -o sine.mif"),
     .rank = 30,
     .takesRadix = true,
+    .takesDecimal = true,
     .defaultName = "",
     .holdsNoWords = false,
     .write = WriteMif,

@@ -123,7 +123,7 @@ TEST(Options, RefusalsThatNameTheAllowedValues)
               Printf(_("option --%s takes %s (got %s)."), "format",
                      Printf(_("%s or %s"), "coe, mem, mif, lattice, gowin, quartus-hex, ihex, vhdl, verilog, c", "listing").c_str(), "'xml'"));
     EXPECT_EQ(Refusal({"--radix=8", "8"}),
-              Printf(_("option --%s takes %s (got %s)."), "radix", Printf(_("%s or %s"), "2", "16").c_str(),
+              Printf(_("option --%s takes %s (got %s)."), "radix", Printf(_("%s or %s"), "2, 10", "16").c_str(),
                      "'8'"));
     for (const char* count : {"0", "-5", "4194305", "99999999999999999999"})
         EXPECT_EQ(Refusal({count}), Printf(_("N takes whole numbers from %d to %d (got %s)."), 1, 4194304,
@@ -173,6 +173,14 @@ TEST(Options, EachFormatTakesOnlyWhatItUses)
                            "samples; give a larger N."),
                          format, 3));
     EXPECT_EQ(Parse({"3", "--format", "mem"}).shape.divisions, 3);  // an empty file is a file
+    // Decimal words: signed values of fixed-point words, in the formats that have them.
+    EXPECT_EQ(Parse({"8", "--word", "fixed:16", "--radix", "10", "--format", "mif"}).radix, Radix::Decimal);
+    EXPECT_EQ(Refusal({"8", "--radix", "10"}),
+              Printf(_("%s words have no decimal form: --radix 10 writes fixed-point words, give --radix 2 or 16."),
+                     "float32"));
+    EXPECT_EQ(Refusal({"8", "--word", "fixed:16", "--radix", "10", "--format", "mem"}),
+              Printf(_("format %s has no decimal words: --radix 10 goes with %s."), "mem",
+                     Printf(_("%s or %s"), "coe", "mif").c_str()));
     EXPECT_TRUE(Parse({"--version"}).version);
 }
 

@@ -204,6 +204,33 @@ TEST_P(Synthesis, YosysAndVerilatorTakeTheModuleCleanly)
 
 INSTANTIATE_TEST_SUITE_P(Counts, Synthesis, ::testing::Values(8, 12, 1024));
 
+using DecimalRealReader = lumiro::testing::Scratch;
+
+// Signed decimal words as a numpy script computes and writes them: lumiro-coe
+// checks such a COE, and Python reads lumiro-coe's COE and MIF as the same words.
+TEST_F(DecimalRealReader, PythonAndLumiroAgreeOnSignedDecimals)
+{
+    const std::vector<std::string> table{"1024", "--span", "full", "--word", "fixed:16", "--angle", "exact"};
+    const auto call = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), table.begin(), table.end());
+        return Coe(more);
+    };
+    ASSERT_EQ(RunIn({PYTHON3, DECIMAL_WORDS, "write", "numpy.coe"}).status, 0);
+    const Outcome check = call({"--check", (dir / "numpy.coe").string()});
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
+    for (const char* file : {"sine.coe", "sine.mif"}) {
+        ASSERT_EQ(call({"--radix", "10", "-o", (dir / file).string()}).status, 0);
+        const std::string read = std::string("read-") + (std::string(file).ends_with("coe") ? "coe" : "mif");
+        EXPECT_EQ(RunIn({PYTHON3, DECIMAL_WORDS, read, file}).status, 0) << file;
+        EXPECT_EQ(call({"--check", (dir / file).string()}).status, 0) << file;
+    }
+    // The window's angle misses two of these words: Python sees the difference too.
+    ASSERT_EQ(Coe({"1024", "--span", "full", "--word", "fixed:16", "--radix", "10", "-o", (dir / "w.coe").string()})
+                  .status,
+              0);
+    EXPECT_EQ(RunIn({PYTHON3, DECIMAL_WORDS, "read-coe", "w.coe"}).status, 1);
+}
+
 using NameCheck = lumiro::testing::Scratch;
 
 // Names close to what the languages reserve, taken by each tool in its newest

@@ -12,6 +12,7 @@
 
 #include "conversions.h"
 #include "i18n.h"
+#include "table.h"
 #include "text_scanner.h"
 
 namespace lumiro::coe {
@@ -119,10 +120,14 @@ namespace {
 // and counts the rest, so that a file of any length takes no more memory.
 class Comparison : public WordSink {
 public:
-    Comparison(const SineTable& table, std::optional<Radix> radix) : table_(table), radix_(radix) {}
+    Comparison(const SineTable& table, std::optional<Radix> radix, ShapeSpeller spell)
+        : table_(table), radix_(radix), spell_(spell)
+    {
+    }
 
     void Word(std::uint32_t word, std::size_t line) override
     {
+        Keep(word);
         const std::size_t index = read_++;
         if (index >= static_cast<std::size_t>(table_.Count()))
             return;
@@ -140,6 +145,7 @@ public:
     }
     void Missing() override
     {
+        Keep(0);
         const std::size_t index = read_++;
         if (index >= static_cast<std::size_t>(table_.Count()) || ++differing_ > kDifferencesShown)
             return;
@@ -164,7 +170,16 @@ public:
         if (declaredWidth_ && *declaredWidth_ != table_.Width()) {
             report = Printf(_("The file has words of %d bits, the table for N = %d words of %d "
                               "bits; words in the file: %zu, in the table: %zu.\n"),
-                            *declaredWidth_, divisions, table_.Width(), read_, expected);
+                            *declaredWidth_, divisions, table_.Width(), read_, expected) +
+                     WhatItHolds();
+            return false;
+        }
+        // Another number of words is another table: which one says more than its differences.
+        if (read_ != expected && !windowRows_) {
+            report = Printf(Plural("The file has %zu word, the table for N = %d: %zu.\n",
+                                   "The file has %zu words, the table for N = %d: %zu.\n", read_),
+                            read_, divisions, expected) +
+                     WhatItHolds();
             return false;
         }
         const std::size_t compared = std::min(read_, expected);
@@ -191,8 +206,56 @@ public:
     }
 
 private:
+    // Up to the deepest table's words, for telling which table a file holds.
+    void Keep(std::uint32_t word)
+    {
+        if (kept_.size() <= static_cast<std::size_t>(kMaxDivisions))
+            kept_.push_back(word);
+        widest_ = std::max(widest_, static_cast<int>(std::bit_width(word)));
+    }
+
+    // Which table for N the file's words are, or one of their number and width.
+    std::string WhatItHolds() const
+    {
+        if (spell_ == nullptr || kept_.size() != read_ || read_ == 0)
+            return {};
+        const int divisions = table_.shape().divisions;
+        std::vector<int> widths;
+        if (declaredWidth_) {
+            widths.push_back(*declaredWidth_);
+        } else {
+            // Undeclared: the table's width, or as wide as the widest word (a
+            // positive fixed-point quarter leaves the top bit clear).
+            for (const int width : {table_.Width(), widest_, widest_ + 1})
+                if (width >= 1 && width <= kWidestWord && width >= widest_ &&
+                    std::find(widths.begin(), widths.end(), width) == widths.end())
+                    widths.push_back(width);
+        }
+        if (const auto shape = ShapeOfWords(kept_, divisions, widths))
+            return Printf(_("Its words are exactly the table of: lumiro-coe %d %s\n"), divisions,
+                          spell_(*shape).c_str());
+        // None of ours: a table of that size and width, as a guess.
+        TableShape guess = table_.shape();
+        for (const Span span : {Span::Quarter, Span::Half, Span::Full})
+            for (const bool withEnd : {false, true})
+                if (divisions / static_cast<std::int32_t>(span) + (withEnd ? 1 : 0) == static_cast<std::int64_t>(read_)) {
+                    guess.span = span;
+                    guess.withEnd = withEnd;
+                    guess.halfStep = guess.halfStep && !withEnd;
+                    const int width = widths.front();
+                    if (width != table_.Width())
+                        guess.word = *WordKind::Named(Joined({"fixed:", std::to_string(std::max(width, 2))}));
+                    return Printf(_("A table of as many words of that width: lumiro-coe %d %s?\n"), divisions,
+                                  spell_(guess).c_str());
+                }
+        return {};
+    }
+
     const SineTable& table_;
     std::optional<Radix> radix_;  // as --radix asks, if it does
+    ShapeSpeller spell_;
+    std::vector<std::uint32_t> kept_;
+    int widest_ = 0;
     std::size_t read_ = 0;
     std::size_t differing_ = 0;
     std::string differences_;
@@ -204,9 +267,9 @@ private:
 }  // namespace
 
 int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radix> radix,
-                     const SineTable& table, std::FILE* out, bool quiet)
+                     const SineTable& table, std::FILE* out, bool quiet, ShapeSpeller spell)
 {
-    Comparison comparison(table, radix);
+    Comparison comparison(table, radix, spell);
     format.read(text, table.Width(), radix, comparison);
     std::string report;
     const bool matches = comparison.Report(report);

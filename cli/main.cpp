@@ -12,6 +12,7 @@
 #include "check.h"
 #include "exit_status.h"
 #include "i18n.h"
+#include "option_table.h"
 #include "options.h"
 #include "output_file.h"
 #include "plot.h"
@@ -62,7 +63,7 @@ int Check(const Options& options, const SineTable& table)
         CheckKindTakes(options, kind);
     TextScanner text(source);
     try {
-        const int status = CompareWithTable(text, kind, options.radix, table, stdout, options.quiet);
+        const int status = CompareWithTable(text, kind, options.radix, table, stdout, options.quiet, OptionsFor);
         FlushStandardOutput();
         return status;
     } catch (const ReadError& error) {

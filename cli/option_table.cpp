@@ -160,6 +160,43 @@ const OptionSpec& Option(OptionId id)
     return *std::find_if(kOptions.begin(), kOptions.end(), [id](const OptionSpec& o) { return o.id == id; });
 }
 
+namespace {
+
+template <class Value>
+std::string_view NameOf(std::span<const Choice<Value>> choices, Value value)
+{
+    for (const auto& choice : choices)
+        if (choice.value == value)
+            return choice.name;
+    return {};
+}
+
+}  // namespace
+
+std::string OptionsFor(const TableShape& shape)
+{
+    const TableShape defaults;
+    std::string text;
+    const auto add = [&text](OptionId id, std::string_view value) {
+        text.append(text.empty() ? "--" : " --").append(Option(id).longName);
+        if (!value.empty())
+            text.append(" ").append(value);
+    };
+    if (shape.span != defaults.span)
+        add(OptionId::Span, NameOf(SpanChoices(), shape.span));
+    if (shape.withEnd)
+        add(OptionId::WithEnd, {});
+    if (shape.halfStep)
+        add(OptionId::HalfStep, {});
+    if (shape.angle != defaults.angle)
+        add(OptionId::Angle, NameOf(AngleChoices(), shape.angle));
+    if (shape.function != defaults.function)
+        add(OptionId::Function, NameOf(FunctionChoices(), shape.function));
+    if (shape.word.Name() != defaults.word.Name())
+        add(OptionId::Word, shape.word.Name());
+    return text;
+}
+
 std::span<const Choice<Span>> SpanChoices()
 {
     return kSpans;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "format.h"
@@ -45,6 +46,10 @@ struct Choice {
     Value value;
     const char* help;  // N_(): its lines in --help
 };
+
+// The options that ask for `shape`'s table beside N, the defaults left out:
+// "--span full --word fixed:16".
+std::string OptionsFor(const TableShape& shape);
 
 std::span<const Choice<Span>> SpanChoices();
 std::span<const Choice<Function>> FunctionChoices();

@@ -255,4 +255,38 @@ void UnfoldPeriod(const TableShape& shape, std::span<double> period)
         at(k) = -at(k - half);
 }
 
+std::optional<TableShape> ShapeOfWords(std::span<const std::uint32_t> words, std::int32_t divisions,
+                                       std::span<const int> widths)
+{
+    TableShape shape;
+    shape.divisions = divisions;
+    for (const Span span : {Span::Quarter, Span::Half, Span::Full})
+        for (const bool withEnd : {false, true}) {
+            shape.span = span;
+            shape.withEnd = withEnd;
+            if (divisions / static_cast<std::int32_t>(span) + (withEnd ? 1 : 0) != static_cast<std::int64_t>(words.size()))
+                continue;
+            for (const int width : widths)
+                for (const WordKind& word : WordKind::OfWidth(width))
+                    for (const AngleMode angle : {AngleMode::Window, AngleMode::Exact})
+                        for (const Function function : {Function::Sine, Function::Cosine})
+                            for (const bool halfStep : {false, true}) {
+                                shape.word = word;
+                                shape.angle = angle;
+                                shape.function = function;
+                                shape.halfStep = halfStep;
+                                if (CheckShape(shape) != ShapeFault::None)
+                                    continue;
+                                // Most shapes part at their first or second word.
+                                const SineTable table(shape);
+                                std::size_t at = 0;
+                                while (at < words.size() && table.Word(static_cast<std::int32_t>(at)) == words[at])
+                                    ++at;
+                                if (at == words.size())
+                                    return shape;
+                            }
+        }
+    return std::nullopt;
+}
+
 }  // namespace lumiro

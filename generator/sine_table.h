@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -91,6 +92,12 @@ private:
     float step_;
     std::vector<std::uint32_t> words_;  // empty until Precompute
 };
+
+// The shape for N whose table is exactly `words`, tried over every span, end,
+// step, angle, function and each kind of word with one of `widths` bits, the
+// likeliest first; none where no shape gives these words.
+std::optional<TableShape> ShapeOfWords(std::span<const std::uint32_t> words, std::int32_t divisions,
+                                       std::span<const int> widths);
 
 // The values of a table's words, already in period[0 .. Count()), made into
 // one full period of N values in place: the first half turn, then its negation.

@@ -394,6 +394,36 @@ TEST_F(CheckProgram, OffsetWordsReadBackInEveryReadableFormat)
     }
 }
 
+// A file of another size or width is not listed word by word: the report says
+// which table it holds, or guesses one of its size and width.
+TEST_F(CheckProgram, AnotherTableIsNamedByItsOptions)
+{
+    const std::string mif = (dir / "colleague.mif").string();
+    ASSERT_EQ(Coe({"1024", "--span", "full", "--word", "fixed:16", "--angle", "exact", "-o", mif}).status, 0);
+    const Outcome named = Coe({"1024", "--check", mif});
+    EXPECT_EQ(named.status, 3);
+    EXPECT_NE(named.out.find(Printf(_("Its words are exactly the table of: lumiro-coe %d %s\n"), 1024,
+                                    "--span full --angle exact --word fixed:16")),
+              std::string::npos)
+        << named.out;
+    EXPECT_EQ(named.out.find(Printf(_("  word %zu (line %zu): is %s, should be %s\n"), std::size_t{1}, std::size_t{1},
+                                    "", "").substr(0, 8)),
+              std::string::npos);
+
+    const std::string coe = (dir / "ones.coe").string();
+    std::ofstream file(coe);
+    file << "memory_initialization_radix=16;\nmemory_initialization_vector=\n";
+    for (int i = 0; i < 512; ++i)
+        file << "1" << (i < 511 ? ",\n" : ";\n");
+    file.close();
+    const Outcome guessed = Coe({"1024", "--check", coe});
+    EXPECT_EQ(guessed.status, 3);
+    EXPECT_NE(guessed.out.find(Printf(_("A table of as many words of that width: lumiro-coe %d %s?\n"), 1024,
+                                      "--span half")),
+              std::string::npos)
+        << guessed.out;
+}
+
 // A pipe can be read once: its head tells a Lattice .mem from a $readmem one,
 // and is then read as the rest of it.
 TEST_F(CheckProgram, PipesAreReadOnceWhateverTheirHeadSays)

@@ -22,28 +22,6 @@ constexpr int kWidth = 1200;
 constexpr int kHeight = 900;
 constexpr std::size_t kColumns = 1100;
 
-// Least and greatest of each column, as a line that runs down and up them.
-void Envelope(const std::vector<double>& x, const std::vector<float>& y, std::vector<PLFLT>& xs,
-              std::vector<PLFLT>& ys)
-{
-    const std::size_t n = y.size();
-    if (n <= 2 * kColumns) {
-        xs.assign(x.begin(), x.end());
-        ys.assign(y.begin(), y.end());
-        return;
-    }
-    for (std::size_t column = 0; column < kColumns; ++column) {
-        const std::size_t first = column * n / kColumns;
-        const std::size_t last = std::max(first + 1, (column + 1) * n / kColumns);
-        const auto [low, high] = std::minmax_element(y.begin() + static_cast<std::ptrdiff_t>(first),
-                                                     y.begin() + static_cast<std::ptrdiff_t>(last));
-        xs.push_back(x[first]);
-        ys.push_back(*low);
-        xs.push_back(x[first]);
-        ys.push_back(*high);
-    }
-}
-
 // A figure with `decimals` places after the point, in the C locale's digits.
 std::string Figure(int decimals, double value)
 {
@@ -55,11 +33,38 @@ std::string Figure(int decimals, double value)
 std::string Title(const SineTable& table)
 {
     const TableShape& shape = table.shape();
-    std::string shapeText = shape.withEnd ? _("with end sample") : shape.halfStep ? _("half a step on") : _("plain");
     const char* span = shape.span == Span::Quarter ? _("quarter") : shape.span == Span::Half ? _("half") : _("full");
-    return Printf(_("N = %d, %s words, angle %s, span %s, %s, %s"), shape.divisions, shape.word.Name().c_str(),
-                  shape.angle == AngleMode::Window ? _("of the window") : "2πi/N", span, shapeText.c_str(),
-                  shape.function == Function::Cosine ? "cos" : "sin");
+    std::string title = Printf(_("N = %d, %s words, angle %s, span %s, %s"), shape.divisions,
+                               shape.word.Name().c_str(),
+                               shape.angle == AngleMode::Window ? _("of the window") : "2πi/N", span,
+                               shape.function == Function::Cosine ? "cos" : "sin");
+    if (shape.withEnd)
+        title.append(", ").append(_("with end sample"));
+    if (shape.halfStep)
+        title.append(", ").append(_("half a step on"));
+    return title;
+}
+
+// Each word a dot; where words outnumber the pixel columns, each column a bar
+// from its least to its greatest error, so that every extreme stays in sight.
+void DrawErrors(const std::vector<double>& angles, const std::vector<float>& errors, double right)
+{
+    const std::size_t n = errors.size();
+    if (n <= kColumns) {
+        std::vector<PLFLT> xs(angles.begin(), angles.end());
+        std::vector<PLFLT> ys(errors.begin(), errors.end());
+        plssym(0.0, n <= 256 ? 1.1 : 0.7);
+        plpoin(static_cast<PLINT>(n), xs.data(), ys.data(), 17);  // a filled dot
+        return;
+    }
+    for (std::size_t column = 0; column < kColumns; ++column) {
+        const std::size_t first = column * n / kColumns;
+        const std::size_t last = std::max(first + 1, (column + 1) * n / kColumns);
+        const auto [low, high] = std::minmax_element(errors.begin() + static_cast<std::ptrdiff_t>(first),
+                                                     errors.begin() + static_cast<std::ptrdiff_t>(last));
+        const double x = (static_cast<double>(column) + 0.5) / static_cast<double>(kColumns) * right;
+        pljoin(x, *low, x, *high);
+    }
 }
 
 void ErrorPanel(const SineTable& table, const Accuracy& accuracy, const char* unit)
@@ -69,17 +74,17 @@ void ErrorPanel(const SineTable& table, const Accuracy& accuracy, const char* un
     std::vector<double> angles(accuracy.errors.size());
     for (std::size_t i = 0; i < angles.size(); ++i)
         angles[i] = (static_cast<double>(i) + (shape.halfStep ? 0.5 : 0.0)) * degreesPerSample;
-    std::vector<PLFLT> xs;
-    std::vector<PLFLT> ys;
-    Envelope(angles, accuracy.errors, xs, ys);
     const double reach = std::max(0.75, accuracy.largestError * 1.15);
-    const double right = std::max(angles.empty() ? 1.0 : angles.back(), degreesPerSample);
+    // The span's own end: 90, 180 or 360 degrees.
+    const double right = std::max(360.0 / static_cast<int>(shape.span), angles.empty() ? 0.0 : angles.back());
     plvpor(0.09, 0.97, 0.55, 0.88);
     plwind(0.0, right, -reach, reach);
     plcol0(15);
-    plbox("bcnst", 0.0, 0, "bcnstv", 0.0, 0);
+    // Ticks at the quarter turns with 45 degrees between; a quarter alone at 45 and 15.
+    const bool quarter = right <= 90.0 + degreesPerSample;
+    plbox("bcnst", quarter ? 45.0 : 90.0, 3 - (quarter ? 0 : 1), "bcnstv", 0.0, 0);
     plmtex("t", 3.5, 0.5, 0.5, Title(table).c_str());
-    pllab(_("angle (degrees)"), Printf(_("error (%s); dashed: ±½"), unit).c_str(),
+    pllab(_("angle (degrees)"), Printf(_("error (%s)"), unit).c_str(),
           Printf(_("Error of every word against the exact value: largest %.4f %s, RMS %.4f %s"),
                  accuracy.largestError, unit, accuracy.rmsError, unit)
               .c_str());
@@ -92,54 +97,65 @@ void ErrorPanel(const SineTable& table, const Accuracy& accuracy, const char* un
         plline(2, x, y);
     }
     pllsty(1);
+    // The legend below the frame, on the right, clear of the words.
+    plmtex("b", 3.2, 1.0, 1.0, Printf(_("dashed: ±½ %s, correct rounding"), unit).c_str());
     plcol0(9);
-    if (!xs.empty())
-        plline(static_cast<PLINT>(xs.size()), xs.data(), ys.data());
+    DrawErrors(angles, accuracy.errors, right);
 }
 
-// Over a logarithmic axis of bins 1 to N/2, so that the harmonics near the
-// carrier stand apart at any N; DC, where it is the spur, at the left edge.
+// Over linear frequency in units of the sample rate, 0 to ½, the floor below
+// the weakest spur, so that the spurs stand apart from one another.
 void SpectrumPanel(const Accuracy& accuracy)
 {
     const std::size_t bins = accuracy.spectrum.size();
     if (bins < 3)
         return;
-    const double sfdr = accuracy.sfdr && std::isfinite(*accuracy.sfdr) ? *accuracy.sfdr : 400.0;
-    const double floor = -std::min(400.0, std::ceil((sfdr + 20.0) / 20.0) * 20.0);
+    const double n = 2.0 * static_cast<double>(bins - 1);  // the period's length
+    const bool spur = accuracy.sfdr && std::isfinite(*accuracy.sfdr);
+    const double sfdr = spur ? *accuracy.sfdr : 0.0;
+    float weakest = 1.0F;
+    for (std::size_t bin = 0; bin < bins; ++bin)
+        if (bin != 1 && accuracy.spectrum[bin] > 0.0F)
+            weakest = std::min(weakest, accuracy.spectrum[bin]);
+    const double floor = spur ? std::max(-400.0, std::floor((10 * std::log10(static_cast<double>(weakest)) - 10.0) / 20.0) * 20.0) : -160.0;
     plvpor(0.09, 0.97, 0.08, 0.40);
-    const double last = std::log10(static_cast<double>(bins - 1));
-    plwind(-0.02 * last, last, floor, 10.0);  // room for the carrier's stem at bin 1
+    plwind(0.0, 0.5, floor, 10.0);
     plcol0(15);
-    plbox("bclnst", 0.0, 0, "bcnstv", 0.0, 0);
-    const std::string title = accuracy.sfdr && std::isfinite(*accuracy.sfdr)
-                                  ? Printf(_("Spectrum of one full period: SFDR %.2f dBc, spur at bin %zu"), sfdr,
-                                           accuracy.spurBin)
-                                  : std::string(_("Spectrum of one full period: no spurs"));
-    pllab(_("frequency (bin)"), _("power (dBc)"), title.c_str());
-    // A stem from the floor to the strongest bin of each pixel column: the
-    // columns in order of the bins, so that no bin needs its logarithm.
-    std::vector<double> strongest(kColumns, 0.0);
-    std::size_t column = 0;
-    double columnEnd = std::pow(10.0, last / static_cast<double>(kColumns));
-    for (std::size_t bin = 1; bin < bins; ++bin) {
-        while (static_cast<double>(bin) >= columnEnd && column + 1 < kColumns)
-            columnEnd = std::pow(10.0, static_cast<double>(++column + 1) * last / static_cast<double>(kColumns));
-        strongest[column] = std::max(strongest[column], static_cast<double>(accuracy.spectrum[bin]));
-    }
-    plcol0(9);
-    for (std::size_t at = 0; at < kColumns; ++at) {
-        const double dbc = strongest[at] > 0 ? 10 * std::log10(strongest[at]) : floor;
-        if (dbc > floor) {
-            const double x = (static_cast<double>(at) + 0.5) / static_cast<double>(kColumns) * last;
-            pljoin(x, floor, x, dbc);
+    plbox("bcnst", 0.05, 5, "bcnstv", 0.0, 0);
+    const std::string title =
+        spur ? Printf(_("Spectrum of one full period: SFDR %.2f dBc at f/fs = %.5f (bin %zu)"), sfdr,
+                      static_cast<double>(accuracy.spurBin) / n, accuracy.spurBin)
+             : std::string(_("Spectrum of one full period: no spurs"));
+    pllab(_("frequency (f/fs)"), _("power (dBc)"), title.c_str());
+    // A stem from the floor to each bin at its own frequency; where bins
+    // outnumber the pixel columns, to the strongest bin of each column.
+    const std::size_t columns = std::min(kColumns, bins);
+    std::vector<double> strongest(columns, 0.0);
+    std::vector<double> where(columns, 0.0);
+    for (std::size_t bin = 0; bin < bins; ++bin) {
+        const auto column = std::min(columns - 1, bin * columns / bins);
+        if (static_cast<double>(accuracy.spectrum[bin]) >= strongest[column]) {
+            strongest[column] = static_cast<double>(accuracy.spectrum[bin]);
+            where[column] = columns == bins ? static_cast<double>(bin) / n
+                                            : (static_cast<double>(column) + 0.5) / static_cast<double>(columns) * 0.5;
         }
     }
-    if (accuracy.sfdr && std::isfinite(*accuracy.sfdr)) {
-        const PLFLT spurX[1] = {accuracy.spurBin == 0 ? 0.0 : std::log10(static_cast<double>(accuracy.spurBin))};
+    plcol0(9);
+    plptex(1.0 / n + 0.004, -2.0, 1.0, 0.0, 0.0, _("carrier"));
+    for (std::size_t at = 0; at < columns; ++at) {
+        const double dbc = strongest[at] > 0 ? 10 * std::log10(strongest[at]) : floor;
+        if (dbc > floor)
+            pljoin(where[at], floor, where[at], std::min(dbc, 10.0));
+    }
+    if (spur) {
+        const PLFLT spurX[1] = {static_cast<double>(accuracy.spurBin) / n};
         const PLFLT spurY[1] = {-sfdr};
         plcol0(1);
+        plssym(0.0, 1.6);
         plpoin(1, spurX, spurY, 4);
-        plptex(spurX[0], -sfdr + (10.0 - floor) * 0.04, 1.0, 0.0, spurX[0] > last / 2 ? 1.0 : 0.0,
+        // The label above the marker, on the side with room, clear of the circle.
+        const bool left = spurX[0] > 0.25;
+        plptex(spurX[0] + (left ? -0.012 : 0.012), -sfdr + (10.0 - floor) * 0.06, 1.0, 0.0, left ? 1.0 : 0.0,
                Printf(_("SFDR %.2f dBc"), sfdr).c_str());
     }
 }

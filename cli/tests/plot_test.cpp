@@ -4,6 +4,7 @@
 // a picture that cannot be written leaves the table written and nothing half.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -75,6 +76,59 @@ TEST_F(Plot, SvgOfATableWithoutSpursSaysSo)
     EXPECT_NE(text.find("; no spurs.</desc>"), std::string::npos) << text.substr(0, 600);
     EXPECT_EQ(text.find("spur at bin"), std::string::npos);
     EXPECT_EQ(Attribute(text, "data-spur-bin"), "");
+}
+
+// The texts PLplot drew (each in a <tspan>), its character references decoded
+// (ASCII and the dot).
+std::vector<std::string> DrawnTexts(const std::string& svg)
+{
+    std::vector<std::string> texts;
+    for (std::size_t at = 0; (at = svg.find("<tspan", at)) != std::string::npos;) {
+        const std::size_t start = svg.find('>', at) + 1;
+        const std::size_t end = svg.find("</tspan>", start);
+        std::string text;
+        for (std::size_t c = start; c < end;) {
+            if (svg.compare(c, 3, "&#x") == 0) {
+                const std::size_t semicolon = svg.find(';', c);
+                const unsigned long code = std::stoul(svg.substr(c + 3, semicolon - c - 3), nullptr, 16);
+                text += code == 0x2022 ? std::string("•") : std::string(1, static_cast<char>(code < 0x80 ? code : '?'));
+                c = semicolon + 1;
+            } else {
+                text += svg[c++];
+            }
+        }
+        texts.push_back(text);
+        at = end;
+    }
+    return texts;
+}
+
+// A figure for a design review: each word a dot, the angle ticked at the
+// quarter turns, the spectrum over f/fs; a table larger than the picture is
+// drawn as each column's extremes, not as a dot a word.
+TEST_F(Plot, WordsAreDotsOverQuarterTurnsAndTheSpectrumIsOverFrequency)
+{
+    environment = {"LC_ALL=C", "LANGUAGE="};
+    const std::string svg = (dir / "table.svg").string();
+    ASSERT_EQ(Coe({"1024", "--word", "fixed:12", "--angle", "exact", "--span", "full", "--plot", svg, "-o",
+                   "/dev/null"})
+                  .status,
+              0);
+    const std::vector<std::string> texts = DrawnTexts(Slurp(svg));
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "•"), 1024);
+    std::vector<std::string> ticks;
+    for (const std::string& text : texts)
+        if (text == "0" || text == "45" || text == "90" || text == "180" || text == "270" || text == "360")
+            ticks.push_back(text);
+    ticks.resize(std::min<std::size_t>(ticks.size(), 5));  // the error panel's axis; 0 dBc follows
+    EXPECT_EQ(ticks, (std::vector<std::string>{"0", "90", "180", "270", "360"}));
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "frequency (f/fs)"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "0.50"), texts.end());
+
+    ASSERT_EQ(Coe({"65536", "--word", "fixed:12", "--plot", svg, "-o", "/dev/null"}).status, 0);
+    const std::vector<std::string> large = DrawnTexts(Slurp(svg));
+    EXPECT_EQ(std::count(large.begin(), large.end(), "•"), 0);
+    EXPECT_NE(std::find(large.begin(), large.end(), "45"), large.end());  // a quarter: 0, 45, 90
 }
 
 // What was measured is said even when the picture cannot be written.

@@ -41,7 +41,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The arguments after the program's name. Throws UsageError.
+// The arguments after the program's name. Throws UsageError, or FileError
+// when the file --check names cannot be read.
 Options ParseOptions(std::span<const std::string_view> arguments);
 
 // What the table asks of a format that any format may not give: the radix,

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Any list of arguments (the input split at NUL bytes) is either taken or
-// refused with a usage error; nothing else may leave the parser.
+// refused with a usage error, or names a file to check that cannot be read;
+// nothing else may leave the parser.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
 
+#include "file_error.h"
 #include "options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -22,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!options.help && !options.version && options.format == nullptr)
             std::abort();  // a taken call always knows its format
     } catch (const lumiro::coe::UsageError&) {
+    } catch (const lumiro::coe::FileError&) {
     }
     return 0;
 }

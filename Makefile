@@ -97,7 +97,7 @@ screenshot: build
 po:
 	xgettext --from-code=UTF-8 --language=C++ --keyword=_ --keyword=N_ --keyword=Plural:1,2 \
 	  --package-name=lumiro-coe --msgid-bugs-address=developers@lumiro.org \
-	  -o $(BUILD)/lumiro-coe.pot cli/*.cpp cli/*.h cli/formats/*.cpp
+	  -o $(BUILD)/lumiro-coe.pot $$(cli/po/sources)
 	for po in cli/po/*.po; do msgmerge --quiet --no-wrap --update --backup=none $$po $(BUILD)/lumiro-coe.pot; done
 
 clean:

@@ -2,17 +2,12 @@
 // A file that could not be read or written, told in the user's language.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace lumiro::coe {
+#include "errors.h"
 
-// Reading or writing failed: the message says which, what, and why.
-class FileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace lumiro::coe {
 
 // The reason behind errno in the user's language, for the failures a user
 // meets; the system's own text for the rest.

@@ -7,14 +7,14 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "errors.h"
 #include "provenance.h"
+#include "text.h"
 
 namespace lumiro::coe {
 
@@ -52,13 +52,6 @@ public:
 };
 
 class TextScanner;
-
-// A file that is not what its format says: the message, in the user's
-// language, names the line.
-class ReadError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct Format {
     std::string_view name;       // the value of --format
@@ -129,15 +122,5 @@ std::optional<std::uint64_t> ParseDigits(std::string_view digits, unsigned base)
 std::optional<std::uint32_t> ParseWord(std::string_view digits, int width, Radix radix);
 
 void Put(std::FILE* out, std::string_view text);
-
-// The pieces one after another. (GCC 12 warns falsely on "literal" + std::string
-// at -O2, bug 105329; appending says the same without the warning.)
-inline std::string Joined(std::initializer_list<std::string_view> pieces)
-{
-    std::string text;
-    for (std::string_view piece : pieces)
-        text.append(piece);
-    return text;
-}
 
 }  // namespace lumiro::coe

@@ -7,8 +7,10 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "option_table.h"
+#include "options.h"
 
 namespace lumiro::coe {
 namespace {
@@ -90,7 +92,46 @@ TEST_P(Manual, NamesWhatTheTablesHold)
     EXPECT_EQ(words, expectedWords);
 }
 
+// What --check reads, said in its paragraph of the page and in --help: every
+// format with a reader, in the order of the formats.
+TEST_P(Manual, CheckNamesEveryFormatItReads)
+{
+    std::string page = Page(GetParam());
+    std::vector<std::string> readable;
+    for (const Format& format : Formats())
+        if (format.read != nullptr)
+            readable.emplace_back(format.name);
+    ASSERT_GE(readable.size(), 2U);
+    std::string listed;
+    for (std::size_t i = 0; i + 1 < readable.size(); ++i)
+        listed.append(i == 0 ? "" : ", ").append(readable[i]);
+    for (std::size_t at; (at = page.find("\\-")) != std::string::npos;)
+        page.replace(at, 2, "-");
+    for (std::size_t at; (at = page.find('\n')) != std::string::npos;)
+        page.replace(at, 1, " ");
+    EXPECT_NE(page.find("(" + listed), std::string::npos) << listed;
+    EXPECT_NE(HelpText().find(readable.back()), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(Pages, Manual, ::testing::Values(LUMIRO_MANUAL_EN, LUMIRO_MANUAL_PL));
+
+// The README's examples write every format, by its name or its extension.
+TEST(Readme, ShowsEveryFormat)
+{
+    const std::string readme = Page(LUMIRO_README);
+    ASSERT_FALSE(readme.empty());
+    std::vector<std::string> written;  // the files of "-o FILE"
+    for (std::size_t at = readme.find("-o "); at != std::string::npos; at = readme.find("-o ", at + 1))
+        written.push_back(readme.substr(at + 3, readme.find_first_of(" \n`", at + 3) - at - 3));
+    for (const Format& format : Formats()) {
+        bool shown = readme.find("--format " + std::string(format.name)) != std::string::npos;
+        for (std::string_view extension : format.extensions)
+            for (const std::string& file : written)
+                shown = shown || (!extension.empty() && file.ends_with(extension) &&
+                                  FormatsForFile(file).chosen == &format);
+        EXPECT_TRUE(shown) << format.name;
+    }
+}
 
 }  // namespace
 }  // namespace lumiro::coe

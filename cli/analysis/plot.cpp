@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "i18n.h"
-#include "text_scanner.h"  // Lowered
+#include "text.h"
 
 namespace lumiro::coe {
 namespace {

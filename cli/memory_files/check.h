@@ -9,40 +9,11 @@
 #include <vector>
 
 #include "format.h"
-#include "text_scanner.h"
 #include "exit_status.h"
-#include "file_error.h"
+#include "file_source.h"
+#include "text_scanner.h"
 
 namespace lumiro::coe {
-
-// The largest file --check reads: larger than any table could be.
-inline constexpr std::size_t kLargestCheckedFile = std::size_t{1} << 30;
-
-// A file read a chunk at a time, refused beyond kLargestCheckedFile: a regular
-// file before it is read, a pipe or device once that much came; "-" is
-// standard input. Throws FileError.
-class FileSource : public ByteSource {
-public:
-    explicit FileSource(const std::string& path);  // "-": standard input
-    ~FileSource() override;
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-
-    std::size_t Read(char* to, std::size_t room) override;
-    // Up to `count` first bytes, read once: Read hands them on again, so that a
-    // pipe's head can tell its kind and still be read.
-    std::string_view Head(std::size_t count);
-
-private:
-    std::size_t ReadMore(char* to, std::size_t room);
-    [[noreturn]] void ThrowTooLarge() const;
-
-    std::string path_;
-    int descriptor_ = -1;
-    std::size_t read_ = 0;
-    std::string head_;
-    std::size_t headGiven_ = 0;  // of head_, what Read has handed on
-};
 
 // The kind of the file `source` reads: `byName`, unless its first bytes are
 // of one of `byHead`.

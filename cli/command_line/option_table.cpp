@@ -84,8 +84,8 @@ constexpr std::array kOptions{
                   "'>>' at the end)"),
                Completion::Files},
     OptionSpec{OptionId::Check, "check", 0, N_("FILE"),
-               N_("compare an existing coe, mif or mem file (the kind from its\n"
-                  "extension or from --format; - is standard input) with the table\n"
+               N_("compare an existing file of a format it reads (%s; the kind\n"
+                  "from its extension or from --format; - is standard input) with the table\n"
                   "for N, word by word, and say which words differ\n"
                   "  lumiro-coe 1024 --check sine.coe"),
                Completion::Files},

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "text_scanner.h"  // Lowered
+#include "text.h"
 
 namespace lumiro::coe {
 namespace {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "text_scanner.h"  // Lowered
+#include "text.h"
 
 namespace lumiro::coe {
 namespace {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "errors.h"
 #include "format.h"
 #include "sine_table.h"
 
@@ -32,13 +33,6 @@ struct Options {
     std::optional<std::string> plotPath;    // the picture of the table's quality
 
     Radix Digits() const { return radix.value_or(Radix::Binary); }
-};
-
-// A wrong call: the message is complete, in the user's language, ready for
-// standard error.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 // The arguments after the program's name. Throws UsageError, or FileError

@@ -11,21 +11,16 @@
 #include <string>
 #include <string_view>
 
+#include "errors.h"
+#include "file_source.h"
 #include "format.h"
 #include "i18n.h"
+#include "text.h"
 
 namespace lumiro::coe {
 
 // A complaint about a line of the file, in the user's language.
 ReadError LineError(std::size_t line, const std::string& what);
-
-// Where a scanner's bytes come from, a chunk at a time.
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    // Up to `room` bytes into `to`; 0 at the end. Throws on a failed read.
-    virtual std::size_t Read(char* to, std::size_t room) = 0;
-};
 
 class TextScanner {
 public:
@@ -127,15 +122,5 @@ std::string RestOfLine(TextScanner& scanner);
 std::string HeaderValue(TextScanner& scanner, std::string_view key);
 std::uint64_t HeaderNumber(TextScanner& scanner, std::string_view key, std::uint64_t lowest,
                            std::uint64_t highest);
-
-// Lower case, for keywords that the formats take in any case.
-inline std::string Lowered(std::string_view text)
-{
-    std::string lowered(text);
-    for (char& c : lowered)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lowered;
-}
 
 }  // namespace lumiro::coe

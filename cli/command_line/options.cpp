@@ -15,7 +15,7 @@
 #include "output_file.h"
 #include "plot.h"
 #include "table.h"
-#include "text_scanner.h"  // Lowered
+#include "text.h"
 
 namespace lumiro::coe {
 namespace {

@@ -64,9 +64,9 @@ std::vector<std::string> Lines(std::string_view text)
     return lines;
 }
 
-// One entry: its name in the left column, the lines of its (translated)
+// One entry: its name in the left column, the lines of its translated
 // description beside and below it.
-void Entry(std::string& text, const std::string& left, const char* description)
+void Entry(std::string& text, const std::string& left, const std::string& description)
 {
     text += left;
     if (Columns(left) + 1 >= kColumn)
@@ -74,7 +74,7 @@ void Entry(std::string& text, const std::string& left, const char* description)
     else
         text += std::string(kColumn - Columns(left), ' ');
     bool first = true;
-    for (const std::string& line : Lines(ForTerminal(_(description)))) {  // wrapped as shown
+    for (const std::string& line : Lines(ForTerminal(description))) {  // wrapped as shown
         text += (first ? "" : std::string(kColumn, ' ')) + line + "\n";
         first = false;
     }
@@ -140,14 +140,29 @@ template <class Value>
 void Values(std::string& text, const char* option, std::span<const Choice<Value>> choices)
 {
     for (const auto& choice : choices)
-        Entry(text, Joined({"  --", option, " ", choice.name}), choice.help);
+        Entry(text, Joined({"  --", option, " ", choice.name}), _(choice.help));
+}
+
+// The formats --check reads, from their own entries: "coe, mem, mif".
+std::string Readable()
+{
+    std::string names;
+    for (const Format& format : Formats())
+        if (format.read != nullptr)
+            names.append(names.empty() ? "" : ", ").append(format.name);
+    return names;
 }
 
 void OptionsOf(std::string& text, Section section)
 {
-    for (const OptionSpec& option : OptionTable())
-        if (option.section == section && option.help != nullptr)
-            Entry(text, Left(option), option.help);
+    for (const OptionSpec& option : OptionTable()) {
+        if (option.section != section || option.help == nullptr)
+            continue;
+        std::string help = _(option.help);
+        if (const std::size_t at = help.find("%s"); option.id == OptionId::Check && at != std::string::npos)
+            help.replace(at, 2, Readable());  // --check names what it reads
+        Entry(text, Left(option), help);
+    }
 }
 
 }  // namespace
@@ -166,7 +181,7 @@ std::string HelpText()
                               kMinDivisions, kMaxDivisions);
     text.append("\n").append(_("Formats (--format):")).append("\n");
     for (const Format& format : Formats())
-        Entry(text, Joined({"  --format ", format.name}), format.help);
+        Entry(text, Joined({"  --format ", format.name}), _(format.help));
     Note(text, ExtensionRule());
     text.append("\n").append(_("Words (--word):")).append("\n");
     Values(text, "word", WordChoices());

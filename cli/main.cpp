@@ -46,12 +46,12 @@ void ToStandardOutput(std::string_view text)
     FlushStandardOutput();
 }
 
-void WriteToStandardOutput(const Request& request, const Format& format)
+void WriteToStandardOutput(const Request& request, void (*write)(std::FILE*, const Request&))
 {
     static char buffer[1 << 20];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     errno = 0;
-    format.write(stdout, request);
+    write(stdout, request);
     FlushStandardOutput();
 }
 
@@ -103,13 +103,15 @@ int main(int argc, char** argv)
             measured = std::async(std::launch::async, [&table, detail = options.plotPath.has_value()] {
                 return MeasureAccuracy(table, detail);
             });
-        const Request request{table, options.Digits(), options.name, options.sincos};
+        const Request request{table, options.Digits(), options.name};
+        // --sincos: the unit built on the table, in the format's language.
+        const auto write = options.sincos ? options.format->writeUnit : options.format->write;
         if (options.outputPath) {
             OutputFile file(*options.outputPath);
-            options.format->write(file.Stream(), request);
+            write(file.Stream(), request);
             file.Commit();
         } else {
-            WriteToStandardOutput(request, *options.format);
+            WriteToStandardOutput(request, write);
         }
         std::optional<Accuracy> accuracy;
         if (measured.valid())

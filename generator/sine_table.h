@@ -81,7 +81,6 @@ public:
         std::uint32_t word;
     };
     Ideal IdealSample(std::int32_t index) const;
-    std::uint32_t IdealWord(std::int32_t index) const { return IdealSample(index).word; }
 
 private:
     std::uint32_t Compute(std::int32_t index) const;

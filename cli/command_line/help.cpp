@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "exit_status.h"
 #include "i18n.h"
 #include "option_table.h"
 #include "options.h"
@@ -91,19 +92,20 @@ std::string Left(const OptionSpec& option)
     return left;
 }
 
-// A paragraph of its own, indented by two blanks and wrapped to the width.
-void Note(std::string& text, const std::string& paragraph)
+// A paragraph of its own, indented by `indent` blanks and wrapped to the width.
+void Note(std::string& text, const std::string& paragraph, std::size_t indent = 2)
 {
-    std::string line(1, ' ');
+    const std::string margin(indent, ' ');
+    std::string line = margin;
     std::size_t at = 0;
     while (at < paragraph.size()) {
         const std::size_t end = std::min(paragraph.find(' ', at), paragraph.size());
         const std::string_view word(paragraph.data() + at, end - at);
-        if (Columns(line) > 1 && Columns(line) + 1 + Columns(word) > kWidth) {
+        if (Columns(line) > indent && Columns(line) + 1 + Columns(word) > kWidth) {
             text.append(line).append(1, '\n');
-            line.assign(1, ' ');
+            line = margin;
         }
-        line.append(1, ' ').append(word);
+        line.append(Columns(line) > indent ? " " : "").append(word);
         at = end + 1;
     }
     text.append(line).append(1, '\n');
@@ -197,12 +199,13 @@ std::string HelpText()
     OptionsOf(text, Section::Report);
     text.append("\n").append(_("Options:")).append("\n");
     OptionsOf(text, Section::General);
+    std::string statuses;
+    for (const ExitMeaning& exit : kExitMeanings)
+        statuses.append(statuses.empty() ? "" : "; ").append(std::to_string(exit.status)).append(": ").append(_(exit.meaning));
+    text.append("\n");
+    Note(text, Printf(_("Exit status: %s."), statuses.c_str()), 0);
     text.append("\n").append(
-            _("Exit status: 0 written (or the checked file holds exactly the table), 1 a\n"
-              "write or read failed, 2 a wrong call, 3 the checked file differs from the\n"
-              "table.\n"
-              "\n"
-              "Environment: LANGUAGE, LC_ALL, LC_MESSAGES and LANG choose the language of\n"
+            _("Environment: LANGUAGE, LC_ALL, LC_MESSAGES and LANG choose the language of\n"
               "the messages; the files written are the same bytes in every language.\n"));
     return ForTerminal(std::move(text));
 }

@@ -10,14 +10,13 @@ namespace lumiro::coe {
 namespace {
 
 constexpr std::array kOptions{
-    OptionSpec{OptionId::Format, "format", 0, N_("FORMAT"), nullptr, Completion::Formats,
-               Section::Format},
-    OptionSpec{OptionId::Word, "word", 0, N_("WORD"), nullptr, Completion::Words, Section::Word, true},
-    OptionSpec{OptionId::Function, "function", 0, N_("FUNCTION"), nullptr, Completion::Functions,
-               Section::Function, true},
-    OptionSpec{OptionId::Angle, "angle", 0, N_("ANGLE"), nullptr, Completion::Angles, Section::Angle,
+    // Described by their values' own sections of --help.
+    OptionSpec{OptionId::Format, "format", 0, N_("FORMAT"), nullptr, Completion::Formats},
+    OptionSpec{OptionId::Word, "word", 0, N_("WORD"), nullptr, Completion::Words, Section::General, true},
+    OptionSpec{OptionId::Function, "function", 0, N_("FUNCTION"), nullptr, Completion::Functions, Section::General,
                true},
-    OptionSpec{OptionId::Span, "span", 0, N_("SPAN"), nullptr, Completion::Spans, Section::Span, true},
+    OptionSpec{OptionId::Angle, "angle", 0, N_("ANGLE"), nullptr, Completion::Angles, Section::General, true},
+    OptionSpec{OptionId::Span, "span", 0, N_("SPAN"), nullptr, Completion::Spans, Section::General, true},
     OptionSpec{OptionId::WithEnd, "with-end", 0, nullptr,
                N_("one sample more, at the end of the span (for a quarter\n"
                   "sin 90° = 1): 2^k + 1 words for interpolation; N must be\n"

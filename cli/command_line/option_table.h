@@ -22,8 +22,8 @@ enum class OptionId {
 // What bash completes an option's value with.
 enum class Completion { None, Files, Formats, Words, Functions, Angles, Spans, Radices };
 
-// Where --help describes an option.
-enum class Section { Format, Word, Function, Angle, Span, Report, General };
+// Where --help describes an option that has a description of its own.
+enum class Section { Span, Report, General };
 
 struct OptionSpec {
     OptionId id;

@@ -170,12 +170,13 @@ const Format& WrittenKind(const std::string& path)
 void CheckShape(const Options& options, bool defaults)
 {
     const TableShape& shape = options.shape;
-    if (options.format != nullptr && options.format->name == "listing" && !defaults) {
+    if (options.format != nullptr && !options.format->takesShape && !defaults) {
         std::vector<std::string> names;
         for (const OptionSpec& option : OptionTable())
             if (option.shapesTable)
                 names.push_back(Joined({"--", option.longName}));
-        throw UsageError(Printf(_("format listing is the window's text: it takes no %s."),
+        throw UsageError(Printf(_("format %s is the window's text: it takes no %s."),
+                                std::string(options.format->name).c_str(),
                                 Listed({names.begin(), names.end()}).c_str()));
     }
     const int share = static_cast<int>(shape.span);
@@ -313,10 +314,14 @@ struct Parse {
     void CheckSincos() const
     {
         const TableShape& shape = options.shape;
-        if (options.format->name != "verilog" && options.format->name != "vhdl")
-            throw UsageError(Printf(_("--sincos writes a Verilog or VHDL unit: give --format verilog or vhdl "
-                                      "(not %s)."),
-                                    std::string(options.format->name).c_str()));
+        if (options.format->writeUnit == nullptr) {
+            std::vector<std::string_view> units;
+            for (const Format& format : Formats())
+                if (format.writeUnit != nullptr)
+                    units.push_back(format.name);
+            throw UsageError(Printf(_("--sincos writes a unit in a hardware language: give --format %s (not %s)."),
+                                    Listed(units).c_str(), std::string(options.format->name).c_str()));
+        }
         if (shape.span != Span::Quarter || shape.withEnd || options.report || shape.function != Function::Sine)
             throw UsageError(_("--sincos unfolds a quarter table of its own: it takes no --span half or full, "
                                "--with-end, --function cos or --report."));
@@ -369,7 +374,7 @@ struct Parse {
                                         Shown(*name).c_str()));
             options.name = *name;
         } else {
-            options.name = options.sincos ? "lumiro_sincos" : DefaultName(format, options.shape.function);
+            options.name = options.sincos ? std::string(format.defaultUnitName) : DefaultName(format, options.shape.function);
         }
     }
 };

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "check.h"
+#include "window_table.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace lumiro::coe;
     using lumiro::SineTable;
-    static const SineTable table = WindowTable(64);
+    static const SineTable table = lumiro::testing::WindowTable(64);
     static std::FILE* const sink = std::fopen("/dev/null", "w");
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     for (const Format& format : Formats()) {
@@ -46,9 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (int streamed = 0; streamed < 2; ++streamed) {
                 try {
                     Trickle source(text);
-                    TextScanner scanner(source);
-                    statuses[streamed] = streamed != 0 ? CompareWithTable(scanner, format, radix, table, sink)
-                                                       : CompareWithTable(text, format, radix, table, sink);
+                    TextScanner trickled(source);
+                    TextScanner whole(text);
+                    statuses[streamed] = CompareWithTable(streamed != 0 ? trickled : whole, format, radix, table, sink);
                     if (statuses[streamed] != kSucceeded && statuses[streamed] != kDiffers)
                         std::abort();
                 } catch (const ReadError& error) {

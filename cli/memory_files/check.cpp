@@ -198,11 +198,4 @@ int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radi
     return matches ? kSucceeded : kDiffers;
 }
 
-int CompareWithTable(std::string_view text, const Format& format, std::optional<Radix> radix,
-                     const SineTable& table, std::FILE* out)
-{
-    TextScanner scanner(text);
-    return CompareWithTable(scanner, format, radix, table, out);
-}
-
 }  // namespace lumiro::coe

@@ -29,7 +29,4 @@ using ShapeSpeller = std::string (*)(const TableShape&);
 // when the text is not such a file.
 int CompareWithTable(TextScanner& text, const Format& format, std::optional<Radix> radix,
                      const SineTable& table, std::FILE* out, bool quiet = false, ShapeSpeller spell = nullptr);
-int CompareWithTable(std::string_view text, const Format& format, std::optional<Radix> radix,
-                     const SineTable& table, std::FILE* out);
-
 }  // namespace lumiro::coe

@@ -43,7 +43,10 @@ const Format* FindFormat(std::string_view name)
 
 const Format& DefaultFormat()
 {
-    return *FindFormat("coe");
+    for (const Format& format : Registry())
+        if (format.isDefault)
+            return format;
+    return Registry().front();
 }
 
 FormatsByName FormatsForFile(std::string_view path)

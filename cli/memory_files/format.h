@@ -27,7 +27,6 @@ struct Request {
     const SineTable& table;
     Radix radix = Radix::Binary;
     std::string name;  // an identifier, for the formats that declare one
-    bool sincos = false;  // verilog and vhdl: the sine/cosine unit instead of the ROM
 };
 
 // The widest word any table has, and so the widest a reader takes.
@@ -60,6 +59,8 @@ struct Format {
     std::array<std::string_view, 2> extensions{};
     const char* help = nullptr;  // N_(): its lines in --help, in English
     int rank = 0;                // its place in --help
+    bool isDefault = false;      // written where neither --format nor -o's extension says
+    bool takesShape = true;      // false: a fixed text (the window's), no --word, --span...
     bool takesRadix = true;      // --radix 2 or 16 chooses its digits
     bool takesDecimal = false;   // and --radix 10 its decimal numbers
     std::string_view defaultName;  // the identifier it declares; empty: it declares none
@@ -67,6 +68,11 @@ struct Format {
     std::int32_t deepest = 0;    // the most words the format can describe; 0: no limit
     // Streams the table to `out`; write errors stay in the stream's error flag.
     void (*write)(std::FILE* out, const Request& request) = nullptr;
+    // With --sincos: the sine/cosine unit built on the table, instead of the
+    // table itself, and the name it declares by default; nullptr where the
+    // format writes no unit.
+    void (*writeUnit)(std::FILE* out, const Request& request) = nullptr;
+    std::string_view defaultUnitName{};
     // Reads such a file strictly, words of up to kWidestWord bits, in the radix
     // the file states or, where it states none, in `radix` if given (else as
     // the table's `width` suggests); nullptr when --check cannot.

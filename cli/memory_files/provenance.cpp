@@ -33,11 +33,4 @@ std::string Description(const SineTable& table)
     return text;
 }
 
-SineTable WindowTable(std::int32_t divisions)
-{
-    TableShape shape;
-    shape.divisions = divisions;
-    return SineTable(shape);
-}
-
 }  // namespace lumiro::coe

@@ -87,7 +87,7 @@ TEST(SineTable, WindowAngleMissesTheIdealWordOnAQuarterOfTheWords)
         const auto b = static_cast<std::int64_t>(exactTable.Word(i));
         EXPECT_LE(std::abs(a - b), 1) << i;
         differing += a != b ? 1 : 0;
-        EXPECT_EQ(exactTable.IdealWord(i), exactTable.Word(i));
+        EXPECT_EQ(exactTable.IdealSample(i).word, exactTable.Word(i));
     }
     EXPECT_EQ(differing, 65);
 }

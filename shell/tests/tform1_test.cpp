@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "format.h"
+#include "window_table.h"
 #include "row_of.h"
 #include "window_driver.h"
 
@@ -205,7 +206,7 @@ private slots:
         char* data = nullptr;
         std::size_t size = 0;
         std::FILE* stream = ::open_memstream(&data, &size);
-        const lumiro::SineTable table = lumiro::coe::WindowTable(divisions);
+        const lumiro::SineTable table = lumiro::testing::WindowTable(divisions);
         lumiro::coe::FindFormat("listing")->write(stream, lumiro::coe::Request{table, lumiro::coe::Radix::Binary, ""});
         std::fclose(stream);
         const std::string listing(data, size);

@@ -3,12 +3,14 @@
 // words, angles and spans that lumiro-coe's tables hold: no more, no fewer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "exit_status.h"
 #include "option_table.h"
 #include "options.h"
 
@@ -111,6 +113,18 @@ TEST_P(Manual, CheckNamesEveryFormatItReads)
         page.replace(at, 1, " ");
     EXPECT_NE(page.find("(" + listed), std::string::npos) << listed;
     EXPECT_NE(HelpText().find(readable.back()), std::string::npos);
+}
+
+// Every exit status has its entry in the page, and --help names them all.
+TEST_P(Manual, TellsEveryExitStatus)
+{
+    const std::string page = Page(GetParam());
+    std::string help = HelpText();
+    std::replace(help.begin(), help.end(), '\n', ' ');  // wrapped anywhere
+    for (const ExitMeaning& exit : kExitMeanings) {
+        EXPECT_NE(page.find("\n.TP\n.B " + std::to_string(exit.status) + "\n"), std::string::npos) << exit.status;
+        EXPECT_NE(help.find(std::to_string(exit.status) + ": " + _(exit.meaning)), std::string::npos) << exit.status;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, Manual, ::testing::Values(LUMIRO_MANUAL_EN, LUMIRO_MANUAL_PL));

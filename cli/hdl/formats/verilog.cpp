@@ -14,10 +14,6 @@ namespace {
 
 void WriteVerilog(std::FILE* out, const Request& request)
 {
-    if (request.sincos) {
-        WriteSincosVerilog(out, request);
-        return;
-    }
     const SineTable& table = request.table;
     const int address = AddressBits(table.Count());
     const std::string wordTop = std::to_string(table.Width() - 1);
@@ -45,6 +41,8 @@ const bool registered = RegisterFormat({
     .defaultName = "lumiro_sine",
     .holdsNoWords = false,
     .write = WriteVerilog,
+    .writeUnit = WriteSincosVerilog,
+    .defaultUnitName = "lumiro_sincos",
     .read = nullptr,
 });
 

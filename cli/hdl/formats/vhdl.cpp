@@ -12,10 +12,6 @@ namespace {
 
 void WriteVhdl(std::FILE* out, const Request& request)
 {
-    if (request.sincos) {
-        WriteSincosVhdl(out, request);
-        return;
-    }
     const SineTable& table = request.table;
     const std::string width = std::to_string(table.Width());
     // SINE_ or COSINE_: a design may use the packages of both.
@@ -55,6 +51,8 @@ const bool registered = RegisterFormat({
     .defaultName = "lumiro_sine_pkg",
     .holdsNoWords = false,
     .write = WriteVhdl,
+    .writeUnit = WriteSincosVhdl,
+    .defaultUnitName = "lumiro_sincos",
     .read = nullptr,
 });
 

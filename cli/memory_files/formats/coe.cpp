@@ -164,6 +164,7 @@ const bool registered = RegisterFormat({
                "words separated by commas, the vector closed by a semicolon\n"
                "  lumiro-coe 1024 -o sine.coe"),
     .rank = 10,
+    .isDefault = true,
     .takesRadix = true,
     .takesDecimal = true,
     .defaultName = "",

@@ -49,6 +49,7 @@ const bool registered = RegisterFormat({
                "the table generated\n"
                "  lumiro-coe 1024 --format listing"),
     .rank = 90,
+    .takesShape = false,
     .takesRadix = false,
     .defaultName = "",
     .holdsNoWords = true,

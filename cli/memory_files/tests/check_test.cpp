@@ -16,10 +16,13 @@
 #include "i18n.h"
 #include "memory_stream.h"
 #include "scratch.h"
+#include "window_table.h"
 #include "table.h"
 
 namespace lumiro::coe::testing {
 namespace {
+
+using lumiro::testing::WindowTable;
 
 using lumiro::testing::Outcome;
 namespace fs = std::filesystem;
@@ -36,7 +39,8 @@ Checked Check(std::string_view text, std::string_view format, std::int32_t divis
 {
     Checked checked;
     checked.report = Capture([&](std::FILE* out) {
-        checked.status = CompareWithTable(text, *FindFormat(format), radix, WindowTable(divisions), out);
+        TextScanner scanner(text);
+        checked.status = CompareWithTable(scanner, *FindFormat(format), radix, WindowTable(divisions), out);
     });
     return checked;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "scratch.h"
+#include "window_table.h"
 #include "coe_checker.h"
 #include "memory_stream.h"
 #include "row_of.h"
@@ -14,6 +15,8 @@
 
 namespace lumiro::coe::testing {
 namespace {
+
+using lumiro::testing::WindowTable;
 
 using lumiro::testing::Lines;
 using lumiro::testing::RowOf;

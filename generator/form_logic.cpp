@@ -58,6 +58,17 @@ std::int32_t ParseDivisions(std::string_view text)
     return divisions;
 }
 
+std::optional<std::int32_t> DivisionsIn(std::string_view text)
+{
+    try {
+        const std::int32_t divisions = StrToInt(text);
+        if (divisions >= kMinDivisions && divisions <= kMaxDivisions)
+            return divisions;
+    } catch (const Exception&) {
+    }
+    return std::nullopt;
+}
+
 void TForm1Logic::FormActivate()
 {
     div360 = kDefaultDivisions;

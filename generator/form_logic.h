@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,9 @@ enum class Field { Edit1, Edit2, Edit3, Edit4 };
 // The division count as the confirm takes it: StrToInt's texts, from
 // kMinDivisions to kMaxDivisions; anything else is refused with a message.
 std::int32_t ParseDivisions(std::string_view text);
+// The same count without a message: nothing for a text that is no integer
+// (IntegerText tells which) or lies out of range.
+std::optional<std::int32_t> DivisionsIn(std::string_view text);
 
 class TForm1Logic {
 public:

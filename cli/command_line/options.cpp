@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "conversions.h"
+#include "form_logic.h"
 #include "i18n.h"
 #include "names.h"
 #include "option_table.h"
@@ -97,26 +99,18 @@ bool LooksLikeNumber(std::string_view argument)
 
 std::int32_t Divisions(std::string_view text)
 {
-    // Blanks around, an optional sign, digits: as the window reads N.
-    std::string_view number = text;
-    while (!number.empty() && (number.front() == ' ' || number.front() == '\t'))
-        number.remove_prefix(1);
-    while (!number.empty() && (number.back() == ' ' || number.back() == '\t'))
-        number.remove_suffix(1);
-    std::string_view digits = number;
-    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
-        digits.remove_prefix(1);
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+    // As the window reads N: blanks around, an optional sign, digits.
+    if (const auto divisions = DivisionsIn(text))
+        return *divisions;
+    std::string_view shown = text;
+    while (!shown.empty() && (shown.front() == ' ' || shown.front() == '\t'))
+        shown.remove_prefix(1);
+    while (!shown.empty() && (shown.back() == ' ' || shown.back() == '\t'))
+        shown.remove_suffix(1);
+    if (!IntegerText(text))
         throw UsageError(Printf(_("%s is not a whole number."), Shown(text).c_str()));
-    const std::string_view significant = digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
-    const bool negative = number.front() == '-';
-    if (!negative && significant.size() <= 7) {
-        const auto value = static_cast<std::int32_t>(std::stol(Joined({"0", significant})));
-        if (value >= kMinDivisions && value <= kMaxDivisions)
-            return value;
-    }
     throw UsageError(Printf(_("N takes whole numbers from %d to %d (got %s)."), kMinDivisions,
-                            kMaxDivisions, Shown(number).c_str()));
+                            kMaxDivisions, Shown(shown).c_str()));
 }
 
 std::vector<std::string_view> NamesOf(const std::vector<const Format*>& formats)

@@ -4,5 +4,5 @@ function(lumiro_warnings target)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -pedantic -Wshadow -Wconversion -Wsign-conversion
     -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual
-    -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+    -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough -Wswitch-enum)
 endfunction()

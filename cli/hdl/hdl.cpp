@@ -21,15 +21,6 @@ std::string VerilogWord(std::uint32_t word, int width, Radix radix)
            std::string(WordDigits(word, width, radix, buffer));
 }
 
-// A word as a VHDL bit string: X"3FFF" where the width is whole hex digits.
-std::string VhdlWord(std::uint32_t word, int width, Radix radix)
-{
-    char buffer[32];
-    const Radix shown = width % 4 == 0 ? radix : Radix::Binary;
-    return std::string(shown == Radix::Hex ? "X\"" : "\"") + std::string(WordDigits(word, width, shown, buffer)) +
-           "\"";
-}
-
 // The unit's comment: what it computes, and when.
 std::string Header(const Request& request, const char* comment)
 {
@@ -47,20 +38,44 @@ std::string Header(const Request& request, const char* comment)
         text += c + " The quarter unfolds by the sine's symmetry: 90 degrees is the word for 1,\n" + c +
                 " 180 degrees the word for +0, the other quarters the quarter's words mirrored\n" + c +
                 " and negated; these differ from the words of a full period at the window's angle.\n";
-    text += c + " Latency: " + Number(kSincosLatency) +
+    const UnitPlan plan = PlanUnit(table);
+    text += c + " Latency: " + Number(plan.latency) +
             " rising edges of clk from phase to sine and cosine, a new phase\n" + c +
-            " on every edge. Phases from N up to 2^" + Number(AddressBits(shape.divisions)) +
+            " on every edge. Phases from N up to 2^" + Number(plan.phaseBits) +
             " - 1 give no defined word.\n";
     return text;
 }
 
-// The word for +1, the peak at 90 degrees: not a table word without its end sample.
-std::uint32_t Peak(const SineTable& table)
+}  // namespace
+
+UnitPlan PlanUnit(const SineTable& table)
 {
-    return table.shape().word.Round(1.0);
+    const TableShape& shape = table.shape();
+    return UnitPlan{
+        .divisions = shape.divisions,
+        .quarter = table.Count(),
+        .phaseBits = AddressBits(shape.divisions),
+        .addressBits = AddressBits(table.Count()),
+        .width = table.Width(),
+        .halfStep = shape.halfStep,
+        .peak = shape.word.Round(1.0),  // not a table word without its end sample
+        .signBitNegation = shape.word.isFloat(),
+        .latency = kSincosLatency,
+    };
 }
 
-}  // namespace
+Radix VhdlRadix(int width, Radix asked)
+{
+    return width % 4 == 0 ? asked : Radix::Binary;
+}
+
+std::string VhdlWord(std::uint32_t word, int width, Radix radix)
+{
+    char buffer[32];
+    const Radix shown = VhdlRadix(width, radix);
+    return std::string(shown == Radix::Hex ? "X\"" : "\"") + std::string(WordDigits(word, width, shown, buffer)) +
+           "\"";
+}
 
 int AddressBits(std::int64_t count)
 {
@@ -95,13 +110,14 @@ void WriteSincosVerilog(std::FILE* out, const Request& request)
 {
     const SineTable& table = request.table;
     const TableShape& shape = table.shape();
-    const int phaseBits = AddressBits(shape.divisions);
-    const int addressBits = AddressBits(table.Count());
-    const int width = table.Width();
-    const std::string q = Number(table.Count());
+    const UnitPlan plan = PlanUnit(table);
+    const int phaseBits = plan.phaseBits;
+    const int addressBits = plan.addressBits;
+    const int width = plan.width;
+    const std::string q = Number(plan.quarter);
     const std::string w = Number(width);
     const std::string a = Number(addressBits);
-    const bool half = shape.halfStep;
+    const bool half = plan.halfStep;
     // The quarter turn mirrored: 2Q - k, or 2Q - 1 - k when the samples sit half a step on.
     const std::string mirror = half ? " - 32'd1" : "";
 
@@ -111,9 +127,9 @@ void WriteSincosVerilog(std::FILE* out, const Request& request)
     Put(out, "    input  wire [" + Number(phaseBits - 1) + ":0] phase,\n");
     Put(out, "    output reg  [" + Number(width - 1) + ":0] sine,\n");
     Put(out, "    output reg  [" + Number(width - 1) + ":0] cosine\n);\n\n");
-    Put(out, "    localparam [31:0] N_ = 32'd" + Number(shape.divisions) + ";\n");
+    Put(out, "    localparam [31:0] N_ = 32'd" + Number(plan.divisions) + ";\n");
     Put(out, "    localparam [31:0] Q_ = 32'd" + q + ";\n");
-    Put(out, "    localparam [" + Number(width - 1) + ":0] PEAK_ = " + VerilogWord(Peak(table), width, request.radix) +
+    Put(out, "    localparam [" + Number(width - 1) + ":0] PEAK_ = " + VerilogWord(plan.peak, width, request.radix) +
                  ";  // the word for 1\n\n");
     // Every name inside ends in '_', which no --name may: none can hide another.
     Put(out, "    // Where a phase falls: {negated, peak, address in the quarter table}.\n");
@@ -135,7 +151,7 @@ void WriteSincosVerilog(std::FILE* out, const Request& request)
     Put(out, "    // Negated: the sign bit of a float, +0 staying +0; two's complement for fixed point.\n");
     Put(out, "    function [" + Number(width - 1) + ":0] negated_;\n");
     Put(out, "        input [" + Number(width - 1) + ":0] word_;\n");
-    if (shape.word.isFloat())
+    if (plan.signBitNegation)
         Put(out, "        negated_ = word_ == " + w + "'d0 ? word_ : {~word_[" + Number(width - 1) + "], word_[" +
                      Number(width - 2) + ":0]};\n");
     else
@@ -178,10 +194,11 @@ void WriteSincosVhdl(std::FILE* out, const Request& request)
 {
     const SineTable& table = request.table;
     const TableShape& shape = table.shape();
-    const int phaseBits = AddressBits(shape.divisions);
-    const int width = table.Width();
+    const UnitPlan plan = PlanUnit(table);
+    const int phaseBits = plan.phaseBits;
+    const int width = plan.width;
     const std::string name = request.name;
-    const bool half = shape.halfStep;
+    const bool half = plan.halfStep;
 
     Put(out, Header(request, "--"));
     Put(out, "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\n\n");
@@ -192,15 +209,15 @@ void WriteSincosVhdl(std::FILE* out, const Request& request)
     Put(out, "        cosine : out std_logic_vector(" + Number(width - 1) + " downto 0));\n");
     Put(out, "end entity " + name + ";\n\n");
     Put(out, "architecture rtl of " + name + " is\n");
-    Put(out, "    constant N : natural := " + Number(shape.divisions) + ";\n");
-    Put(out, "    constant Q : natural := " + Number(table.Count()) + ";\n");
+    Put(out, "    constant N : natural := " + Number(plan.divisions) + ";\n");
+    Put(out, "    constant Q : natural := " + Number(plan.quarter) + ";\n");
     Put(out, "    subtype word_t is std_logic_vector(" + Number(width - 1) + " downto 0);\n");
     Put(out, "    type table_t is array (0 to Q - 1) of word_t;\n");
     Put(out, "    constant QUARTER : table_t := (\n");
     for (std::int32_t i = 0; i < table.Count(); ++i)
         Put(out, "        " + Number(i) + " => " + VhdlWord(table.Word(i), width, request.radix) +
                      (i + 1 < table.Count() ? ",\n" : ");\n"));
-    Put(out, "    constant PEAK : word_t := " + VhdlWord(Peak(table), width, request.radix) + ";  -- the word for 1\n\n");
+    Put(out, "    constant PEAK : word_t := " + VhdlWord(plan.peak, width, request.radix) + ";  -- the word for 1\n\n");
     Put(out, "    -- Where a phase falls in the quarter table, and how its word is turned.\n");
     Put(out, "    type place_t is record\n        address : natural range 0 to Q - 1;\n");
     Put(out, "        negated : boolean;\n        peak    : boolean;\n    end record;\n\n");
@@ -221,7 +238,7 @@ void WriteSincosVhdl(std::FILE* out, const Request& request)
     Put(out, "        end if;\n        return p;\n    end function;\n\n");
     Put(out, "    -- Negated: the sign bit of a float, +0 staying +0; two's complement for fixed point.\n");
     Put(out, "    function negated (word : word_t) return word_t is\n    begin\n");
-    if (shape.word.isFloat())
+    if (plan.signBitNegation)
         Put(out, "        if word = (word'range => '0') then\n            return word;\n        end if;\n"
                  "        return (not word(word'high)) & word(word'high - 1 downto 0);\n");
     else

@@ -210,7 +210,7 @@ TEST(Options, ShapesThatMakeNoSenseAreRefused)
                      "half, or fixed:W words."),
                    "ufixed:8"));
     const std::string listing =
-        Printf(_("format listing is the window's text: it takes no %s."),
+        Printf(_("format %s is the window's text: it takes no %s."), "listing",
                Printf(_("%s or %s"), "--word, --function, --angle, --span, --with-end, --half-step, --report", "--plot").c_str());
     refused({"8", "--format", "listing", "--word", "float16"}, listing);
     refused({"8", "--format", "listing", "--report"}, listing);

@@ -28,7 +28,7 @@ void WriteVhdl(std::FILE* out, const Request& request)
     Put(out, "    type " + lower + "_table_t is array (0 to " + upper + "_DEPTH - 1) of " + lower + "_word_t;\n");
     Put(out, "    constant " + upper + "_TABLE : " + lower + "_table_t := (\n");
     // Hexadecimal bit strings need a width of whole digits in VHDL-93.
-    const Radix radix = table.Width() % 4 == 0 ? request.radix : Radix::Binary;
+    const Radix radix = VhdlRadix(table.Width(), request.radix);
     const char* open = radix == Radix::Hex ? "X\"" : "\"";
     char buffer[32];
     for (std::int32_t i = 0; i < table.Count(); ++i) {

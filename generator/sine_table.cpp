@@ -141,6 +141,11 @@ ShapeFault CheckShape(const TableShape& shape)
     return ShapeFault::None;
 }
 
+std::int32_t WordCount(const TableShape& shape)
+{
+    return shape.divisions / static_cast<std::int32_t>(shape.span) + (shape.withEnd ? 1 : 0);
+}
+
 bool UnfoldsToPeriod(const TableShape& shape)
 {
     return shape.divisions % static_cast<std::int32_t>(shape.span) == 0;
@@ -148,7 +153,7 @@ bool UnfoldsToPeriod(const TableShape& shape)
 
 SineTable::SineTable(const TableShape& shape)
     : shape_(shape),
-      count_(shape.divisions / static_cast<std::int32_t>(shape.span) + (shape.withEnd ? 1 : 0)),
+      count_(WordCount(shape)),
       step_(RadStep(shape.divisions))
 {
 }
@@ -264,7 +269,7 @@ std::optional<TableShape> ShapeOfWords(std::span<const std::uint32_t> words, std
         for (const bool withEnd : {false, true}) {
             shape.span = span;
             shape.withEnd = withEnd;
-            if (divisions / static_cast<std::int32_t>(span) + (withEnd ? 1 : 0) != static_cast<std::int64_t>(words.size()))
+            if (WordCount(shape) != static_cast<std::int64_t>(words.size()))
                 continue;
             for (const int width : widths)
                 for (const WordKind& word : WordKind::OfWidth(width))

@@ -43,6 +43,9 @@ enum class ShapeFault {
 };
 ShapeFault CheckShape(const TableShape& shape);
 
+// How many words a shape's table has: N/4, N/2 or N, and one more with its end.
+std::int32_t WordCount(const TableShape& shape);
+
 // Whether the span's end falls on a sample, so that the table unfolds by the
 // sine's symmetry into one full period: N divisible by 4 (quarter) or 2 (half).
 bool UnfoldsToPeriod(const TableShape& shape);

@@ -149,9 +149,8 @@ void Values(std::string& text, const char* option, std::span<const Choice<Value>
 std::string Readable()
 {
     std::string names;
-    for (const Format& format : Formats())
-        if (format.read != nullptr)
-            names.append(names.empty() ? "" : ", ").append(format.name);
+    for (std::string_view name : FormatNames([](const Format& format) { return format.read != nullptr; }))
+        names.append(names.empty() ? "" : ", ").append(name);
     return names;
 }
 

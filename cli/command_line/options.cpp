@@ -50,12 +50,9 @@ std::vector<std::string_view> NamesOf(std::span<const Choice<Value>> choices)
     return names;
 }
 
-std::vector<std::string_view> FormatNames()
+bool Reads(const Format& format)
 {
-    std::vector<std::string_view> names;
-    for (const Format& format : Formats())
-        names.push_back(format.name);
-    return names;
+    return format.read != nullptr;
 }
 
 [[noreturn]] void ThrowBadValue(const OptionSpec& option, const std::vector<std::string_view>& names,
@@ -125,10 +122,6 @@ std::vector<std::string_view> NamesOf(const std::vector<const Format*>& formats)
 // the kinds that the file's first bytes may name instead.
 const Format& CheckedKind(const Options& options, std::vector<const Format*>& marked)
 {
-    std::vector<const Format*> readable;
-    for (const Format& format : Formats())
-        if (format.read != nullptr)
-            readable.push_back(&format);
     const Format* kind = options.format;
     if (kind == nullptr) {
         const FormatsByName byName = FormatsForFile(*options.checkPath);
@@ -139,11 +132,12 @@ const Format& CheckedKind(const Options& options, std::vector<const Format*>& ma
         if (kind == nullptr)
             throw UsageError(Printf(_("cannot tell what kind of file %s is: give --format %s."),
                                     Quoted(*options.checkPath, 200).c_str(),
-                                    Listed(NamesOf(byName.sharing.empty() ? readable : byName.sharing)).c_str()));
+                                    Listed(byName.sharing.empty() ? FormatNames(Reads) : NamesOf(byName.sharing))
+                                        .c_str()));
     }
     if (kind->read == nullptr)
         throw UsageError(Printf(_("files of format %s cannot be checked; --check reads %s files."),
-                                std::string(kind->name).c_str(), Listed(NamesOf(readable)).c_str()));
+                                std::string(kind->name).c_str(), Listed(FormatNames(Reads)).c_str()));
     return *kind;
 }
 
@@ -308,14 +302,11 @@ struct Parse {
     void CheckSincos() const
     {
         const TableShape& shape = options.shape;
-        if (options.format->writeUnit == nullptr) {
-            std::vector<std::string_view> units;
-            for (const Format& format : Formats())
-                if (format.writeUnit != nullptr)
-                    units.push_back(format.name);
+        if (options.format->writeUnit == nullptr)
             throw UsageError(Printf(_("--sincos writes a unit in a hardware language: give --format %s (not %s)."),
-                                    Listed(units).c_str(), std::string(options.format->name).c_str()));
-        }
+                                    Listed(FormatNames([](const Format& format) { return format.writeUnit != nullptr; }))
+                                        .c_str(),
+                                    std::string(options.format->name).c_str()));
         if (shape.span != Span::Quarter || shape.withEnd || options.report || shape.function != Function::Sine)
             throw UsageError(_("--sincos unfolds a quarter table of its own: it takes no --span half or full, "
                                "--with-end, --function cos or --report."));
@@ -379,14 +370,10 @@ void CheckKindTakes(const Options& options, const Format& format)
 {
     if (options.radix && !format.takesRadix)
         throw UsageError(Printf(_("option --radix does not apply to format %s."), std::string(format.name).c_str()));
-    if (options.radix == Radix::Decimal && !format.takesDecimal) {
-        std::vector<std::string_view> decimal;
-        for (const Format& other : Formats())
-            if (other.takesDecimal)
-                decimal.push_back(other.name);
+    if (options.radix == Radix::Decimal && !format.takesDecimal)
         throw UsageError(Printf(_("format %s has no decimal words: --radix 10 goes with %s."),
-                                std::string(format.name).c_str(), Listed(decimal).c_str()));
-    }
+                                std::string(format.name).c_str(),
+                                Listed(FormatNames([](const Format& other) { return other.takesDecimal; })).c_str()));
     if (options.radix == Radix::Decimal && options.shape.word.isFloat())
         throw UsageError(Printf(_("%s words have no decimal form: --radix 10 writes fixed-point words, "
                                   "give --radix 2 or 16."),

@@ -109,7 +109,6 @@ void PutCaseRom(std::FILE* out, const SineTable& table, const std::string& addre
 void WriteSincosVerilog(std::FILE* out, const Request& request)
 {
     const SineTable& table = request.table;
-    const TableShape& shape = table.shape();
     const UnitPlan plan = PlanUnit(table);
     const int phaseBits = plan.phaseBits;
     const int addressBits = plan.addressBits;
@@ -193,7 +192,6 @@ void WriteSincosVerilog(std::FILE* out, const Request& request)
 void WriteSincosVhdl(std::FILE* out, const Request& request)
 {
     const SineTable& table = request.table;
-    const TableShape& shape = table.shape();
     const UnitPlan plan = PlanUnit(table);
     const int phaseBits = plan.phaseBits;
     const int width = plan.width;

@@ -157,17 +157,18 @@ private:
         // None of ours: a table of that size and width, as a guess.
         TableShape guess = table_.shape();
         for (const Span span : {Span::Quarter, Span::Half, Span::Full})
-            for (const bool withEnd : {false, true})
-                if (divisions / static_cast<std::int32_t>(span) + (withEnd ? 1 : 0) == static_cast<std::int64_t>(read_)) {
-                    guess.span = span;
-                    guess.withEnd = withEnd;
-                    guess.halfStep = guess.halfStep && !withEnd;
-                    const int width = widths.front();
-                    if (width != table_.Width())
-                        guess.word = *WordKind::Named(Joined({"fixed:", std::to_string(std::max(width, 2))}));
-                    return Printf(_("A table of as many words of that width: lumiro-coe %d %s?\n"), divisions,
-                                  spell_(guess).c_str());
-                }
+            for (const bool withEnd : {false, true}) {
+                guess.span = span;
+                guess.withEnd = withEnd;
+                if (WordCount(guess) != static_cast<std::int64_t>(read_))
+                    continue;
+                guess.halfStep = guess.halfStep && !withEnd;
+                const int width = widths.front();
+                if (width != table_.Width())
+                    guess.word = *WordKind::Named(Joined({"fixed:", std::to_string(std::max(width, 2))}));
+                return Printf(_("A table of as many words of that width: lumiro-coe %d %s?\n"), divisions,
+                              spell_(guess).c_str());
+            }
         return {};
     }
 

@@ -33,6 +33,15 @@ const std::vector<Format>& Formats()
     return Registry();
 }
 
+std::vector<std::string_view> FormatNames(bool (*has)(const Format&))
+{
+    std::vector<std::string_view> names;
+    for (const Format& format : Registry())
+        if (has == nullptr || has(format))
+            names.push_back(format.name);
+    return names;
+}
+
 const Format* FindFormat(std::string_view name)
 {
     for (const Format& format : Registry())

@@ -87,6 +87,9 @@ bool RegisterFormat(const Format& format);
 
 // Every format, in the order of --help.
 const std::vector<Format>& Formats();
+// The names of the formats, in that order, that have what `has` asks for
+// (a reader, a unit, decimal words); all of them without it.
+std::vector<std::string_view> FormatNames(bool (*has)(const Format&) = nullptr);
 const Format* FindFormat(std::string_view name);
 const Format& DefaultFormat();  // coe
 

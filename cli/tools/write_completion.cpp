@@ -27,11 +27,11 @@ std::string WordsCompleted()
     return names;
 }
 
-std::string FormatNames()
+std::string FormatsCompleted()
 {
     std::string names;
-    for (const Format& format : Formats())
-        names.append(names.empty() ? "" : " ").append(format.name);
+    for (std::string_view name : FormatNames())
+        names.append(names.empty() ? "" : " ").append(name);
     return names;
 }
 
@@ -69,7 +69,7 @@ int main()
         switch (option.values) {
         case Completion::Files: script += "            _filedir\n"; break;
         case Completion::Formats:
-            script += "            COMPREPLY=($(compgen -W '" + FormatNames() + "' -- \"$cur\"))\n";
+            script += "            COMPREPLY=($(compgen -W '" + FormatsCompleted() + "' -- \"$cur\"))\n";
             break;
         case Completion::Words:
             script += "            COMPREPLY=($(compgen -W '" + WordsCompleted() + "' -- \"$cur\"))\n"

@@ -46,12 +46,13 @@ void ToStandardOutput(std::string_view text)
     FlushStandardOutput();
 }
 
-void WriteToStandardOutput(const Request& request, void (*write)(std::FILE*, const Request&))
+template <class Writer>
+void WriteToStandardOutput(const Writer& write)
 {
     static char buffer[1 << 20];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     errno = 0;
-    write(stdout, request);
+    write(stdout);
     FlushStandardOutput();
 }
 
@@ -97,21 +98,35 @@ int main(int argc, char** argv)
             table.Precompute();
         if (options.checkPath)
             return Check(options, table);
+        // --sincos: the unit built on the table, measured over every phase.
+        const lumiro::UnitPlan plan = lumiro::PlanUnit(table, options.Unit());
+        std::optional<SineTable> sweep;
+        std::vector<std::uint32_t> unitWords;
+        if (options.sincos && (options.report || options.plotPath)) {
+            sweep.emplace(lumiro::UnitPeriod(table.shape()));
+            unitWords = lumiro::UnitSineSweep(plan, table);
+        }
+        const SineTable& measuredTable = sweep ? *sweep : table;
         // Measured on the other core while this one writes the table.
         std::future<Accuracy> measured;
         if (options.report || options.plotPath)
-            measured = std::async(std::launch::async, [&table, detail = options.plotPath.has_value()] {
-                return MeasureAccuracy(table, detail);
-            });
+            measured = std::async(std::launch::async,
+                                  [&measuredTable, &unitWords, detail = options.plotPath.has_value()] {
+                                      return MeasureAccuracy(measuredTable, detail, unitWords);
+                                  });
         const Request request{table, options.Digits(), options.name};
-        // --sincos: the unit built on the table, in the format's language.
-        const auto write = options.sincos ? options.format->writeUnit : options.format->write;
+        const auto write = [&](std::FILE* out) {
+            if (options.sincos)
+                options.format->writeUnit(out, request, plan);
+            else
+                options.format->write(out, request);
+        };
         if (options.outputPath) {
             OutputFile file(*options.outputPath);
-            write(file.Stream(), request);
+            write(file.Stream());
             file.Commit();
         } else {
-            WriteToStandardOutput(request, write);
+            WriteToStandardOutput(write);
         }
         std::optional<Accuracy> accuracy;
         if (measured.valid())
@@ -119,14 +134,14 @@ int main(int argc, char** argv)
         // The report before the picture, which may still fail: what was measured is said.
         bool reported = true;
         if (options.report) {
-            const std::string report = ForTerminal(ReportText(*accuracy, table));
+            const std::string report = ForTerminal(ReportText(*accuracy, measuredTable, options.sincos));
             // Nothing is left to say it on when standard error fails; the status says it.
             reported = std::fwrite(report.data(), 1, report.size(), stderr) == report.size() &&
                        std::fflush(stderr) == 0;
         }
         if (options.plotPath) {
             OutputFile picture(*options.plotPath);
-            if (!WritePlot(picture.Stream(), *PlotKindOf(*options.plotPath), table, *accuracy))
+            if (!WritePlot(picture.Stream(), *PlotKindOf(*options.plotPath), measuredTable, *accuracy))
                 throw FileError(Printf(_("could not draw the picture %s."), ShownPath(*options.plotPath).c_str()));
             picture.Commit();
         }

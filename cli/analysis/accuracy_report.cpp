@@ -86,7 +86,7 @@ private:
 
 }  // namespace
 
-Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail)
+Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail, std::span<const std::uint32_t> words)
 {
     const TableShape& shape = table.shape();
     const WordKind& kind = shape.word;
@@ -109,7 +109,7 @@ Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail)
     const auto measure = [&](std::int32_t first, std::int32_t last) {
         Partial partial;
         for (std::int32_t i = first; i < last; ++i) {
-            const std::uint32_t word = table.Word(i);
+            const std::uint32_t word = words.empty() ? table.Word(i) : words[static_cast<std::size_t>(i)];
             const SineTable::Ideal ideal = table.IdealSample(i);
             const double value = kind.ValueOf(word);
             const double absolute = std::fabs(value - ideal.value);
@@ -154,7 +154,7 @@ std::optional<double> SpuriousFreeRange(std::span<const double> period)
     return spectrum.Sfdr();
 }
 
-std::string ReportText(const Accuracy& accuracy, const SineTable& table)
+std::string ReportText(const Accuracy& accuracy, const SineTable& table, bool ofUnit)
 {
     const TableShape& shape = table.shape();
     const char* unit = shape.word.isFloat() ? "ulp" : "LSB";
@@ -163,6 +163,9 @@ std::string ReportText(const Accuracy& accuracy, const SineTable& table)
                                   ? _("Accuracy report (%s words, the window's angle, N = %d):\n")
                                   : _("Accuracy report (%s words, angle 2πi/N, N = %d):\n"),
                               word.c_str(), shape.divisions);
+    if (ofUnit)
+        text += _("  the unit's sine and cosine at every phase; the cosine's words are the sine's a\n"
+                  "  quarter turn on, so its figures are the same\n");
     text += Printf(_("  words: %lld\n"), static_cast<long long>(accuracy.words));
     text += Printf(_("  largest error: %.4f %s, RMS: %.4f %s (against the exact %s(2πi/N))\n"),
                    accuracy.largestError, unit, accuracy.rmsError, unit,

@@ -32,12 +32,15 @@ struct Accuracy {
     std::vector<float> spectrum;
 };
 
-Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail = false);
+// Measures `words` in place of the table's own where given (a unit's sweep).
+Accuracy MeasureAccuracy(const SineTable& table, bool keepDetail = false,
+                         std::span<const std::uint32_t> words = {});
 
 // Carrier (bin 1) against the strongest other bin, DC included, in dBc.
 std::optional<double> SpuriousFreeRange(std::span<const double> period);
 
 // The report in the user's language, for standard error.
-std::string ReportText(const Accuracy& accuracy, const SineTable& table);
+// `ofUnit`: the words were a --sincos unit's sine over every phase.
+std::string ReportText(const Accuracy& accuracy, const SineTable& table, bool ofUnit = false);
 
 }  // namespace lumiro::coe

@@ -53,11 +53,22 @@ constexpr std::array kOptions{
                   "word (p + N/4) mod N; at the window's angle, 90 degrees is the word for\n"
                   "1, 180 degrees the word for +0 and the other quarters the quarter's words\n"
                   "mirrored and negated, which differ from the window's full-period words.\n"
-                  "Fully pipelined: a new phase every clock,\n"
-                  "sine and cosine 3 rising edges later. N divisible by 4; not with\n"
-                  "--span half or full, --with-end or ufixed words; the default name is\n"
-                  "lumiro_sincos\n"
+                  "The quarter table is one dual-port block RAM; a new phase every clock,\n"
+                  "sine and cosine --latency rising edges later. N divisible by 4; not\n"
+                  "with --span half or full, --with-end or ufixed words; the default name\n"
+                  "is lumiro_sincos; --report measures both outputs over every phase\n"
                   "  lumiro-coe 4096 --format verilog --sincos -o sincos.v"),
+               Completion::None},
+    OptionSpec{OptionId::Latency, "latency", 0, N_("L"),
+               N_("with --sincos: the rising edges of clk from a phase to its sine and\n"
+                  "cosine, from 3 (the default) to 16; each edge more buys clock speed:\n"
+                  "the 4th registers the words as the block RAM reads them, the 5th its\n"
+                  "address, the others the phase on its way in\n"
+                  "  lumiro-coe 4096 --format verilog --sincos --latency 4 -o sincos.v"),
+               Completion::None},
+    OptionSpec{OptionId::ClockEnable, "clock-enable", 0, nullptr,
+               N_("with --sincos: an input ce; while it is low, no register of the\n"
+                  "unit changes"),
                Completion::None},
     OptionSpec{OptionId::Radix, "radix", 0, N_("2|10|16"),
                N_("the words as binary digits, as many as a word has bits\n"

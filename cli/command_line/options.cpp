@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 
 #include <algorithm>
 #include <vector>
@@ -286,6 +287,18 @@ struct Parse {
             break;
         case OptionId::Quiet: options.quiet = true; break;
         case OptionId::Sincos: options.sincos = true; break;
+        case OptionId::Latency: {
+            int latency = 0;
+            const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), latency);
+            if (error != std::errc{} || end != given.data() + given.size() || latency < kLeastUnitLatency ||
+                latency > kMostUnitLatency)
+                throw UsageError(Printf(_("option --latency takes a number of rising edges from %d to %d "
+                                          "(got %s)."),
+                                        kLeastUnitLatency, kMostUnitLatency, Shown(given).c_str()));
+            options.latency = latency;
+            break;
+        }
+        case OptionId::ClockEnable: options.clockEnable = true; break;
         case OptionId::Plot:
             if (!PlotKindOf(given))
                 throw UsageError(Printf(_("option --plot draws SVG or PNG: give a name ending in .svg or .png "
@@ -307,9 +320,9 @@ struct Parse {
                                     Listed(FormatNames([](const Format& format) { return format.writeUnit != nullptr; }))
                                         .c_str(),
                                     std::string(options.format->name).c_str()));
-        if (shape.span != Span::Quarter || shape.withEnd || options.report || shape.function != Function::Sine)
+        if (shape.span != Span::Quarter || shape.withEnd || shape.function != Function::Sine)
             throw UsageError(_("--sincos unfolds a quarter table of its own: it takes no --span half or full, "
-                               "--with-end, --function cos or --report."));
+                               "--with-end or --function cos."));
         if (shape.word.isUnsigned())
             throw UsageError(Printf(_("--sincos needs words with a sign for the second half turn, not %s."),
                                     shape.word.Name().c_str()));
@@ -344,6 +357,9 @@ struct Parse {
         const Format& format = *options.format;
         if (options.sincos)
             CheckSincos();
+        else if (options.latency || options.clockEnable)
+            throw UsageError(Printf(_("option %s shapes the sine/cosine unit: it needs --sincos."),
+                                    options.latency ? "--latency" : "--clock-enable"));
         CheckKindTakes(options, format);
         if (name) {
             if (format.defaultName.empty())

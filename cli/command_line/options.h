@@ -30,9 +30,12 @@ struct Options {
     TableShape shape;                       // the table: divisions, words, angles, span
     bool report = false;                    // the accuracy report on standard error
     bool sincos = false;                    // the sine/cosine unit in verilog or vhdl
+    std::optional<int> latency;             // as given, for the unit
+    bool clockEnable = false;               // the unit's ce
     std::optional<std::string> plotPath;    // the picture of the table's quality
 
     Radix Digits() const { return radix.value_or(Radix::Binary); }
+    UnitChoices Unit() const { return {latency.value_or(kLeastUnitLatency), clockEnable}; }
 };
 
 // The arguments after the program's name. Throws UsageError, or FileError

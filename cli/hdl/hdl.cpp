@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "hdl.h"
 
+#include <bit>
 #include <charconv>
 
 #include "provenance.h"
+#include "template.h"
 
 namespace lumiro::coe {
 namespace {
@@ -22,7 +24,7 @@ std::string VerilogWord(std::uint32_t word, int width, Radix radix)
 }
 
 // The unit's comment: what it computes, and when.
-std::string Header(const Request& request, const char* comment)
+std::string Header(const Request& request, const UnitPlan& plan, const char* comment)
 {
     const SineTable& table = request.table;
     const TableShape& shape = table.shape();
@@ -38,31 +40,465 @@ std::string Header(const Request& request, const char* comment)
         text += c + " The quarter unfolds by the sine's symmetry: 90 degrees is the word for 1,\n" + c +
                 " 180 degrees the word for +0, the other quarters the quarter's words mirrored\n" + c +
                 " and negated; these differ from the words of a full period at the window's angle.\n";
-    const UnitPlan plan = PlanUnit(table);
-    text += c + " Latency: " + Number(plan.latency) +
-            " rising edges of clk from phase to sine and cosine, a new phase\n" + c +
-            " on every edge. Phases from N up to 2^" + Number(plan.phaseBits) +
-            " - 1 give no defined word.\n";
+    text += c + " Latency: " + Number(plan.latency) + " rising edges of clk from phase to sine and cosine, a new\n" +
+            c + " phase on every edge" +
+            (plan.clockEnable ? " with ce high; while ce is low, no register changes" : "") + ".\n";
+    if (plan.divisions < (std::int64_t{1} << plan.phaseBits))
+        text += c + " Phases from N up to 2^" + Number(plan.phaseBits) + " - 1 give no defined word.\n";
+    text += c + " The quarter table is one memory read at two addresses: one dual-port block RAM\n" + c +
+            " (two on iCE40, whose block RAM reads through one port).\n";
     return text;
 }
 
-}  // namespace
+// The parts of the unit that do not depend on the language's grammar.
+struct Geometry {
+    std::string phaseTop, wordTop, addressTop, quarterTop;
+};
 
-UnitPlan PlanUnit(const SineTable& table)
+Geometry GeometryOf(const UnitPlan& plan)
 {
-    const TableShape& shape = table.shape();
-    return UnitPlan{
-        .divisions = shape.divisions,
-        .quarter = table.Count(),
-        .phaseBits = AddressBits(shape.divisions),
-        .addressBits = AddressBits(table.Count()),
-        .width = table.Width(),
-        .halfStep = shape.halfStep,
-        .peak = shape.word.Round(1.0),  // not a table word without its end sample
-        .signBitNegation = shape.word.isFloat(),
-        .latency = kSincosLatency,
-    };
+    return {Number(plan.phaseBits - 1), Number(plan.width - 1), Number(plan.addressBits - 1),
+            Number(plan.quarter - 1)};
 }
+
+// --- Verilog ---------------------------------------------------------------
+
+// Every name inside ends in '_', which no --name may: none can hide another.
+constexpr std::string_view kVerilogUnit = R"(${header}module ${name} (
+    input  wire clk,
+${ce_port}    input  wire [${phase_top}:0] phase,
+    output reg  [${word_top}:0] sine,
+    output reg  [${word_top}:0] cosine
+);
+
+    localparam [${word_top}:0] PEAK_ = ${peak};  // the word for 1
+
+    // The quarter table: one memory read at two addresses, one dual-port block RAM.
+    (* rom_style = "block" *) reg [${word_top}:0] quarter_ [0:${quarter_top}];
+    initial begin
+${contents}    end
+
+${phase_in}${place_and_read}${read_register}
+    // The words registered, ${kept_what}.
+    reg [${word_top}:0] sine_kept_;
+    reg [${word_top}:0] cosine_kept_;
+    reg sine_negate_ = 1'b0;
+    reg cosine_negate_ = 1'b0;
+    always @(posedge clk) ${if_ce}begin
+        sine_kept_ <= ${sine_kept};
+        cosine_kept_ <= ${cosine_kept};
+        sine_negate_ <= ${sine_turn}[1];
+        cosine_negate_ <= ${cosine_turn}[1];
+    end
+
+    // The turn: ${turn_what}.
+    always @(posedge clk) ${if_ce}begin
+        sine <= ${sine_turned};
+        cosine <= ${cosine_turned};
+    end
+
+endmodule
+)";
+
+// N a power of two: no comparison, only the phase's bits, and no logic between
+// the phase and one of the two read ports.
+constexpr std::string_view kVerilogQuadrants = R"(
+    // Where a phase falls: the quadrant is its top two bits, the offset in it
+    // the others; odd quadrants read the quarter mirrored, at Q - offset
+    // (0 there is the peak) or, half a step on, at Q - 1 - offset.
+    wire [1:0] quadrant_ = at_[${phase_top}:${quadrant_low}];
+    wire [${address_top}:0] offset_ = at_[${address_top}:0];
+    wire [${address_top}:0] mirrored_ = ${mirrored};
+${hold}
+    // The read: one port at the offset, the other at its mirror. The sine takes
+    // the mirror's word in odd quadrants, the cosine, a quadrant on, in even
+    // ones; the second half turn is negated. Turns are {negated, peak}.
+    reg [${word_top}:0] direct_word_;
+    reg [${word_top}:0] mirror_word_;
+    reg odd_ = 1'b0;
+    reg [1:0] sine_turn_ = 2'd0;
+    reg [1:0] cosine_turn_ = 2'd0;
+    always @(posedge clk) ${if_ce}begin
+        direct_word_ <= quarter_[${offset}];
+        mirror_word_ <= quarter_[${mirror}];
+        odd_ <= ${quadrant}[0];
+        sine_turn_ <= {${quadrant}[1], ${sine_peak}};
+        cosine_turn_ <= {${quadrant}[1] ^ ${quadrant}[0], ${cosine_peak}};
+    end
+    wire [${word_top}:0] sine_word_ = odd_ ? mirror_word_ : direct_word_;
+    wire [${word_top}:0] cosine_word_ = odd_ ? direct_word_ : mirror_word_;
+)";
+
+constexpr std::string_view kVerilogHold = R"(
+    // Registered: the read starts from a register.
+    reg [1:0] quadrant_held_ = 2'd0;
+    reg [${address_top}:0] offset_held_ = ${address_bits}'d0;
+    reg [${address_top}:0] mirrored_held_ = ${address_bits}'d0;
+    always @(posedge clk) ${if_ce}begin
+        quadrant_held_ <= quadrant_;
+        offset_held_ <= offset_;
+        mirrored_held_ <= mirrored_;
+    end
+)";
+
+// Any other N: comparisons, at the phase's width and one bit more.
+constexpr std::string_view kVerilogPlaces = R"(
+    // Where the phase, and the phase a quarter turn on, fall in the quarter
+    // table: {negated, peak, address}.
+    localparam [${phase_bits}:0] Q_ = ${wide}'d${quarter};
+    localparam [${phase_bits}:0] HALF_ = ${wide}'d${half};
+    localparam [${phase_bits}:0] N_ = ${wide}'d${divisions};
+    wire [${phase_bits}:0] sine_at_ = {1'b0, at_};
+    wire [${phase_bits}:0] ahead_ = sine_at_ + Q_;
+    wire [${phase_bits}:0] cosine_at_ = ahead_ >= N_ ? ahead_ - N_ : ahead_;
+    function [${place_top}:0] place_;
+        input [${phase_bits}:0] k_;
+        /* verilator lint_off UNUSEDSIGNAL */  // the address is its low bits
+        reg [${phase_bits}:0] within_;
+        reg [${phase_bits}:0] address_;
+        /* verilator lint_on UNUSEDSIGNAL */
+        begin
+            within_ = k_ >= HALF_ ? k_ - HALF_ : k_;
+            address_ = within_ < Q_ ? within_ : HALF_ - within_${mirror};
+            place_ = {k_ >= HALF_, ${peak_test}, address_[${address_top}:0]};
+        end
+    endfunction
+${places}
+    // The read: both words at once; how each is to be turned goes along.
+    reg [${word_top}:0] sine_word_;
+    reg [${word_top}:0] cosine_word_;
+    reg [1:0] sine_turn_ = 2'd0;
+    reg [1:0] cosine_turn_ = 2'd0;
+    always @(posedge clk) ${if_ce}begin
+        sine_word_ <= quarter_[sine_place_[${address_top}:0]];
+        cosine_word_ <= quarter_[cosine_place_[${address_top}:0]];
+        sine_turn_ <= sine_place_[${place_top}:${address_bits}];
+        cosine_turn_ <= cosine_place_[${place_top}:${address_bits}];
+    end
+)";
+
+constexpr std::string_view kVerilogPlacesHeld = R"(
+    // Registered: the read starts from a register.
+    reg [${place_top}:0] sine_place_ = ${place_bits}'d0;
+    reg [${place_top}:0] cosine_place_ = ${place_bits}'d0;
+    always @(posedge clk) ${if_ce}begin
+        sine_place_ <= place_(sine_at_);
+        cosine_place_ <= place_(cosine_at_);
+    end
+)";
+
+constexpr std::string_view kVerilogPlacesWired = R"(    wire [${place_top}:0] sine_place_ = place_(sine_at_);
+    wire [${place_top}:0] cosine_place_ = place_(cosine_at_);
+)";
+
+constexpr std::string_view kVerilogReadRegister = R"(
+    // The words registered as read: the block RAM's read has a clock of its own.
+    reg [${word_top}:0] sine_read_;
+    reg [${word_top}:0] cosine_read_;
+    reg [1:0] sine_read_turn_ = 2'd0;
+    reg [1:0] cosine_read_turn_ = 2'd0;
+    always @(posedge clk) ${if_ce}begin
+        sine_read_ <= sine_word_;
+        cosine_read_ <= cosine_word_;
+        sine_read_turn_ <= sine_turn_;
+        cosine_read_turn_ <= cosine_turn_;
+    end
+)";
+
+// The phase, through the registers that latency beyond the fifth edge buys.
+std::string VerilogPhaseIn(const UnitPlan& plan, const std::string& ifCe)
+{
+    const std::string vector = "[" + Number(plan.phaseBits - 1) + ":0]";
+    const int delay = plan.phaseDelay();
+    if (delay == 0)
+        return "    wire " + vector + " at_ = phase;\n";
+    std::string text = "    // The phase registered on its way in: more edges, a faster unit.\n";
+    for (int stage = 1; stage <= delay; ++stage)
+        text += "    reg " + vector + " at_" + Number(stage) + "_ = " + Number(plan.phaseBits) + "'d0;\n";
+    text += "    always @(posedge clk) " + ifCe + "begin\n        at_1_ <= phase;\n";
+    for (int stage = 2; stage <= delay; ++stage)
+        text += "        at_" + Number(stage) + "_ <= at_" + Number(stage - 1) + "_;\n";
+    text += "    end\n    wire " + vector + " at_ = at_" + Number(delay) + "_;\n";
+    return text;
+}
+
+// --- VHDL ------------------------------------------------------------------
+
+constexpr std::string_view kVhdlUnit = R"(${header}library ieee;
+use ieee.std_logic_1164.all;
+use ieee.numeric_std.all;
+
+entity ${name} is
+    port (
+        clk    : in  std_logic;
+${ce_port}        phase  : in  std_logic_vector(${phase_top} downto 0);
+        sine   : out std_logic_vector(${word_top} downto 0);
+        cosine : out std_logic_vector(${word_top} downto 0));
+end entity ${name};
+
+architecture rtl of ${name} is
+    constant N : natural := ${divisions};
+    constant Q : natural := ${quarter};
+    subtype word_t is std_logic_vector(${word_top} downto 0);
+    type table_t is array (0 to Q - 1) of word_t;
+    -- The quarter table: one memory read at two addresses, one dual-port block RAM.
+    constant QUARTER : table_t := (
+${contents});
+    constant PEAK : word_t := ${peak};  -- the word for 1
+
+    -- How a word is turned: how(1) negated (the second half turn), how(0) the
+    -- peak instead.
+    subtype how_t is std_logic_vector(1 downto 0);
+${declarations}
+    -- The word, or the peak in its place.
+    function peaked (word : word_t; at_peak : std_logic) return word_t is
+    begin
+        if at_peak = '1' then
+            return PEAK;
+        end if;
+        return word;
+    end function;
+${turn_function}
+    signal at : unsigned(${phase_top} downto 0);
+${phase_signals}    signal sine_word, cosine_word, sine_kept, cosine_kept : word_t;
+    signal sine_turn, cosine_turn : how_t := "00";
+${read_signals}
+    signal sine_negate, cosine_negate : std_logic := '0';
+begin
+${phase_in}${place_and_read}${read_register}
+    -- The words registered, ${kept_what}.
+    process (clk)
+    begin
+        if rising_edge(clk)${and_ce} then
+            sine_kept <= ${sine_kept};
+            cosine_kept <= ${cosine_kept};
+            sine_negate <= ${sine_turn}(1);
+            cosine_negate <= ${cosine_turn}(1);
+        end if;
+    end process;
+
+    -- The turn: ${turn_what}.
+    process (clk)
+    begin
+        if rising_edge(clk)${and_ce} then
+            sine <= ${sine_turned};
+            cosine <= ${cosine_turned};
+        end if;
+    end process;
+end architecture rtl;
+)";
+
+constexpr std::string_view kVhdlQuadrantDeclarations = R"(    signal quadrant${held_quadrant} : unsigned(1 downto 0)${held_zero};
+    signal offset, mirrored${held_offsets} : unsigned(${address_top} downto 0)${held_zero};
+    signal direct_word, mirror_word : word_t;
+    signal odd : std_logic := '0';
+)";
+
+// N a power of two: no comparison, only the phase's bits, and no logic between
+// the phase and one of the two read ports.
+constexpr std::string_view kVhdlQuadrants = R"(
+    -- Where a phase falls: the quadrant is its top two bits, the offset in it
+    -- the others; odd quadrants read the quarter mirrored, at Q - offset
+    -- (0 there is the peak) or, half a step on, at Q - 1 - offset.
+    quadrant <= at(${phase_top} downto ${quadrant_low});
+    offset <= at(${address_top} downto 0);
+    mirrored <= ${mirrored};
+${hold}
+    -- The read: one port at the offset, the other at its mirror. The sine takes
+    -- the mirror's word in odd quadrants, the cosine, a quadrant on, in even
+    -- ones; the second half turn is negated.
+    process (clk)
+    begin
+        if rising_edge(clk)${and_ce} then
+            direct_word <= QUARTER(to_integer(${offset}));
+            mirror_word <= QUARTER(to_integer(${mirror}));
+            odd <= ${quadrant}(0);
+            sine_turn <= ${quadrant}(1) & '0';
+            cosine_turn <= (${quadrant}(1) xor ${quadrant}(0)) & '0';
+${peak_test}        end if;
+    end process;
+    sine_word <= mirror_word when odd = '1' else direct_word;
+    cosine_word <= direct_word when odd = '1' else mirror_word;
+)";
+
+constexpr std::string_view kVhdlHold = R"(
+    -- Registered: the read starts from a register.
+    process (clk)
+    begin
+        if rising_edge(clk)${and_ce} then
+            quadrant_held <= quadrant;
+            offset_held <= offset;
+            mirrored_held <= mirrored;
+        end if;
+    end process;
+)";
+
+constexpr std::string_view kVhdlPositionDeclarations = R"(
+    -- Where a phase falls in the quarter table, and how its word is turned.
+    type place_t is record
+        address : natural range 0 to Q - 1;
+        how     : how_t;
+    end record;
+
+    function place (k : natural) return place_t is
+        variable p : place_t := (address => 0, how => "00");
+        variable within : natural := k;
+    begin
+        if k >= N then
+            return p;  -- no phase: no defined word
+        end if;
+        if k >= 2 * Q then
+            p.how(1) := '1';
+            within := k - 2 * Q;
+        end if;
+        if within < Q then
+            p.address := within;
+${beyond_quarter}        end if;
+        return p;
+    end function;
+
+    signal sine_next, cosine_next, sine_place, cosine_place : place_t;
+)";
+
+// Any other N: comparisons.
+constexpr std::string_view kVhdlPlaces = R"(
+    -- Where the phase, and the phase a quarter turn on, fall.
+    sine_next <= place(to_integer(at));
+    cosine_next <= place(to_integer(at) + Q - N) when to_integer(at) + Q >= N else place(to_integer(at) + Q);
+${places}
+    -- The read: both words at once; how each is to be turned goes along.
+    process (clk)
+    begin
+        if rising_edge(clk)${and_ce} then
+            sine_word <= QUARTER(sine_place.address);
+            cosine_word <= QUARTER(cosine_place.address);
+            sine_turn <= sine_place.how;
+            cosine_turn <= cosine_place.how;
+        end if;
+    end process;
+)";
+
+constexpr std::string_view kVhdlReadRegister = R"(
+    -- The words registered as read: the block RAM's read has a clock of its own.
+    process (clk)
+    begin
+        if rising_edge(clk)${and_ce} then
+            sine_read <= sine_word;
+            cosine_read <= cosine_word;
+            sine_read_turn <= sine_turn;
+            cosine_read_turn <= cosine_turn;
+        end if;
+    end process;
+)";
+
+constexpr std::string_view kVhdlPlacesHeld = R"(
+    -- Registered: the read starts from a register.
+    process (clk)
+    begin
+        if rising_edge(clk)${and_ce} then
+            sine_place <= sine_next;
+            cosine_place <= cosine_next;
+        end if;
+    end process;
+)";
+
+// The turn after the read: a float's sign bit flipped (+0 staying +0) where
+// the word is negated; a two's complement word inverted when it is kept and
+// its one added in the last stage, so that no stage holds both a block RAM
+// read and a carry chain.
+std::string KeptWhat(const UnitPlan& plan)
+{
+    return plan.signBitNegation ? "the peak put in" : "the peak put in and, to be negated, inverted";
+}
+
+std::string TurnWhat(const UnitPlan& plan)
+{
+    return plan.signBitNegation ? "the second half turn negated by the sign bit, +0 staying +0"
+                                : "one added to an inverted word, which completes its negation";
+}
+
+// The names a stage reads the words and their turns by: as the block RAM
+// gives them, or as registered once more.
+std::string WordOf(const UnitPlan& plan, const std::string& which, const char* tail)
+{
+    return which + (plan.registersRead() ? "_read" : "_word") + tail;
+}
+
+std::string TurnOf(const UnitPlan& plan, const std::string& which, const char* tail)
+{
+    return which + (plan.registersRead() ? "_read_turn" : "_turn") + tail;
+}
+
+std::string VerilogKept(const UnitPlan& plan, const std::string& which)
+{
+    const std::string turn = TurnOf(plan, which, "_");
+    const std::string peaked = turn + "[0] ? PEAK_ : " + WordOf(plan, which, "_");
+    if (plan.signBitNegation)
+        return peaked;
+    return "(" + peaked + ") ^ {" + Number(plan.width) + "{" + turn + "[1]}}";
+}
+
+std::string VerilogTurned(const UnitPlan& plan, const std::string& which)
+{
+    const std::string kept = which + "_kept_";
+    if (!plan.signBitNegation)
+        return kept + " + {" + Number(plan.width - 1) + "'d0, " + which + "_negate_}";
+    return which + "_negate_ && " + kept + " != " + Number(plan.width) + "'d0 ? {~" + kept + "[" +
+           Number(plan.width - 1) + "], " + kept + "[" + Number(plan.width - 2) + ":0]} : " + kept;
+}
+
+std::string VhdlKept(const UnitPlan& plan, const std::string& which)
+{
+    const std::string turn = TurnOf(plan, which, "");
+    const std::string peaked = "peaked(" + WordOf(plan, which, "") + ", " + turn + "(0))";
+    if (plan.signBitNegation)
+        return peaked;
+    return peaked + " xor (word_t'range => " + turn + "(1))";
+}
+
+constexpr std::string_view kVhdlNegated = R"(
+    -- Negated where asked: the sign bit flipped, +0 staying +0.
+    function negated (word : word_t; negate : std_logic) return word_t is
+    begin
+        if negate = '0' or word = (word'range => '0') then
+            return word;
+        end if;
+        return (not word(word'high)) & word(word'high - 1 downto 0);
+    end function;
+)";
+
+constexpr std::string_view kVhdlPlus = R"(
+    -- The word plus the one that completes the negation of an inverted word.
+    function plus (word : word_t; one : std_logic) return word_t is
+        variable carry : unsigned(0 downto 0);
+    begin
+        carry(0) := one;
+        return std_logic_vector(unsigned(word) + carry);
+    end function;
+)";
+
+// Each address of the quarter table and its word, put straight into the file:
+// a table has up to a million of them.
+Slot Contents(const SineTable& table, Radix radix, bool vhdl)
+{
+    return {"contents", {}, [&table, radix, vhdl](std::FILE* out) {
+                const Radix shown = vhdl ? VhdlRadix(table.Width(), radix) : radix;
+                const std::string open = vhdl ? (shown == Radix::Hex ? " => X\"" : " => \"")
+                                              : "] = " + Number(table.Width()) + (shown == Radix::Hex ? "'h" : "'b");
+                char number[16];
+                char digits[32];
+                for (std::int32_t i = 0; i < table.Count(); ++i) {
+                    Put(out, vhdl ? "        " : "        quarter_[");
+                    Put(out, {number, static_cast<std::size_t>(
+                                          std::to_chars(number, number + sizeof number, i).ptr - number)});
+                    Put(out, open);
+                    Put(out, WordDigits(table.Word(i), table.Width(), shown, digits));
+                    Put(out, vhdl ? (i + 1 < table.Count() ? "\",\n" : "\"") : ";\n");
+                }
+            }};
+}
+
+}  // namespace
 
 Radix VhdlRadix(int width, Radix asked)
 {
@@ -106,166 +542,166 @@ void PutCaseRom(std::FILE* out, const SineTable& table, const std::string& addre
     Put(out, indent + "endcase\n");
 }
 
-void WriteSincosVerilog(std::FILE* out, const Request& request)
+void WriteSincosVerilog(std::FILE* out, const Request& request, const UnitPlan& plan)
 {
-    const SineTable& table = request.table;
-    const UnitPlan plan = PlanUnit(table);
-    const int phaseBits = plan.phaseBits;
-    const int addressBits = plan.addressBits;
-    const int width = plan.width;
-    const std::string q = Number(plan.quarter);
-    const std::string w = Number(width);
-    const std::string a = Number(addressBits);
-    const bool half = plan.halfStep;
-    // The quarter turn mirrored: 2Q - k, or 2Q - 1 - k when the samples sit half a step on.
-    const std::string mirror = half ? " - 32'd1" : "";
-
-    Put(out, Header(request, "//"));
-    Put(out, "module " + request.name + " (\n");
-    Put(out, "    input  wire clk,\n");
-    Put(out, "    input  wire [" + Number(phaseBits - 1) + ":0] phase,\n");
-    Put(out, "    output reg  [" + Number(width - 1) + ":0] sine,\n");
-    Put(out, "    output reg  [" + Number(width - 1) + ":0] cosine\n);\n\n");
-    Put(out, "    localparam [31:0] N_ = 32'd" + Number(plan.divisions) + ";\n");
-    Put(out, "    localparam [31:0] Q_ = 32'd" + q + ";\n");
-    Put(out, "    localparam [" + Number(width - 1) + ":0] PEAK_ = " + VerilogWord(plan.peak, width, request.radix) +
-                 ";  // the word for 1\n\n");
-    // Every name inside ends in '_', which no --name may: none can hide another.
-    Put(out, "    // Where a phase falls: {negated, peak, address in the quarter table}.\n");
-    Put(out, "    function [" + Number(addressBits + 1) + ":0] place_;\n");
-    Put(out, "        input [31:0] k_;\n");
-    Put(out, "        /* verilator lint_off UNUSEDSIGNAL */  // the address is its low bits\n");
-    Put(out, "        reg [31:0] at_;\n");
-    Put(out, "        /* verilator lint_on UNUSEDSIGNAL */\n");
-    Put(out, "        begin\n");
-    Put(out, "            if (k_ < Q_)\n                at_ = k_;\n");
-    Put(out, "            else if (k_ < 2 * Q_)\n                at_ = 2 * Q_ - k_" + mirror + ";\n");
-    Put(out, "            else if (k_ < 3 * Q_)\n                at_ = k_ - 2 * Q_;\n");
-    Put(out, "            else if (k_ < N_)\n                at_ = 4 * Q_ - k_" + mirror + ";\n");
-    Put(out, "            else\n                at_ = 32'd0;\n");
-    Put(out, "            place_ = {k_ >= 2 * Q_ && k_ < N_, " +
-                 std::string(half ? "1'b0" : "(k_ == Q_ || k_ == 3 * Q_)") + ", at_[" + Number(addressBits - 1) +
-                 ":0]};\n");
-    Put(out, "        end\n    endfunction\n\n");
-    Put(out, "    // Negated: the sign bit of a float, +0 staying +0; two's complement for fixed point.\n");
-    Put(out, "    function [" + Number(width - 1) + ":0] negated_;\n");
-    Put(out, "        input [" + Number(width - 1) + ":0] word_;\n");
-    if (plan.signBitNegation)
-        Put(out, "        negated_ = word_ == " + w + "'d0 ? word_ : {~word_[" + Number(width - 1) + "], word_[" +
-                     Number(width - 2) + ":0]};\n");
-    else
-        Put(out, "        negated_ = -word_;\n");
-    Put(out, "    endfunction\n\n");
-    Put(out, "    // Stage 1: the phase, and that of the cosine a quarter turn on.\n");
-    Put(out, "    reg [31:0] at_sine_ = 32'd0;\n    reg [31:0] at_cosine_ = 32'd0;\n");
-    Put(out, "    always @(posedge clk) begin\n");
-    Put(out, "        at_sine_ <= {" + Number(32 - phaseBits) + "'d0, phase};\n");
-    Put(out, "        at_cosine_ <= {" + Number(32 - phaseBits) + "'d0, phase} + Q_ >= N_ ? {" +
-                 Number(32 - phaseBits) + "'d0, phase} + Q_ - N_ : {" + Number(32 - phaseBits) +
-                 "'d0, phase} + Q_;\n");
-    Put(out, "    end\n");
-    Put(out, "    wire [" + Number(addressBits + 1) + ":0] sine_place_ = place_(at_sine_);\n");
-    Put(out, "    wire [" + Number(addressBits + 1) + ":0] cosine_place_ = place_(at_cosine_);\n\n");
-    Put(out, "    // Stage 2: the table's words, and how each is to be turned.\n");
-    Put(out, "    reg [" + Number(width - 1) + ":0] sine_word_ = " + w + "'d0;\n");
-    Put(out, "    reg [" + Number(width - 1) + ":0] cosine_word_ = " + w + "'d0;\n");
-    Put(out, "    reg [1:0] sine_how_ = 2'd0;\n    reg [1:0] cosine_how_ = 2'd0;\n");
-    Put(out, "    always @(posedge clk) begin\n");
-    Put(out, "        sine_how_ <= sine_place_[" + Number(addressBits + 1) + ":" + a + "];\n");
-    Put(out, "        cosine_how_ <= cosine_place_[" + Number(addressBits + 1) + ":" + a + "];\n");
-    Put(out, "    end\n");
-    Put(out, "    always @(posedge clk)\n");
-    PutCaseRom(out, table, "sine_place_[" + Number(addressBits - 1) + ":0]", "sine_word_", request.radix, addressBits,
-               "        ");
-    Put(out, "    always @(posedge clk)\n");
-    PutCaseRom(out, table, "cosine_place_[" + Number(addressBits - 1) + ":0]", "cosine_word_", request.radix,
-               addressBits, "        ");
-    Put(out, "\n    // Stage 3: the peak put in, the second half turn negated.\n");
-    Put(out, "    wire [" + Number(width - 1) + ":0] sine_value_ = sine_how_[0] ? PEAK_ : sine_word_;\n");
-    Put(out, "    wire [" + Number(width - 1) + ":0] cosine_value_ = cosine_how_[0] ? PEAK_ : cosine_word_;\n");
-    Put(out, "    always @(posedge clk) begin\n");
-    Put(out, "        sine <= sine_how_[1] ? negated_(sine_value_) : sine_value_;\n");
-    Put(out, "        cosine <= cosine_how_[1] ? negated_(cosine_value_) : cosine_value_;\n");
-    Put(out, "    end\n\nendmodule\n");
+    const Geometry g = GeometryOf(plan);
+    const std::string ifCe = plan.clockEnable ? "if (ce) " : "";
+    const std::string placeTop = Number(plan.addressBits + 1);
+    const bool held = plan.registersAddress();
+    std::string placeAndRead;
+    if (plan.quadrantFromTopBits) {
+        const std::string quadrant = held ? "quadrant_held_" : "quadrant_";
+        const std::string offset = held ? "offset_held_" : "offset_";
+        const std::string atZero = offset + " == " + Number(plan.addressBits) + "'d0";
+        placeAndRead = Filled(
+            kVerilogQuadrants,
+            {{"phase_top", g.phaseTop},
+             {"quadrant_low", Number(plan.phaseBits - 2)},
+             {"address_top", g.addressTop},
+             {"word_top", g.wordTop},
+             // Q - k as ~(k - 1): a carry chain with no inverter in front of it.
+             {"mirrored", plan.halfStep ? "~offset_" : "~(offset_ - " + Number(plan.addressBits) + "'d1)"},
+             {"hold", held ? Filled(kVerilogHold, {{"address_top", g.addressTop},
+                                                   {"address_bits", Number(plan.addressBits)},
+                                                   {"if_ce", ifCe}})
+                           : ""},
+             {"quadrant", quadrant},
+             {"offset", offset},
+             {"mirror", held ? "mirrored_held_" : "mirrored_"},
+             {"sine_peak", plan.halfStep ? "1'b0" : quadrant + "[0] && " + atZero},
+             {"cosine_peak", plan.halfStep ? "1'b0" : "!" + quadrant + "[0] && " + atZero},
+             {"if_ce", ifCe}});
+    } else {
+        const std::string places =
+            held ? Filled(kVerilogPlacesHeld,
+                          {{"place_top", placeTop}, {"place_bits", Number(plan.addressBits + 2)}, {"if_ce", ifCe}})
+                 : Filled(kVerilogPlacesWired, {{"place_top", placeTop}});
+        placeAndRead = Filled(kVerilogPlaces,
+                              {{"phase_bits", Number(plan.phaseBits)},
+                               {"wide", Number(plan.phaseBits + 1)},
+                               {"quarter", Number(plan.quarter)},
+                               {"half", Number(2 * std::int64_t{plan.quarter})},
+                               {"divisions", Number(plan.divisions)},
+                               {"place_top", placeTop},
+                               {"mirror", plan.halfStep ? " - " + Number(plan.phaseBits + 1) + "'d1" : ""},
+                               {"peak_test", plan.halfStep ? "1'b0" : "within_ == Q_"},
+                               {"address_top", g.addressTop},
+                               {"address_bits", Number(plan.addressBits)},
+                               {"word_top", g.wordTop},
+                               {"places", places},
+                               {"if_ce", ifCe}});
+    }
+    PutTemplate(out, kVerilogUnit,
+                {{"header", Header(request, plan, "//")},
+                 {"name", request.name},
+                 {"ce_port", plan.clockEnable ? "    input  wire ce,\n" : ""},
+                 {"phase_top", g.phaseTop},
+                 {"word_top", g.wordTop},
+                 {"quarter_top", g.quarterTop},
+                 {"peak", VerilogWord(plan.peak, plan.width, request.radix)},
+                 Contents(request.table, request.radix, false),
+                 {"phase_in", VerilogPhaseIn(plan, ifCe)},
+                 {"place_and_read", placeAndRead},
+                 {"read_register", plan.registersRead()
+                                       ? Filled(kVerilogReadRegister, {{"word_top", g.wordTop}, {"if_ce", ifCe}})
+                                       : ""},
+                 {"sine_turn", TurnOf(plan, "sine", "_")},
+                 {"cosine_turn", TurnOf(plan, "cosine", "_")},
+                 {"kept_what", KeptWhat(plan)},
+                 {"sine_kept", VerilogKept(plan, "sine")},
+                 {"cosine_kept", VerilogKept(plan, "cosine")},
+                 {"turn_what", TurnWhat(plan)},
+                 {"sine_turned", VerilogTurned(plan, "sine")},
+                 {"cosine_turned", VerilogTurned(plan, "cosine")},
+                 {"if_ce", ifCe}});
 }
 
-void WriteSincosVhdl(std::FILE* out, const Request& request)
+void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& plan)
 {
-    const SineTable& table = request.table;
-    const UnitPlan plan = PlanUnit(table);
-    const int phaseBits = plan.phaseBits;
-    const int width = plan.width;
-    const std::string name = request.name;
-    const bool half = plan.halfStep;
-
-    Put(out, Header(request, "--"));
-    Put(out, "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\n\n");
-    Put(out, "entity " + name + " is\n    port (\n");
-    Put(out, "        clk    : in  std_logic;\n");
-    Put(out, "        phase  : in  std_logic_vector(" + Number(phaseBits - 1) + " downto 0);\n");
-    Put(out, "        sine   : out std_logic_vector(" + Number(width - 1) + " downto 0);\n");
-    Put(out, "        cosine : out std_logic_vector(" + Number(width - 1) + " downto 0));\n");
-    Put(out, "end entity " + name + ";\n\n");
-    Put(out, "architecture rtl of " + name + " is\n");
-    Put(out, "    constant N : natural := " + Number(plan.divisions) + ";\n");
-    Put(out, "    constant Q : natural := " + Number(plan.quarter) + ";\n");
-    Put(out, "    subtype word_t is std_logic_vector(" + Number(width - 1) + " downto 0);\n");
-    Put(out, "    type table_t is array (0 to Q - 1) of word_t;\n");
-    Put(out, "    constant QUARTER : table_t := (\n");
-    for (std::int32_t i = 0; i < table.Count(); ++i)
-        Put(out, "        " + Number(i) + " => " + VhdlWord(table.Word(i), width, request.radix) +
-                     (i + 1 < table.Count() ? ",\n" : ");\n"));
-    Put(out, "    constant PEAK : word_t := " + VhdlWord(plan.peak, width, request.radix) + ";  -- the word for 1\n\n");
-    Put(out, "    -- Where a phase falls in the quarter table, and how its word is turned.\n");
-    Put(out, "    type place_t is record\n        address : natural range 0 to Q - 1;\n");
-    Put(out, "        negated : boolean;\n        peak    : boolean;\n    end record;\n\n");
-    Put(out, "    function place (k : natural) return place_t is\n        variable p : place_t;\n    begin\n");
-    Put(out, "        p := (address => 0, negated => k >= 2 * Q and k < N, peak => " +
-                 std::string(half ? "false" : "k = Q or k = 3 * Q") + ");\n");
-    const std::string mirror = half ? " - 1" : "";
-    // Without half a step, 90 and 270 degrees are the peak: no table word.
-    const std::string beyond = half ? "" : "if k > Q then\n                ";
-    const std::string beyond3 = half ? "" : "if k > 3 * Q then\n                ";
-    const std::string close = half ? "" : "\n            end if;";
-    Put(out, "        if k < Q then\n            p.address := k;\n");
-    Put(out, "        elsif k < 2 * Q then\n            " + beyond + "p.address := 2 * Q - k" + mirror + ";" + close +
-                 "\n");
-    Put(out, "        elsif k < 3 * Q then\n            p.address := k - 2 * Q;\n");
-    Put(out, "        elsif k < N then\n            " + beyond3 + "p.address := 4 * Q - k" + mirror + ";" + close +
-                 "\n");
-    Put(out, "        end if;\n        return p;\n    end function;\n\n");
-    Put(out, "    -- Negated: the sign bit of a float, +0 staying +0; two's complement for fixed point.\n");
-    Put(out, "    function negated (word : word_t) return word_t is\n    begin\n");
-    if (plan.signBitNegation)
-        Put(out, "        if word = (word'range => '0') then\n            return word;\n        end if;\n"
-                 "        return (not word(word'high)) & word(word'high - 1 downto 0);\n");
-    else
-        Put(out, "        return std_logic_vector(-signed(word));\n");
-    Put(out, "    end function;\n\n");
-    Put(out, "    signal at_sine, at_cosine : natural range 0 to 2 ** " + Number(phaseBits) + " - 1 := 0;\n");
-    Put(out, "    signal sine_word, cosine_word : word_t := (others => '0');\n");
-    Put(out, "    signal sine_how, cosine_how : place_t := (address => 0, negated => false, peak => false);\n");
-    Put(out, "begin\n    process (clk)\n        variable turned : word_t;\n        variable ahead : natural;\n");
-    Put(out, "    begin\n        if rising_edge(clk) then\n");
-    Put(out, "            -- Stage 1: the phase, and that of the cosine a quarter turn on.\n");
-    Put(out, "            at_sine <= to_integer(unsigned(phase));\n");
-    Put(out, "            ahead := to_integer(unsigned(phase)) + Q;\n");
-    Put(out, "            if ahead >= N then\n                ahead := ahead - N;\n            end if;\n");
-    Put(out, "            at_cosine <= ahead mod 2 ** " + Number(phaseBits) + ";\n");
-    Put(out, "            -- Stage 2: the table's words, and how each is to be turned.\n");
-    Put(out, "            sine_how <= place(at_sine);\n            cosine_how <= place(at_cosine);\n");
-    Put(out, "            sine_word <= QUARTER(place(at_sine).address);\n");
-    Put(out, "            cosine_word <= QUARTER(place(at_cosine).address);\n");
-    Put(out, "            -- Stage 3: the peak put in, the second half turn negated.\n");
-    Put(out, "            turned := sine_word;\n");
-    Put(out, "            if sine_how.peak then\n                turned := PEAK;\n            end if;\n");
-    Put(out, "            if sine_how.negated then\n                turned := negated(turned);\n            end if;\n");
-    Put(out, "            sine <= turned;\n");
-    Put(out, "            turned := cosine_word;\n");
-    Put(out, "            if cosine_how.peak then\n                turned := PEAK;\n            end if;\n");
-    Put(out, "            if cosine_how.negated then\n                turned := negated(turned);\n            end if;\n");
-    Put(out, "            cosine <= turned;\n");
-    Put(out, "        end if;\n    end process;\nend architecture rtl;\n");
+    const Geometry g = GeometryOf(plan);
+    const std::string andCe = plan.clockEnable ? " and ce = '1'" : "";
+    const bool held = plan.registersAddress();
+    std::string declarations;
+    std::string placeAndRead;
+    if (plan.quadrantFromTopBits) {
+        const std::string quadrant = held ? "quadrant_held" : "quadrant";
+        const std::string offset = held ? "offset_held" : "offset";
+        declarations = Filled(kVhdlQuadrantDeclarations, {{"held_quadrant", held ? ", quadrant_held" : ""},
+                                                          {"held_offsets", held ? ", offset_held, mirrored_held" : ""},
+                                                          {"held_zero", held ? " := (others => '0')" : ""},
+                                                          {"address_top", g.addressTop}});
+        placeAndRead = Filled(
+            kVhdlQuadrants,
+            {{"phase_top", g.phaseTop},
+             {"quadrant_low", Number(plan.phaseBits - 2)},
+             {"address_top", g.addressTop},
+             {"mirrored", plan.halfStep ? "not offset" : "not (offset - 1)"},
+             {"hold", held ? Filled(kVhdlHold, {{"and_ce", andCe}}) : ""},
+             {"and_ce", andCe},
+             {"quadrant", quadrant},
+             {"offset", offset},
+             {"mirror", held ? "mirrored_held" : "mirrored"},
+             {"peak_test", plan.halfStep ? "" : "            if " + offset + " = 0 then\n"
+                                                "                sine_turn(0) <= " + quadrant + "(0);\n"
+                                                "                cosine_turn(0) <= not " + quadrant + "(0);\n"
+                                                "            end if;\n"}});
+    } else {
+        declarations = Filled(kVhdlPositionDeclarations,
+                              {{"beyond_quarter", plan.halfStep ? "        else\n"
+                                                                  "            p.address := 2 * Q - 1 - within;\n"
+                                                                : "        elsif within = Q then\n"
+                                                                  "            p.how(0) := '1';\n"
+                                                                  "        else\n"
+                                                                  "            p.address := 2 * Q - within;\n"}});
+        placeAndRead = Filled(kVhdlPlaces, {{"places", held ? Filled(kVhdlPlacesHeld, {{"and_ce", andCe}})
+                                                            : "    sine_place <= sine_next;\n"
+                                                              "    cosine_place <= cosine_next;\n"},
+                                            {"and_ce", andCe}});
+    }
+    // The phase, through the registers that latency beyond the fifth edge buys.
+    const int delay = plan.phaseDelay();
+    std::string phaseSignals;
+    std::string phaseIn = "    at <= unsigned(phase);\n";
+    if (delay > 0) {
+        phaseSignals = "    type phases_t is array (1 to " + Number(delay) + ") of unsigned(" + g.phaseTop +
+                       " downto 0);\n    signal phases : phases_t := (others => (others => '0'));\n";
+        phaseIn = "\n    -- The phase registered on its way in: more edges, a faster unit.\n"
+                  "    process (clk)\n    begin\n        if rising_edge(clk)" +
+                  andCe + " then\n            phases(1) <= unsigned(phase);\n";
+        for (int stage = 2; stage <= delay; ++stage)
+            phaseIn += "            phases(" + Number(stage) + ") <= phases(" + Number(stage - 1) + ");\n";
+        phaseIn += "        end if;\n    end process;\n    at <= phases(" + Number(delay) + ");\n";
+    }
+    const std::string turn = plan.signBitNegation ? "negated(" : "plus(";
+    PutTemplate(out, kVhdlUnit,
+                {{"header", Header(request, plan, "--")},
+                 {"name", request.name},
+                 {"ce_port", plan.clockEnable ? "        ce     : in  std_logic;\n" : ""},
+                 {"phase_top", g.phaseTop},
+                 {"word_top", g.wordTop},
+                 {"divisions", Number(plan.divisions)},
+                 {"quarter", Number(plan.quarter)},
+                 Contents(request.table, request.radix, true),
+                 {"peak", VhdlWord(plan.peak, plan.width, request.radix)},
+                 {"declarations", declarations},
+                 {"turn_function", plan.signBitNegation ? std::string(kVhdlNegated) : std::string(kVhdlPlus)},
+                 {"phase_signals", phaseSignals},
+                 {"phase_in", phaseIn},
+                 {"place_and_read", placeAndRead},
+                 {"read_signals", plan.registersRead()
+                                      ? "    signal sine_read, cosine_read : word_t;\n"
+                                        "    signal sine_read_turn, cosine_read_turn : how_t := \"00\";\n"
+                                      : ""},
+                 {"read_register", plan.registersRead() ? Filled(kVhdlReadRegister, {{"and_ce", andCe}}) : ""},
+                 {"sine_turn", TurnOf(plan, "sine", "")},
+                 {"cosine_turn", TurnOf(plan, "cosine", "")},
+                 {"kept_what", KeptWhat(plan)},
+                 {"sine_kept", VhdlKept(plan, "sine")},
+                 {"cosine_kept", VhdlKept(plan, "cosine")},
+                 {"turn_what", TurnWhat(plan)},
+                 {"sine_turned", turn + "sine_kept, sine_negate)"},
+                 {"cosine_turned", turn + "cosine_kept, cosine_negate)"},
+                 {"and_ce", andCe}});
 }
 
 }  // namespace lumiro::coe

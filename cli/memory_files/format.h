@@ -14,6 +14,7 @@
 
 #include "errors.h"
 #include "provenance.h"
+#include "sincos_unit.h"
 #include "text.h"
 
 namespace lumiro::coe {
@@ -71,7 +72,7 @@ struct Format {
     // With --sincos: the sine/cosine unit built on the table, instead of the
     // table itself, and the name it declares by default; nullptr where the
     // format writes no unit.
-    void (*writeUnit)(std::FILE* out, const Request& request) = nullptr;
+    void (*writeUnit)(std::FILE* out, const Request& request, const UnitPlan& plan) = nullptr;
     std::string_view defaultUnitName{};
     // Reads such a file strictly, words of up to kWidestWord bits, in the radix
     // the file states or, where it states none, in `radix` if given (else as

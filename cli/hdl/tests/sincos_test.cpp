@@ -27,6 +27,8 @@ struct Unit {
     const char* word;
     bool exact;
     bool halfStep;
+    int latency = 3;
+    bool clockEnable = false;  // and the testbench's ce low on two edges of five
 };
 
 std::string Bits(std::uint32_t word, int width)
@@ -58,6 +60,17 @@ protected:
         if (unit().halfStep)
             options.push_back("--half-step");
         return options;
+    }
+
+    // The call that writes the unit in `format` to `file`.
+    std::vector<std::string> UnitCall(const char* format, const std::string& file) const
+    {
+        std::vector<std::string> call = Options();
+        call.insert(call.end(), {"--format", format, "--sincos", "--latency", std::to_string(unit().latency), "-o",
+                                 (dir / file).string()});
+        if (unit().clockEnable)
+            call.push_back("--clock-enable");
+        return call;
     }
 
     // Word p of the full period: what lumiro-coe writes for --span full at the
@@ -93,35 +106,83 @@ protected:
         ASSERT_EQ(period.size(), n);
         std::ofstream wanted(dir / "want.txt");
         std::ofstream bin(dir / "want.bin");
+        std::ofstream hex(dir / "want.hex");
+        hex << std::hex;
         for (std::size_t p = 0; p < n; ++p) {
             const std::string sine = Bits(period[p], width());
             const std::string cosine = Bits(period[(p + n / 4) % n], width());
             wanted << sine << " " << cosine << "\n";
             bin << sine << "0" << cosine << "\n";
+            hex << period[p] << " " << period[(p + n / 4) % n] << "\n";
         }
     }
 
 };
 
-// A Verilog testbench: a phase a clock, both outputs three edges later.
-std::string VerilogBench(int divisions, int width)
+// A Verilog testbench: a phase on every enabled edge (ce, where the unit has
+// it, low on two edges of five, a wrong phase on the port then), both outputs
+// `latency` enabled edges later and unchanged over the disabled ones.
+std::string VerilogBench(const Unit& unit, int width)
 {
+    const int n = unit.divisions;
     std::ostringstream tb;
     tb << "`timescale 1ns/1ns\nmodule tb;\n"
-       << "  reg clk = 0;\n  reg [" << PhaseBits(divisions) - 1 << ":0] phase = 0;\n"
+       << "  reg clk = 0;\n  reg ce = 1;\n  reg [" << PhaseBits(n) - 1 << ":0] phase = 0;\n"
        << "  wire [" << width - 1 << ":0] sine, cosine;\n"
-       << "  reg [" << 2 * width << ":0] want [0:" << divisions - 1 << "];\n"
-       << "  integer i, errors = 0;\n"
-       << "  lumiro_sincos dut (.clk(clk), .phase(phase), .sine(sine), .cosine(cosine));\n"
+       << "  reg [" << 2 * width << ":0] want [0:" << n - 1 << "];\n"
+       << "  integer i, enabled = 0, errors = 0;\n"
+       << "  lumiro_sincos dut (.clk(clk), " << (unit.clockEnable ? ".ce(ce), " : "")
+       << ".phase(phase), .sine(sine), .cosine(cosine));\n"
        << "  initial begin\n    $readmemb(\"want.bin\", want);\n"
-       << "    for (i = 0; i < " << divisions + 2 << "; i = i + 1) begin\n"
-       << "      phase = i < " << divisions << " ? i : 0;\n"
-       << "      #5 clk = 1;\n      #1;\n"
-       << "      if (i >= 2 && {sine, 1'b0, cosine} !== want[i - 2]) begin\n"
+       << "    for (i = 0; enabled < " << n + unit.latency << "; i = i + 1) begin\n"
+       << "      ce = " << (unit.clockEnable ? "i % 5 != 1 && i % 5 != 2" : "1") << ";\n"
+       << "      phase = ce ? enabled % " << n << " : (enabled * 7 + 3) % " << n << ";\n"
+       << "      #5 clk = 1;\n      #1;\n      if (ce) enabled = enabled + 1;\n"
+       << "      if (enabled >= " << unit.latency << " && enabled < " << n + unit.latency
+       << " && {sine, 1'b0, cosine} !== want[enabled - " << unit.latency << "]) begin\n"
        << "        errors = errors + 1;\n"
-       << "        if (errors <= 5) $display(\"phase %0d: sine %b cosine %b\", i - 2, sine, cosine);\n"
+       << "        if (errors <= 5) $display(\"phase %0d: sine %b cosine %b\", enabled - " << unit.latency
+       << ", sine, cosine);\n"
        << "      end\n      #4 clk = 0;\n    end\n"
        << "    $display(\"errors=%0d\", errors);\n    $finish;\n  end\nendmodule\n";
+    return tb.str();
+}
+
+// The same in VHDL, for GHDL.
+std::string VhdlBench(const Unit& unit, int width)
+{
+    const int n = unit.divisions;
+    const int phaseBits = PhaseBits(n);
+    std::ostringstream tb;
+    tb << "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\nuse std.textio.all;\n"
+       << "entity tb is\nend entity;\narchitecture sim of tb is\n"
+       << "  signal clk, ce : std_logic := '0';\n"
+       << "  signal phase : std_logic_vector(" << phaseBits - 1 << " downto 0) := (others => '0');\n"
+       << "  signal sine, cosine : std_logic_vector(" << width - 1 << " downto 0);\n"
+       << "begin\n"
+       << "  dut : entity work.lumiro_sincos port map (clk => clk, " << (unit.clockEnable ? "ce => ce, " : "")
+       << "phase => phase, sine => sine, cosine => cosine);\n"
+       << "  process\n    file wanted : text open read_mode is \"want.txt\";\n"
+       << "    variable l : line;\n    variable s, c : bit_vector(" << width - 1 << " downto 0);\n"
+       << "    type words_t is array (0 to " << n - 1 << ") of bit_vector(" << width - 1 << " downto 0);\n"
+       << "    variable ws, wc : words_t;\n    variable errors, enabled, i : natural := 0;\n"
+       << "    variable enable : boolean;\n  begin\n"
+       << "    for k in 0 to " << n - 1 << " loop\n"
+       << "      readline(wanted, l); read(l, s); read(l, c); ws(k) := s; wc(k) := c;\n    end loop;\n"
+       << "    while enabled < " << n + unit.latency << " loop\n"
+       << "      enable := " << (unit.clockEnable ? "i mod 5 /= 1 and i mod 5 /= 2" : "true") << ";\n"
+       << "      if enable then\n        ce <= '1';\n"
+       << "        phase <= std_logic_vector(to_unsigned(enabled mod " << n << ", " << phaseBits << "));\n"
+       << "      else\n        ce <= '0';\n"
+       << "        phase <= std_logic_vector(to_unsigned((enabled * 7 + 3) mod " << n << ", " << phaseBits
+       << "));\n      end if;\n"
+       << "      wait for 5 ns; clk <= '1'; wait for 1 ns;\n"
+       << "      if enable then\n        enabled := enabled + 1;\n      end if;\n"
+       << "      if enabled >= " << unit.latency << " and enabled < " << n + unit.latency << " then\n"
+       << "        if to_bitvector(sine) /= ws(enabled - " << unit.latency << ") or to_bitvector(cosine) /= wc(enabled - "
+       << unit.latency << ") then\n          errors := errors + 1;\n        end if;\n      end if;\n"
+       << "      wait for 4 ns; clk <= '0'; i := i + 1;\n    end loop;\n"
+       << "    report \"errors=\" & integer'image(errors);\n    wait;\n  end process;\nend architecture;\n";
     return tb.str();
 }
 
@@ -129,42 +190,16 @@ TEST_P(Sincos, IcarusAndGhdlGiveEveryPhasesWords)
 {
     WriteWanted();
 
-    std::vector<std::string> call = Options();
-    call.insert(call.end(), {"--format", "verilog", "--sincos", "-o", (dir / "lumiro_sincos.v").string()});
-    ASSERT_EQ(Coe(call).status, 0);
-    std::ofstream(dir / "tb.v") << VerilogBench(unit().divisions, width());
+    ASSERT_EQ(Coe(UnitCall("verilog", "lumiro_sincos.v")).status, 0);
+    std::ofstream(dir / "tb.v") << VerilogBench(unit(), width());
     ASSERT_EQ(RunIn({IVERILOG, "-o", "tb.vvp", "tb.v", "lumiro_sincos.v"}).status, 0);
     const Outcome icarus = RunIn({VVP, "-n", "tb.vvp"});
     EXPECT_NE(icarus.out.find("errors=0\n"), std::string::npos) << icarus.out;
     const Outcome lint = Start({VERILATOR, "--lint-only", "-Wall", (dir / "lumiro_sincos.v").string()});
     EXPECT_EQ(lint.status, 0) << lint.err;
 
-    call = Options();
-    call.insert(call.end(), {"--format", "vhdl", "--sincos", "-o", (dir / "lumiro_sincos.vhd").string()});
-    ASSERT_EQ(Coe(call).status, 0);
-    const int phaseBits = PhaseBits(unit().divisions);
-    std::ofstream(dir / "tb.vhd")
-        << "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\nuse std.textio.all;\n"
-        << "entity tb is\nend entity;\narchitecture sim of tb is\n"
-        << "  signal clk : std_logic := '0';\n"
-        << "  signal phase : std_logic_vector(" << phaseBits - 1 << " downto 0) := (others => '0');\n"
-        << "  signal sine, cosine : std_logic_vector(" << width() - 1 << " downto 0);\n"
-        << "begin\n"
-        << "  dut : entity work.lumiro_sincos port map (clk => clk, phase => phase, sine => sine, cosine => cosine);\n"
-        << "  process\n    file wanted : text open read_mode is \"want.txt\";\n"
-        << "    variable l : line;\n    variable s, c : bit_vector(" << width() - 1 << " downto 0);\n"
-        << "    type words_t is array (0 to " << unit().divisions - 1 << ") of bit_vector(" << width() - 1
-        << " downto 0);\n    variable ws, wc : words_t;\n    variable errors : natural := 0;\n  begin\n"
-        << "    for k in 0 to " << unit().divisions - 1 << " loop\n"
-        << "      readline(wanted, l); read(l, s); read(l, c); ws(k) := s; wc(k) := c;\n    end loop;\n"
-        << "    for i in 0 to " << unit().divisions + 1 << " loop\n"
-        << "      if i < " << unit().divisions << " then\n"
-        << "        phase <= std_logic_vector(to_unsigned(i, " << phaseBits << "));\n      end if;\n"
-        << "      wait for 5 ns; clk <= '1'; wait for 1 ns;\n"
-        << "      if i >= 2 and (to_bitvector(sine) /= ws(i - 2) or to_bitvector(cosine) /= wc(i - 2)) then\n"
-        << "        errors := errors + 1;\n      end if;\n"
-        << "      wait for 4 ns; clk <= '0';\n    end loop;\n"
-        << "    report \"errors=\" & integer'image(errors);\n    wait;\n  end process;\nend architecture;\n";
+    ASSERT_EQ(Coe(UnitCall("vhdl", "lumiro_sincos.vhd")).status, 0);
+    std::ofstream(dir / "tb.vhd") << VhdlBench(unit(), width());
     for (std::vector<std::string> step : {std::vector<std::string>{GHDL, "-a", "--std=93", "lumiro_sincos.vhd"},
                                           {GHDL, "-a", "--std=93", "tb.vhd"},
                                           {GHDL, "-e", "--std=93", "tb"}}) {
@@ -185,32 +220,55 @@ INSTANTIATE_TEST_SUITE_P(
                       Unit{1000, "fixed:16", true, true}, Unit{4096, "fixed:16", true, true},
                       Unit{8, "float16", false, false}, Unit{64, "float16", false, false},
                       Unit{1000, "float16", false, false}, Unit{4096, "float16", false, false},
-                      Unit{64, "offset:12", true, false}, Unit{1000, "offset:12", true, true}));
+                      Unit{64, "offset:12", true, false}, Unit{1000, "offset:12", true, true},
+                      // Each stage that latency adds, with the clock enable toggling.
+                      Unit{64, "fixed:16", true, false, 4, true}, Unit{1000, "float16", false, false, 5, true},
+                      Unit{4096, "fixed:12", true, true, 5, true}, Unit{8, "float32", false, false, 7, true},
+                      Unit{1000, "fixed:10", true, true, 3, true}));
 
-// Yosys maps the tables to block RAM, not to logic, on three families; the
-// iCE40 netlist, simulated with Yosys's model of SB_RAM40_4K, gives every word.
+// Yosys maps the tables to block RAM, not to logic, on three families, the
+// unit's quarter table to one dual-port block where the family has one, in no
+// more logic than an expert's unit; the iCE40 netlist, simulated with Yosys's
+// model of SB_RAM40_4K, gives every word.
 class BlockRam : public Sincos {};
+
+// A cell's count in the last statistics Yosys printed; 0 where it has none.
+int CellCount(const std::string& stat, const std::string& cell)
+{
+    const std::size_t at = stat.find(" " + cell + " ");
+    return at == std::string::npos ? 0 : std::stoi(stat.substr(at + cell.size() + 2));
+}
 
 TEST_P(BlockRam, YosysMapsTheTablesAndTheIce40NetlistHoldsThem)
 {
     struct Family {
         const char* synth;
         const char* cell;
+        int unitBlocks;  // the unit's, for N = 4096 fixed:16: one dual-port block, two on iCE40's one read port
     };
     for (const char* top : {"lumiro_sincos", "lumiro_sine"}) {
-        std::vector<std::string> call = Options();
-        call.insert(call.end(), {"--format", "verilog", "--name", top, "-o", (dir / (std::string(top) + ".v")).string()});
-        if (std::string(top) == "lumiro_sincos")
-            call.push_back("--sincos");
+        const std::string file = std::string(top) + ".v";
+        std::vector<std::string> call = UnitCall("verilog", file);
+        if (std::string(top) == "lumiro_sine") {
+            call = Options();
+            call.insert(call.end(), {"--format", "verilog", "--name", top, "-o", (dir / file).string()});
+        }
         ASSERT_EQ(Coe(call).status, 0);
-        for (const Family& family : {Family{"synth_xilinx", "RAMB18E1"}, Family{"synth_ecp5", "DP16KD"},
-                                     Family{"synth_ice40", "SB_RAM40_4K"}}) {
-            const Outcome synth = RunIn({YOSYS, "-p", std::string("read_verilog ") + top + ".v; " + family.synth +
-                                                        " -top " + top + "; stat"});
+        for (const Family& family : {Family{"synth_xilinx", "RAMB18E1", 1}, Family{"synth_ecp5", "DP16KD", 1},
+                                     Family{"synth_ice40", "SB_RAM40_4K", 8}}) {
+            const Outcome synth =
+                RunIn({YOSYS, "-p", "read_verilog " + file + "; " + family.synth + " -top " + top + "; stat"});
             ASSERT_EQ(synth.status, 0) << synth.err;
             const std::string stat = synth.out.substr(synth.out.rfind("Printing statistics"));
-            EXPECT_NE(stat.find(family.cell), std::string::npos) << top << " " << family.synth << stat;
+            EXPECT_GT(CellCount(stat, family.cell), 0) << top << " " << family.synth << stat;
             EXPECT_NE(stat.find("Number of memories:               0"), std::string::npos) << top;
+            if (std::string(top) != "lumiro_sincos")
+                continue;
+            EXPECT_EQ(CellCount(stat, family.cell), family.unitBlocks) << family.synth << stat;
+            if (std::string(family.cell) == "SB_RAM40_4K") {
+                EXPECT_LE(CellCount(stat, "SB_LUT4"), 110) << stat;
+                EXPECT_LE(CellCount(stat, "SB_CARRY"), 60) << stat;
+            }
         }
     }
     WriteWanted();
@@ -218,7 +276,7 @@ TEST_P(BlockRam, YosysMapsTheTablesAndTheIce40NetlistHoldsThem)
                                       "write_verilog -noattr netlist.v"})
                   .status,
               0);
-    std::ofstream(dir / "tb.v") << VerilogBench(unit().divisions, width());
+    std::ofstream(dir / "tb.v") << VerilogBench(unit(), width());
     // Icarus takes no default values of ports, which the model gives unless told.
     const Outcome compile =
         RunIn({IVERILOG, "-DNO_ICE40_DEFAULT_ASSIGNMENTS", "-o", "net.vvp", "tb.v", "netlist.v", ICE40_CELLS_SIM});
@@ -227,7 +285,32 @@ TEST_P(BlockRam, YosysMapsTheTablesAndTheIce40NetlistHoldsThem)
     EXPECT_NE(sim.out.find("errors=0\n"), std::string::npos) << sim.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Unit4096, BlockRam, ::testing::Values(Unit{4096, "fixed:16", true, false}));
+INSTANTIATE_TEST_SUITE_P(Unit4096, BlockRam,
+                         ::testing::Values(Unit{4096, "fixed:16", true, false},
+                                           Unit{4096, "fixed:16", true, false, 5, true}));
+
+// Verilator drives every phase of a unit too large for an event-driven
+// simulator to go through in a test.
+class LargeSincos : public Sincos {};
+
+TEST_P(LargeSincos, VerilatorGivesEveryPhasesWords)
+{
+    WriteWanted();
+    ASSERT_EQ(Coe(UnitCall("verilog", "lumiro_sincos.v")).status, 0);
+    std::vector<std::string> build{VERILATOR, "--cc", "--exe", "--build", "-O1", "-j", "2", "lumiro_sincos.v",
+                                   SINCOS_VERILATOR_BENCH, "-o", "bench"};
+    if (unit().clockEnable)
+        build.insert(build.end(), {"-CFLAGS", "-DCLOCK_ENABLE"});
+    const Outcome built = RunIn(build);
+    ASSERT_EQ(built.status, 0) << built.err;
+    const Outcome run = RunIn({"obj_dir/bench", "want.hex", std::to_string(unit().latency)});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("phases=" + std::to_string(unit().divisions) + " errors=0"), std::string::npos) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Units, LargeSincos,
+                         ::testing::Values(Unit{1 << 18, "fixed:16", true, false, 4, true},
+                                           Unit{3 << 16, "float32", false, true, 3, false}));
 
 using SincosCall = lumiro::testing::Scratch;
 
@@ -245,6 +328,24 @@ TEST_F(SincosCall, HeaderClaimsTheFullPeriodOnlyAtTheExactAngle)
     EXPECT_NE(window.out.substr(0, 600).find("differ from the words of a full period"), std::string::npos);
 }
 
+// At the exact angle the unit's outputs are the full period's words, so the
+// report over its phases is that table's, figure for figure.
+TEST_F(SincosCall, ReportMeasuresTheUnitsOutputsAtEveryPhase)
+{
+    const Outcome unit = Coe({"4096", "--word", "fixed:16", "--angle", "exact", "--format", "verilog", "--sincos",
+                              "--latency", "4", "--report", "-o", (dir / "unit.v").string()});
+    const Outcome period = Coe({"4096", "--word", "fixed:16", "--angle", "exact", "--span", "full", "--report", "-o",
+                                (dir / "period.coe").string()});
+    ASSERT_EQ(unit.status, 0) << unit.err;
+    ASSERT_EQ(period.status, 0) << period.err;
+    const std::vector<std::string> measured = lumiro::testing::Lines(unit.err);
+    const std::vector<std::string> wanted = lumiro::testing::Lines(period.err);
+    ASSERT_EQ(measured.size(), wanted.size() + 2);  // and the two lines that say what was measured
+    EXPECT_EQ(measured[0], wanted[0]);
+    for (std::size_t line = 1; line < wanted.size(); ++line)
+        EXPECT_EQ(measured[line + 2], wanted[line]);
+}
+
 TEST_F(SincosCall, WrongCallsWriteNothing)
 {
     const std::string file = (dir / "unit.txt").string();  // a name that chooses no HDL format
@@ -254,7 +355,11 @@ TEST_F(SincosCall, WrongCallsWriteNothing)
           {"1024", "--sincos", "--format", "verilog", "--span", "half", "-o", file},
           {"1024", "--sincos", "--format", "vhdl", "--with-end", "-o", file},
           {"1024", "--sincos", "--format", "verilog", "--word", "ufixed:8", "-o", file},
-          {"1026", "--sincos", "--format", "verilog", "-o", file}}) {
+          {"1026", "--sincos", "--format", "verilog", "-o", file},
+          {"1024", "--format", "verilog", "--latency", "4", "-o", file},
+          {"1024", "--format", "verilog", "--clock-enable", "-o", file},
+          {"1024", "--sincos", "--format", "verilog", "--latency", "2", "-o", file},
+          {"1024", "--sincos", "--format", "verilog", "--latency", "17", "-o", file}}) {
         const Outcome run = Coe(call);
         EXPECT_EQ(run.status, 2) << call[1] << " " << run.err;
         EXPECT_FALSE(fs::exists(file));

@@ -64,7 +64,7 @@ constexpr std::array kOptions{
                   "cosine, from 3 (the default) to 16; each edge more buys clock speed:\n"
                   "the 4th registers the words as the block RAM reads them, the 5th its\n"
                   "address, the others the phase on its way in\n"
-                  "  lumiro-coe 4096 --format verilog --sincos --latency 4 -o sincos.v"),
+                  "  lumiro-coe 4096 --sincos --latency 4 -o unit.v"),
                Completion::None},
     OptionSpec{OptionId::ClockEnable, "clock-enable", 0, nullptr,
                N_("with --sincos: an input ce; while it is low, no register of the\n"

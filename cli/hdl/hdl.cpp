@@ -73,8 +73,9 @@ ${ce_port}    input  wire [${phase_top}:0] phase,
 
     localparam [${word_top}:0] PEAK_ = ${peak};  // the word for 1
 
-    // The quarter table: one memory read at two addresses, one dual-port block RAM.
-    (* rom_style = "block" *) reg [${word_top}:0] quarter_ [0:${quarter_top}];
+    // The quarter table: one memory read at two addresses, one dual-port block RAM
+    // (rom_style for Vivado and Yosys, syn_ramstyle for Synplify).
+    (* rom_style = "block", syn_ramstyle = "block_ram" *) reg [${word_top}:0] quarter_ [0:${quarter_top}];
     initial begin
 ${contents}    end
 
@@ -241,9 +242,14 @@ architecture rtl of ${name} is
     constant Q : natural := ${quarter};
     subtype word_t is std_logic_vector(${word_top} downto 0);
     type table_t is array (0 to Q - 1) of word_t;
-    -- The quarter table: one memory read at two addresses, one dual-port block RAM.
-    constant QUARTER : table_t := (
+    -- The quarter table: one memory read at two addresses, one dual-port block RAM
+    -- (rom_style for Vivado, syn_ramstyle for Synplify).
+    signal QUARTER : table_t := (
 ${contents});
+    attribute rom_style : string;
+    attribute rom_style of QUARTER : signal is "block";
+    attribute syn_ramstyle : string;
+    attribute syn_ramstyle of QUARTER : signal is "block_ram";
     constant PEAK : word_t := ${peak};  -- the word for 1
 
     -- How a word is turned: how(1) negated (the second half turn), how(0) the

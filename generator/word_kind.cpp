@@ -10,38 +10,48 @@ namespace lumiro {
 
 namespace {
 
-// The point-scaled kinds by their names' prefixes, and the narrowest width each takes.
-struct Scaled {
-    std::string_view prefix;
-    WordKind::Family family;
-    int narrowest;
-};
-constexpr Scaled kScaled[] = {
-    {"fixed:", WordKind::Family::Fixed, 2},
-    {"ufixed:", WordKind::Family::UFixed, 1},
-    {"offset:", WordKind::Family::Offset, 2},
+// Of the floats: 24, 11 and 8 significand bits.
+constexpr WordKind::Entry kKinds[] = {
+    {WordKind::Family::Float32, "float32", 32, 32, 24},
+    {WordKind::Family::Float16, "float16", 16, 16, 11},
+    {WordKind::Family::BFloat16, "bfloat16", 16, 16, 8},
+    {WordKind::Family::Fixed, "fixed:", 2, 32, 0},
+    {WordKind::Family::UFixed, "ufixed:", 1, 32, 0},
+    {WordKind::Family::Offset, "offset:", 2, 32, 0},
 };
 
 }  // namespace
 
+std::span<const WordKind::Entry> WordKind::Kinds()
+{
+    return kKinds;
+}
+
+const WordKind::Entry& WordKind::Kind() const
+{
+    for (const Entry& kind : kKinds)
+        if (kind.family == family_)
+            return kind;
+    return kKinds[0];  // every family has an entry
+}
+
 std::optional<WordKind> WordKind::Named(std::string_view name)
 {
-    if (name == "float32")
-        return WordKind(Family::Float32, 32);
-    if (name == "float16")
-        return WordKind(Family::Float16, 16);
-    if (name == "bfloat16")
-        return WordKind(Family::BFloat16, 16);
-    for (const Scaled& scaled : kScaled) {
-        if (!name.starts_with(scaled.prefix))
+    for (const Entry& kind : kKinds) {
+        if (!kind.scaled()) {
+            if (name == kind.name)
+                return WordKind(kind.family, kind.widest);
             continue;
-        const std::string_view digits = name.substr(scaled.prefix.size());
+        }
+        if (!name.starts_with(kind.name))
+            continue;
+        const std::string_view digits = name.substr(kind.name.size());
         int width = 0;
         const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), width);
         if (error != std::errc{} || end != digits.data() + digits.size() || digits.starts_with('0') ||
-            width < scaled.narrowest || width > 32)
+            width < kind.narrowest || width > kind.widest)
             return std::nullopt;
-        return WordKind(scaled.family, width);
+        return WordKind(kind.family, width);
     }
     return std::nullopt;
 }
@@ -49,67 +59,19 @@ std::optional<WordKind> WordKind::Named(std::string_view name)
 std::vector<WordKind> WordKind::OfWidth(int width)
 {
     std::vector<WordKind> kinds;
-    if (width == 32)
-        kinds.push_back(Float32());
-    if (width == 16) {
-        kinds.push_back(WordKind(Family::Float16, 16));
-        kinds.push_back(WordKind(Family::BFloat16, 16));
-    }
-    for (const Scaled& scaled : kScaled)
-        if (width >= scaled.narrowest && width <= 32)
-            kinds.push_back(WordKind(scaled.family, width));
+    for (const Entry& kind : kKinds)
+        if (width >= kind.narrowest && width <= kind.widest)
+            kinds.push_back(WordKind(kind.family, width));
     return kinds;
-}
-
-bool WordKind::isFloat() const
-{
-    switch (family_) {
-    case Family::Float32:
-    case Family::Float16:
-    case Family::BFloat16:
-        return true;
-    case Family::Fixed:
-    case Family::UFixed:
-    case Family::Offset:
-        return false;
-    }
-    return false;
 }
 
 std::string WordKind::Name() const
 {
-    switch (family_) {
-    case Family::Float32:
-        return "float32";
-    case Family::Float16:
-        return "float16";
-    case Family::BFloat16:
-        return "bfloat16";
-    case Family::Fixed:
-        return "fixed:" + std::to_string(width_);
-    case Family::UFixed:
-        return "ufixed:" + std::to_string(width_);
-    case Family::Offset:
-        return "offset:" + std::to_string(width_);
-    }
-    return {};
+    const Entry& kind = Kind();
+    return kind.scaled() ? std::string(kind.name) + std::to_string(width_) : std::string(kind.name);
 }
 
-// Of the float kinds: 24, 11 and 8 significand bits; the smallest subnormals
-// 2^-149, 2^-24 and 2^-133.
-int WordKind::Precision() const
-{
-    switch (family_) {
-    case Family::Float32: return 24;
-    case Family::Float16: return 11;
-    case Family::BFloat16: return 8;
-    case Family::Fixed:
-    case Family::UFixed:
-    case Family::Offset: break;
-    }
-    return 0;
-}
-
+// The smallest subnormals: 2^-149, 2^-24 and 2^-133.
 int WordKind::SmallestExponent() const
 {
     switch (family_) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,19 @@ class WordKind {
 public:
     enum class Family { Float32, Float16, BFloat16, Fixed, UFixed, Offset };
 
+    // One entry a kind: its name (a point-scaled kind's is the prefix of
+    // "fixed:16"), the widths it takes, and a float's significand bits.
+    struct Entry {
+        Family family;
+        std::string_view name;
+        int narrowest;
+        int widest;
+        int precision;  // 0 for the point-scaled kinds
+        bool scaled() const { return precision == 0; }
+    };
+    // Every kind, in the order of --help.
+    static std::span<const Entry> Kinds();
+
     static WordKind Float32() { return WordKind(Family::Float32, 32); }
     // "float32", "float16", "bfloat16", "fixed:W", "ufixed:W", "offset:W";
     // nothing for anything else.
@@ -31,7 +45,7 @@ public:
 
     Family family() const { return family_; }
     int width() const { return width_; }
-    bool isFloat() const;
+    bool isFloat() const { return Kind().precision > 0; }
     bool isUnsigned() const { return family_ == Family::UFixed; }
     std::string Name() const;
 
@@ -48,7 +62,8 @@ public:
 private:
     WordKind(Family family, int width) : family_(family), width_(width) {}
 
-    int Precision() const;          // significand bits of a float kind
+    const Entry& Kind() const;      // its entry in Kinds()
+    int Precision() const { return Kind().precision; }  // significand bits of a float kind
     int SmallestExponent() const;   // exponent of its smallest subnormal
     double Scale() const;           // of a fixed kind
     std::uint32_t Pack(double rounded) const;  // a value the kind holds exactly

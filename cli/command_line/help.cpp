@@ -185,7 +185,8 @@ std::string HelpText()
         Entry(text, Joined({"  --format ", format.name}), _(format.help));
     Note(text, ExtensionRule());
     text.append("\n").append(_("Words (--word):")).append("\n");
-    Values(text, "word", WordChoices());
+    for (const auto& word : WordChoices())
+        Entry(text, Joined({"  --word ", word.name}), WidthsSaid(_(word.help), word.value));
     text += std::string(_("  Every word is rounded once, to nearest (ties to even).")) + "\n";
     text.append("\n").append(_("Functions (--function):")).append("\n");
     Values(text, "function", FunctionChoices());

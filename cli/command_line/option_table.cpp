@@ -137,26 +137,33 @@ constexpr std::array kRadices{
     Choice<Radix>{"16", Radix::Hex, nullptr},
 };
 
-constexpr std::array kWords{
-    Choice<std::string_view>{"float32", "float32", N_("IEEE-754 single precision, as in the window (default)")},
-    Choice<std::string_view>{"float16", "float16", N_("IEEE-754 half precision (binary16), 16 bits")},
-    Choice<std::string_view>{"bfloat16", "bfloat16", N_("bfloat16, 16 bits")},
-    Choice<std::string_view>{"fixed:W", "fixed:",
-                             N_("signed fixed point (two's complement), W from 2 to 32\n"
-                                "bits: sine × (2^(W-1) - 1), so +1 is the largest code;\n"
-                                "with --angle exact each word is the correct rounding of\n"
-                                "the true sine, where the window's angle misses a few\n"
-                                "  lumiro-coe 1024 --word fixed:16 --angle exact -o rom.coe")},
-    Choice<std::string_view>{"ufixed:W", "ufixed:",
-                             N_("unsigned fixed point, W from 1 to 32: sine × (2^W - 1);\n"
-                                "only for tables without negative samples: not with\n"
-                                "--span full, nor with --span half --with-end at the\n"
-                                "window's angle")},
-    Choice<std::string_view>{"offset:W", "offset:",
-                             N_("offset binary, W from 2 to 32: the fixed:W word with its\n"
-                                "top bit flipped, so that 0 is mid-scale, the code most DACs take\n"
-                                "  lumiro-coe 1024 --word offset:14 --angle exact -o dac.mem")},
-};
+// What --help says of each kind of word; the names and the widths come from
+// the generator's table, each %d of a width-scaled kind's text from its entry.
+const char* WordHelp(WordKind::Family family)
+{
+    switch (family) {
+    case WordKind::Family::Float32: return N_("IEEE-754 single precision, as in the window (default)");
+    case WordKind::Family::Float16: return N_("IEEE-754 half precision (binary16), 16 bits");
+    case WordKind::Family::BFloat16: return N_("bfloat16, 16 bits");
+    case WordKind::Family::Fixed:
+        return N_("signed fixed point (two's complement), W from %d to %d\n"
+                  "bits: sine × (2^(W-1) - 1), so +1 is the largest code;\n"
+                  "with --angle exact each word is the correct rounding of\n"
+                  "the true sine, where the window's angle misses a few\n"
+                  "  lumiro-coe 1024 --word fixed:16 --angle exact -o rom.coe");
+    case WordKind::Family::UFixed:
+        return N_("unsigned fixed point, W from %d to %d: sine × (2^W - 1);\n"
+                  "only for tables without negative samples: not with\n"
+                  "--span full, nor with --span half --with-end at the\n"
+                  "window's angle");
+    case WordKind::Family::Offset:
+        return N_("offset binary, W from %d to %d: the fixed:W word with its\n"
+                  "top bit flipped, so that 0 is mid-scale, the code most DACs take\n"
+                  "  lumiro-coe 1024 --word offset:14 --angle exact -o dac.mem");
+    }
+    return nullptr;
+}
+
 
 }  // namespace
 
@@ -227,9 +234,32 @@ std::span<const Choice<Radix>> RadixChoices()
     return kRadices;
 }
 
-std::span<const Choice<std::string_view>> WordChoices()
+std::span<const Choice<WordKind::Entry>> WordChoices()
 {
-    return kWords;
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const WordKind::Entry& kind : WordKind::Kinds())
+            list.push_back(std::string(kind.name) + (kind.scaled() ? "W" : ""));
+        return list;
+    }();
+    static const std::vector<Choice<WordKind::Entry>> choices = [] {
+        std::vector<Choice<WordKind::Entry>> list;
+        for (std::size_t at = 0; at < names.size(); ++at) {
+            const WordKind::Entry& kind = WordKind::Kinds()[at];
+            list.push_back({names[at], kind, WordHelp(kind.family)});
+        }
+        return list;
+    }();
+    return choices;
+}
+
+std::string WidthsSaid(std::string_view text, const WordKind::Entry& kind)
+{
+    std::string said(text);
+    for (const int width : {kind.narrowest, kind.widest})
+        if (const std::size_t at = said.find("%d"); at != std::string::npos)
+            said.replace(at, 2, std::to_string(width));
+    return said;
 }
 
 }  // namespace lumiro::coe

@@ -55,8 +55,10 @@ std::span<const Choice<Span>> SpanChoices();
 std::span<const Choice<Function>> FunctionChoices();
 std::span<const Choice<AngleMode>> AngleChoices();
 std::span<const Choice<Radix>> RadixChoices();
-// The word kinds by the names --help gives them ("fixed:W"); WordKind::Named
-// reads the value itself. The value is what bash completes ("fixed:").
-std::span<const Choice<std::string_view>> WordChoices();
+// The word kinds by the names --help gives them ("fixed:W"), each with its
+// entry in the generator's table; WordKind::Named reads the value itself.
+std::span<const Choice<WordKind::Entry>> WordChoices();
+// A text with its %d said as the kind's narrowest and widest width.
+std::string WidthsSaid(std::string_view text, const WordKind::Entry& kind);
 
 }  // namespace lumiro::coe

@@ -212,6 +212,17 @@ void CheckShape(const Options& options, bool defaults)
                            "combine with --check."));
 }
 
+// "float32, ..., fixed:W with W from 2 to 32, ...", from the kinds' own entries.
+std::string WordsTaken()
+{
+    std::vector<std::string> words;
+    for (const auto& word : WordChoices())
+        words.push_back(word.value.scaled() ? Printf(_("%s with W from %d to %d"), std::string(word.name).c_str(),
+                                                     word.value.narrowest, word.value.widest)
+                                            : std::string(word.name));
+    return Listed({words.begin(), words.end()});
+}
+
 // What getopt_long could not take, said in our words.
 [[noreturn]] void ThrowUnreadable(int result, char* const* argv, std::optional<std::string_view> number)
 {
@@ -262,9 +273,8 @@ struct Parse {
             if (const auto word = WordKind::Named(given))
                 options.shape.word = *word;
             else
-                throw UsageError(Printf(_("option --word takes %s, W from 2 to 32 for fixed and offset "
-                                          "and from 1 to 32 for ufixed (got %s)."),
-                                        Listed(NamesOf(WordChoices())).c_str(), Shown(given).c_str()));
+                throw UsageError(Printf(_("option --word takes %s (got %s)."), WordsTaken().c_str(),
+                                        Shown(given).c_str()));
             break;
         case OptionId::Function: options.shape.function = Chosen(FunctionChoices(), id, given); break;
         case OptionId::Angle: options.shape.angle = Chosen(AngleChoices(), id, given); break;

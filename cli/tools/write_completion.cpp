@@ -23,7 +23,7 @@ std::string WordsCompleted()
 {
     std::string names;
     for (const auto& choice : WordChoices())
-        names.append(names.empty() ? "" : " ").append(choice.value);
+        names.append(names.empty() ? "" : " ").append(choice.value.name);
     return names;
 }
 

@@ -90,7 +90,7 @@ TEST_P(Manual, NamesWhatTheTablesHold)
         words.insert(word.substr(0, word.find(':') == std::string::npos ? word.size() : word.find(':') + 1));
     std::set<std::string> expectedWords;
     for (const auto& word : WordChoices())
-        expectedWords.insert(std::string(word.value));
+        expectedWords.insert(std::string(word.value.name));
     EXPECT_EQ(words, expectedWords);
 }
 

@@ -111,32 +111,6 @@ void Note(std::string& text, const std::string& paragraph, std::size_t indent = 
     text.append(line).append(1, '\n');
 }
 
-// Which format each extension of -o chooses, from the formats' own entries.
-std::string ExtensionRule()
-{
-    std::vector<std::string_view> seen;
-    std::string chosen;
-    std::string shared;
-    for (const Format& format : Formats())
-        for (std::string_view extension : format.extensions) {
-            if (extension.empty() || std::find(seen.begin(), seen.end(), extension) != seen.end())
-                continue;
-            seen.push_back(extension);
-            const FormatsByName byName = FormatsForFile(Joined({"x", extension}));
-            if (byName.chosen != nullptr) {
-                chosen.append(chosen.empty() ? "" : ", ").append(extension).append(" ").append(byName.chosen->name);
-            } else {
-                std::vector<std::string> names;
-                for (const Format* sharing : byName.sharing)
-                    names.emplace_back(sharing->name);
-                shared += Printf(_("; %s, which %s share, needs --format"), std::string(extension).c_str(),
-                                 Printf(_("%s and %s"), names.front().c_str(), names.back().c_str()).c_str());
-            }
-        }
-    return Printf(_("Without --format, the extension of the file -o names chooses the format (%s%s); any "
-                    "other name, and standard output, get %s."),
-                  chosen.c_str(), shared.c_str(), std::string(DefaultFormat().name).c_str());
-}
 
 template <class Value>
 void Values(std::string& text, const char* option, std::span<const Choice<Value>> choices)
@@ -167,6 +141,33 @@ void OptionsOf(std::string& text, Section section)
 }
 
 }  // namespace
+
+// Which format each extension of -o chooses, from the formats' own entries.
+std::string ExtensionRule()
+{
+    std::vector<std::string_view> seen;
+    std::string chosen;
+    std::string shared;
+    for (const Format& format : Formats())
+        for (std::string_view extension : format.extensions) {
+            if (extension.empty() || std::find(seen.begin(), seen.end(), extension) != seen.end())
+                continue;
+            seen.push_back(extension);
+            const FormatsByName byName = FormatsForFile(Joined({"x", extension}));
+            if (byName.chosen != nullptr) {
+                chosen.append(chosen.empty() ? "" : ", ").append(extension).append(" ").append(byName.chosen->name);
+            } else {
+                std::vector<std::string> names;
+                for (const Format* sharing : byName.sharing)
+                    names.emplace_back(sharing->name);
+                shared += Printf(_("; %s, which %s share, needs --format"), std::string(extension).c_str(),
+                                 Printf(_("%s and %s"), names.front().c_str(), names.back().c_str()).c_str());
+            }
+        }
+    return Printf(_("Without --format, the extension of the file -o names chooses the format (%s%s); any "
+                    "other name, and standard output, get %s."),
+                  chosen.c_str(), shared.c_str(), std::string(DefaultFormat().name).c_str());
+}
 
 std::string HelpText()
 {

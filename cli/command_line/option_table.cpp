@@ -76,13 +76,25 @@ constexpr std::array kOptions{
                   "mif files of fixed-point words, as decimal numbers (10), signed\n"
                   "for fixed:W, the codes for ufixed:W and offset:W\n"
                   "  lumiro-coe 1024 --word fixed:16 --angle exact --radix 10"),
-               Completion::Radices},
+               Completion::Radices, Section::General, false,
+               N_("Words as binary digits (the default) or hexadecimal digits, or, in coe and mif "
+                  "files of fixed-point words, as decimal numbers: signed for fixed:W (a MIF file "
+                  "says DATA_RADIX=DEC), the codes for ufixed:W and offset:W (DATA_RADIX=UNS). "
+                  "Float words and the other formats have no decimal form. **--check** reads "
+                  "negative decimal words in both.")},
     OptionSpec{OptionId::Name, "name", 0, N_("NAME"),
                N_("the name of the package, module or array of the vhdl, verilog\n"
                   "and c formats: a letter, then letters, digits and single\n"
                   "underscores; no keyword or reserved name of VHDL, Verilog,\n"
                   "SystemVerilog or C"),
-               Completion::None},
+               Completion::None, Section::General, false,
+               N_("The identifier the vhdl, verilog and c formats declare: a letter, then letters, "
+                  "digits and single underscores, not ending in an underscore; no keyword of VHDL "
+                  "(2008 included), Verilog or SystemVerilog, C (C23 included), no name of VHDL's "
+                  "libraries (std, work, ieee), no name that the C headers reserve (ending in _t, "
+                  "or in capitals ending in _MAX, _MIN or _C), no port name of the generated "
+                  "modules and none of what their VHDL takes from ieee and std (rising_edge, "
+                  "to_integer, boolean); at most 64 characters.")},
     OptionSpec{OptionId::Output, "output", 'o', N_("FILE"),
                N_("write to FILE instead of standard output (- is standard\n"
                   "output); without --format, FILE's extension chooses the format,\n"
@@ -92,7 +104,16 @@ constexpr std::array kOptions{
                   "a device or a pipe is written directly, and /dev/stdout,\n"
                   "/dev/stderr and /dev/fd/N where the shell opened them (after\n"
                   "'>>' at the end)"),
-               Completion::Files},
+               Completion::Files, Section::General, false,
+               N_("Write to //file// instead of standard output. An existing file is replaced only "
+                  "once the new one is written whole, so hard links to it keep the old content; it "
+                  "keeps its permission bits, without setuid, setgid or sticky. A symbolic link is "
+                  "followed. A device or FIFO is written directly, and so are /dev/stdout, "
+                  "/dev/stderr, /dev/fd/N and /proc/self/fd/N, through the descriptor the shell "
+                  "opened (appending after **>>**); **-o -** is standard output. A socket is "
+                  "refused. Without **--format**, the extension of //file// chooses the format, as "
+                  "FORMATS says. The safe replace writes the new file beside the old one, so the "
+                  "folder must allow writing.")},
     OptionSpec{OptionId::Check, "check", 0, N_("FILE"),
                N_("compare an existing file of a format it reads (%s; the kind\n"
                   "from its extension or from --format; - is standard input) with the table\n"
@@ -100,9 +121,14 @@ constexpr std::array kOptions{
                   "  lumiro-coe 1024 --check sine.coe"),
                Completion::Files},
     OptionSpec{OptionId::Quiet, "quiet", 'q', nullptr,
-               N_("with --check: print nothing; the exit status tells"), Completion::None},
-    OptionSpec{OptionId::Version, "version", 0, nullptr, N_("the program's version"), Completion::None},
-    OptionSpec{OptionId::Help, "help", 'h', nullptr, N_("this help"), Completion::None},
+               N_("with --check: print nothing; the exit status tells"), Completion::None, Section::General, false,
+               N_("With **--check**: print nothing; the exit status tells: 0 the file holds exactly "
+                  "the table, 3 it differs, 1 it could not be read or is no such file (where **cmp "
+                  "-s** says 1 for a difference).")},
+    OptionSpec{OptionId::Version, "version", 0, nullptr, N_("the program's version"), Completion::None, Section::General, false,
+               N_("Print the version.")},
+    OptionSpec{OptionId::Help, "help", 'h', nullptr, N_("this help"), Completion::None, Section::General, false,
+               N_("Describe the options.")},
 };
 
 constexpr std::array kSpans{

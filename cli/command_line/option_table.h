@@ -34,6 +34,9 @@ struct OptionSpec {
     Completion values = Completion::None;
     Section section = Section::General;
     bool shapesTable = false;    // says what the table holds: not for the window's listing
+    // N_(): its paragraph in the manual pages' OPTIONS, in English (**bold**,
+    // //italic//); none for the options their own sections describe.
+    const char* manual = nullptr;
 };
 
 std::span<const OptionSpec> OptionTable();

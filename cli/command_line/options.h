@@ -49,5 +49,8 @@ void CheckKindTakes(const Options& options, const Format& format);
 
 // --help, in the user's language, from the tables of options and values.
 std::string HelpText();
+// How -o's extension chooses the format, in the user's language, from the
+// formats' own extensions: --help and the manual pages say it.
+std::string ExtensionRule();
 
 }  // namespace lumiro::coe

@@ -59,6 +59,9 @@ struct Format {
     // format where --format is not given; empty where it has none.
     std::array<std::string_view, 2> extensions{};
     const char* help = nullptr;  // N_(): its lines in --help, in English
+    // N_(): its paragraph in the manual pages, in English; **bold**, //italic//.
+    // Its example and the most words it holds are added there from the entry.
+    const char* manual = nullptr;
     int rank = 0;                // its place in --help
     bool isDefault = false;      // written where neither --format nor -o's extension says
     bool takesShape = true;      // false: a fixed text (the window's), no --word, --span...

@@ -36,6 +36,11 @@ const bool registered = RegisterFormat({
                "registered output data (the module's name: --name, by default\n"
                "lumiro_sine, or lumiro_cosine with --function cos)\n"
                "  lumiro-coe 1024 --format verilog -o lumiro_sine.v"),
+    .manual = N_("A synthesizable ROM module, its table a case statement in a clocked block (the form "
+                 "every vendor's synthesis guide documents for a ROM with contents), with a clock "
+                 "**clk**, an address **addr** and a registered output **data**; the table is in the "
+                 "source itself. The module is named by **--name** (default lumiro_sine, or "
+                 "lumiro_cosine for the cosine)."),
     .rank = 50,
     .takesRadix = true,
     .defaultName = "lumiro_sine",

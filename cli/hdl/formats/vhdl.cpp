@@ -46,6 +46,10 @@ const bool registered = RegisterFormat({
                "--function cos (the package's name: --name, by default lumiro_sine_pkg\n"
                "or lumiro_cosine_pkg)\n"
                "  lumiro-coe 1024 --format vhdl -o sine_pkg.vhd"),
+    .manual = N_("A VHDL-93 package with the constants SINE_DEPTH and SINE_WIDTH and the constant "
+                 "array SINE_TABLE (COSINE_DEPTH, COSINE_WIDTH and COSINE_TABLE with **--function "
+                 "cos**); the package is named by **--name** (default lumiro_sine_pkg, or "
+                 "lumiro_cosine_pkg for the cosine)."),
     .rank = 40,
     .takesRadix = true,
     .defaultName = "lumiro_sine_pkg",

@@ -43,6 +43,10 @@ const bool registered = RegisterFormat({
                "hexadecimal (NAME: --name, by default lumiro_sine, or lumiro_cosine\n"
                "with --function cos)\n"
                "  lumiro-coe 1024 --format c -o lumiro_sine.h"),
+    .manual = N_("A C99 header with a static const array NAME and its length NAME_LENGTH (NAME in "
+                 "capitals; LUMIRO_SINE_LENGTH by default), the words in hexadecimal; NAME is set by "
+                 "**--name** (default lumiro_sine, or lumiro_cosine for the cosine, so that both "
+                 "headers fit in one program)."),
     .rank = 60,
     .takesRadix = false,
     .defaultName = "lumiro_sine",

@@ -163,6 +163,8 @@ const bool registered = RegisterFormat({
     .help = N_("COE file for the Xilinx block memory generator (the default): the\n"
                "words separated by commas, the vector closed by a semicolon\n"
                "  lumiro-coe 1024 -o sine.coe"),
+    .manual = N_("Xilinx COE file for the block-memory generator (the default): values separated by "
+                 "commas, the vector closed by a semicolon."),
     .rank = 10,
     .isDefault = true,
     .takesRadix = true,

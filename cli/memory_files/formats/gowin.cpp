@@ -67,6 +67,9 @@ const bool registered = RegisterFormat({
     .extensions = {".mi"},
     .help = N_("Gowin memory file (.mi) for the IP generator of the Gowin EDA\n"
                "  lumiro-coe 1024 --format gowin --radix 16 -o sine.mi"),
+    .manual = N_("Gowin memory file (.mi) for the IP Core Generator of Gowin EDA, which bakes it into "
+                 "the block RAM's INIT_RAM parameters: the header #File_format, #Address_depth and "
+                 "#Data_width, then one word a line; no comment."),
     .rank = 34,
     .takesRadix = true,
     .defaultName = "",

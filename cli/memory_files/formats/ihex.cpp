@@ -123,6 +123,9 @@ const bool registered = RegisterFormat({
     .help = N_("byte-addressed Intel HEX for Libero and general tools: the words most\n"
                "significant byte first, 16 bytes a record\n"
                "  lumiro-coe 1024 --format ihex -o sine.hex"),
+    .manual = N_("Byte-addressed Intel HEX for Libero (the memory's initialisation in its "
+                 "Configurator) and general tools: the words most significant byte first, 16 bytes a "
+                 "record, a type 04 record where the addresses pass 64 KiB."),
     .rank = 38,
     .takesRadix = false,
     .defaultName = "",

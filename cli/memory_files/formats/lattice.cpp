@@ -97,6 +97,10 @@ const bool registered = RegisterFormat({
     .help = N_("Lattice memory file for the IP generators of Diamond and Radiant (Memory\n"
                "Initialization File, at most 65536 words)\n"
                "  lumiro-coe 1024 --format lattice --radix 16 -o sine.mem"),
+    .manual = N_("Lattice Memory Initialization File (.mem) for the IP generators of Diamond and "
+                 "Radiant (IPexpress or Clarity Designer, the memory module's initialisation file): "
+                 "the header #Format, #Depth, #Width, #AddrRadix, #DataRadix and #Data, then one word "
+                 "a line. **--check** tells it from a mem file by its header."),
     .rank = 32,
     .takesRadix = true,
     .defaultName = "",

@@ -48,6 +48,7 @@ const bool registered = RegisterFormat({
     .help = N_("exactly the text the Lumiro window shows once N is confirmed and\n"
                "the table generated\n"
                "  lumiro-coe 1024 --format listing"),
+    .manual = N_("Exactly the text the window shows after confirming //N// and generating the table."),
     .rank = 90,
     .takesShape = false,
     .takesRadix = false,

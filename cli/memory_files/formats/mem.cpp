@@ -96,6 +96,7 @@ const bool registered = RegisterFormat({
     .extensions = {".mem"},
     .help = N_("a file for $readmemb or $readmemh: one word a line\n"
                "  lumiro-coe 1024 --format mem --radix 16 -o sine.mem"),
+    .manual = N_("One word a line and nothing else, for Verilog's **$readmemb** or **$readmemh**."),
     .rank = 20,
     .takesRadix = true,
     .defaultName = "",

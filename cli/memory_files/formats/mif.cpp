@@ -208,6 +208,7 @@ const bool registered = RegisterFormat({
     .extensions = {".mif"},
     .help = N_("MIF file for Intel's Quartus\n"
                "  lumiro-coe 1024 --format mif -o sine.mif"),
+    .manual = N_("Intel Memory Initialization File for Quartus."),
     .rank = 30,
     .takesRadix = true,
     .takesDecimal = true,

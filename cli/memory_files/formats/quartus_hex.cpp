@@ -103,6 +103,10 @@ const bool registered = RegisterFormat({
                "Designer's on-chip memory): one record a word at the word's address, at\n"
                "most 2^20 words\n"
                "  lumiro-coe 1024 --format quartus-hex -o sine.hex"),
+    .manual = N_("Intel HEX as Quartus reads it to initialise a memory (the MegaWizard or IP Catalog "
+                 "RAM and ROM, and Platform Designer's on-chip memory): one record a word at the "
+                 "word's address, most significant byte first, line feeds; record types 00, 01 and 02 "
+                 "(the address offset, segment × 16). **--check** needs **--format** for a .hex file."),
     .rank = 36,
     .takesRadix = false,
     .defaultName = "",

@@ -5,6 +5,7 @@
 #include <exception>
 #include <future>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -100,6 +101,11 @@ int main(int argc, char** argv)
             return Check(options, table);
         // --sincos: the unit built on the table, measured over every phase.
         const lumiro::UnitPlan plan = lumiro::PlanUnit(table, options.Unit());
+        // An interpolating unit is proven on every phase before it is written.
+        if (plan.interpolation && plan.interpolation->missedPhase)
+            throw std::logic_error(Printf(_("internal error: the interpolating unit is 1 LSB or more from the "
+                                            "true value at phase %lld; nothing was written."),
+                                          static_cast<long long>(*plan.interpolation->missedPhase)));
         std::optional<SineTable> sweep;
         std::vector<std::uint32_t> unitWords;
         if (options.sincos && (options.report || options.plotPath)) {

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sincos_unit.h"
 
+#include <mpfr.h>
+
 #include <bit>
+#include <cmath>
+#include <numbers>
 
 namespace lumiro {
 namespace {
@@ -22,13 +26,193 @@ std::uint32_t Negated(const UnitPlan& plan, std::uint32_t word)
     return (0U - word) & mask;
 }
 
+int Log2(std::int64_t power)
+{
+    return std::countr_zero(static_cast<std::uint64_t>(power));
+}
+
+// sin(point * pi/2 / 2^bits) * scale, rounded to nearest: the double is sure
+// of the integer unless the value lies within 1e-6 of a half, where MPFR decides.
+std::int64_t ScaledSine(std::int64_t point, int bits, std::int64_t scale)
+{
+    const double value =
+        std::sin(std::ldexp(static_cast<double>(point), -bits) * (std::numbers::pi / 2)) * static_cast<double>(scale);
+    if (std::fabs(value - std::floor(value) - 0.5) > 1e-6)
+        return std::llround(value);
+    mpfr_t x;
+    mpfr_init2(x, 256);
+    mpfr_const_pi(x, MPFR_RNDN);
+    mpfr_mul_si(x, x, static_cast<long>(point), MPFR_RNDN);
+    mpfr_div_2si(x, x, bits + 1, MPFR_RNDN);
+    mpfr_sin(x, x, MPFR_RNDN);
+    mpfr_mul_si(x, x, static_cast<long>(scale), MPFR_RNDN);
+    const long rounded = mpfr_get_si(x, MPFR_RNDN);
+    mpfr_clear(x);
+    return rounded;
+}
+
+// The exact sin(point * pi/2 / 2^bits) * scale less `value`, in absolute
+// terms, compared with 1: below, or not. The double decides unless it is
+// within 1e-6 of 1, where MPFR does.
+bool WithinOne(std::int64_t value, std::int64_t point, int bits, std::int64_t scale)
+{
+    const double exact =
+        std::sin(std::ldexp(static_cast<double>(point), -bits) * (std::numbers::pi / 2)) * static_cast<double>(scale);
+    const double distance = std::fabs(static_cast<double>(value) - exact);
+    if (std::fabs(distance - 1.0) > 1e-6)
+        return distance < 1.0;
+    mpfr_t x;
+    mpfr_init2(x, 256);
+    mpfr_const_pi(x, MPFR_RNDN);
+    mpfr_mul_si(x, x, static_cast<long>(point), MPFR_RNDN);
+    mpfr_div_2si(x, x, bits + 1, MPFR_RNDN);
+    mpfr_sin(x, x, MPFR_RNDN);
+    mpfr_mul_si(x, x, static_cast<long>(scale), MPFR_RNDN);
+    mpfr_sub_si(x, x, static_cast<long>(value), MPFR_RNDN);
+    mpfr_abs(x, x, MPFR_RNDN);
+    const bool within = mpfr_cmp_ui(x, 1) < 0;
+    mpfr_clear(x);
+    return within;
+}
+
+// The parts of an interpolation for a shape and M, and its error bound in
+// LSB: the final rounding, the table's (also through the slope), the Taylor
+// remainder d^2/2, the fine angle's and the products' roundings.
+Interpolation Layout(const TableShape& quarter, std::int32_t tableWords)
+{
+    const int width = quarter.word.width();
+    const auto scale = (std::int64_t{1} << (width - 1)) - 1;
+    const int quarterBits = Log2(quarter.divisions) - 2;
+    Interpolation in{};
+    in.tableBits = Log2(tableWords);
+    in.fractionBits = quarterBits - in.tableBits;
+    in.guardBits = std::max(1, 18 - width);  // 17-bit table words up to fixed:17: one DSP port
+    in.tableWidth = width - 1 + in.guardBits;
+    const double q = std::ldexp(1.0, quarterBits);
+    // The fine angle to within 2^-6 LSB of its product.
+    in.slopeBits = std::max(0, static_cast<int>(std::ceil(std::log2(static_cast<double>(scale) * 64 / q))));
+    in.piBits = in.fractionBits + in.slopeBits + 1;
+    in.pi = std::llround(std::ldexp(std::numbers::pi / 2, in.piBits));
+    in.extraBits = std::min(4, quarterBits + in.slopeBits - 1);
+    in.productShift = quarterBits + in.slopeBits - in.extraBits;
+    const double d = std::ldexp(std::numbers::pi / 2, -(in.tableBits + 1));  // half a step
+    const double a = static_cast<double>(scale);
+    in.bound = 0.5 + std::ldexp(1.0, -(in.guardBits + 1)) * (1 + d) + d * d / 2 * a +
+               a / (q * std::ldexp(1.0, in.slopeBits)) + std::ldexp(1.0, -(in.extraBits + in.guardBits + 1));
+    return in;
+}
+
+// A signed value shifted right, rounded to nearest (ties up), as the HDL adds
+// half and shifts.
+std::int64_t Rounded(std::int64_t value, int shift)
+{
+    return shift == 0 ? value : (value + (std::int64_t{1} << (shift - 1))) >> shift;
+}
+
+struct Magnitudes {
+    std::int64_t sine;
+    std::int64_t cosine;
+};
+
+// sin and cos of offset r in a quadrant, times 2^(W-1) - 1, as the HDL computes them.
+Magnitudes MagnitudesAt(const Interpolation& in, std::int64_t r)
+{
+    const std::int64_t half = std::int64_t{1} << (in.fractionBits - 1);
+    const std::int64_t i = r >> in.fractionBits;
+    const std::int64_t f = (r & (2 * half - 1)) - half;  // from the point in the middle of the step
+    const std::int64_t s = in.table[static_cast<std::size_t>(i)];
+    const std::int64_t c = in.table[in.table.size() - 1 - static_cast<std::size_t>(i)];
+    const std::int64_t d = Rounded(f * in.pi, in.piBits - in.slopeBits);
+    const std::int64_t sine = (s << in.extraBits) + Rounded(d * c, in.productShift);
+    const std::int64_t cosine = (c << in.extraBits) - Rounded(d * s, in.productShift);
+    const int drop = in.guardBits + in.extraBits;
+    return {Rounded(sine, drop), Rounded(cosine, drop)};
+}
+
+// The layout and its table: word i the sine at (i + 1/2) quarter turns / M.
+Interpolation Interpolated(const TableShape& quarter, std::int32_t tableWords)
+{
+    Interpolation in = Layout(quarter, tableWords);
+    const auto scale = ((std::int64_t{1} << (quarter.word.width() - 1)) - 1) << in.guardBits;
+    in.table.resize(static_cast<std::size_t>(tableWords));
+    for (std::int64_t i = 0; i < tableWords; ++i)
+        in.table[static_cast<std::size_t>(i)] = ScaledSine(2 * i + 1, in.tableBits + 1, scale);
+    return in;
+}
+
 }  // namespace
+
+InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t tableWords)
+{
+    const auto n = static_cast<std::uint32_t>(quarter.divisions);
+    if (!std::has_single_bit(n) || !std::has_single_bit(static_cast<std::uint32_t>(tableWords)))
+        return InterpolationFault::NotPowerOfTwo;
+    if (tableWords < 4 || tableWords >= quarter.divisions / 4)
+        return InterpolationFault::TableSize;
+    if (quarter.angle != AngleMode::Exact)
+        return InterpolationFault::Angle;
+    if (quarter.word.family() != WordKind::Family::Fixed || quarter.word.width() < kNarrowestInterpolated ||
+        quarter.word.width() > kWidestInterpolated)
+        return InterpolationFault::Word;
+    if (Layout(quarter, tableWords).bound >= 1.0)
+        return InterpolationFault::TooFewWords;
+    return InterpolationFault::None;
+}
+
+std::int32_t LeastTableWords(const TableShape& quarter)
+{
+    for (std::int32_t words = 4; words < quarter.divisions / 4; words *= 2)
+        if (Layout(quarter, words).bound < 1.0)
+            return words;
+    return 0;
+}
+
+SineCosine InterpolatedAt(const UnitPlan& plan, std::int64_t phase)
+{
+    const Interpolation& in = *plan.interpolation;
+    const int quarterBits = plan.phaseBits - 2;
+    const std::int64_t quadrant = phase >> quarterBits;
+    const Magnitudes m = MagnitudesAt(in, phase & ((std::int64_t{1} << quarterBits) - 1));
+    const std::uint32_t mask = (1U << plan.width) - 1;
+    const auto signedWord = [mask](std::int64_t magnitude, bool negated) {
+        return static_cast<std::uint32_t>(negated ? -magnitude : magnitude) & mask;
+    };
+    const bool odd = (quadrant & 1) != 0;
+    return {signedWord(odd ? m.cosine : m.sine, (quadrant & 2) != 0),
+            signedWord(odd ? m.sine : m.cosine, ((quadrant >> 1) ^ quadrant) & 1)};
+}
+
+// Every phase's sine and cosine against the exact values: the largest error,
+// and the first phase 1 LSB or more off.
+void Prove(UnitPlan& plan)
+{
+    Interpolation& in = *plan.interpolation;
+    const auto scale = (std::int64_t{1} << (plan.width - 1)) - 1;
+    const int quarterBits = plan.phaseBits - 2;
+    const std::uint32_t sign = 1U << (plan.width - 1);
+    const auto value = [sign](std::uint32_t word) {
+        return static_cast<std::int64_t>(word & (sign - 1)) - ((word & sign) != 0 ? static_cast<std::int64_t>(sign) : 0);
+    };
+    // sin(2 pi p / N) = sin(p * pi/2 / (N/4)); the cosine is the sine a quarter on.
+    const std::int64_t n = plan.divisions;
+    for (std::int64_t phase = 0; phase < n; ++phase) {
+        const SineCosine out = InterpolatedAt(plan, phase);
+        for (const auto& [word, point] : {std::pair{out.sine, phase}, std::pair{out.cosine, (phase + n / 4) % n}}) {
+            const std::int64_t got = value(word);
+            const double exact = std::sin(std::ldexp(static_cast<double>(point), -quarterBits) * (std::numbers::pi / 2)) *
+                                 static_cast<double>(scale);
+            in.largestError = std::max(in.largestError, std::fabs(static_cast<double>(got) - exact));
+            if (!in.missedPhase && !WithinOne(got, point, quarterBits, scale))
+                in.missedPhase = phase;
+        }
+    }
+}
 
 UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices)
 {
     const TableShape& shape = quarter.shape();
     const auto n = static_cast<std::uint32_t>(shape.divisions);
-    return UnitPlan{
+    UnitPlan plan{
         .divisions = shape.divisions,
         .quarter = quarter.Count(),
         .phaseBits = BitsFor(shape.divisions),
@@ -40,7 +224,12 @@ UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices)
         .signBitNegation = shape.word.isFloat(),
         .latency = choices.latency,
         .clockEnable = choices.clockEnable,
+        .interpolation = choices.tableWords > 0 ? std::optional(Interpolated(shape, choices.tableWords))
+                                                : std::nullopt,
     };
+    if (plan.interpolation)
+        Prove(plan);
+    return plan;
 }
 
 UnitPlace PlaceOf(const UnitPlan& plan, std::int64_t k)
@@ -58,6 +247,8 @@ UnitPlace PlaceOf(const UnitPlan& plan, std::int64_t k)
 
 std::uint32_t UnitSine(const UnitPlan& plan, const SineTable& quarter, std::int64_t phase)
 {
+    if (plan.interpolation)
+        return InterpolatedAt(plan, phase).sine;
     const UnitPlace place = PlaceOf(plan, phase);
     const std::uint32_t word = place.peak ? plan.peak : quarter.Word(place.address);
     return place.negated ? Negated(plan, word) : word;
@@ -65,6 +256,8 @@ std::uint32_t UnitSine(const UnitPlan& plan, const SineTable& quarter, std::int6
 
 std::uint32_t UnitCosine(const UnitPlan& plan, const SineTable& quarter, std::int64_t phase)
 {
+    if (plan.interpolation)
+        return InterpolatedAt(plan, phase).cosine;
     return UnitSine(plan, quarter, (phase + plan.quarter) % plan.divisions);
 }
 

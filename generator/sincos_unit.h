@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "sine_table.h"
@@ -19,11 +20,59 @@ namespace lumiro {
 // fifth the address, each one more the phase.
 inline constexpr int kLeastUnitLatency = 3;
 inline constexpr int kMostUnitLatency = 16;
+// The interpolating unit's: the read, the cosine's peak put in and the fine
+// angle scaled, the two products, their sums rounded, the turn.
+inline constexpr int kLeastInterpolatingLatency = 5;
 
 struct UnitChoices {
     int latency = kLeastUnitLatency;
     bool clockEnable = false;  // a port ce: while low, no register changes
+    std::int32_t tableWords = 0;  // M, interpolated between; 0: the whole quarter table
 };
+
+// Interpolation between the M points of a quarter table, for N a power of
+// two and fixed:W words at the exact angle. The points sit in the middle of
+// their steps, a_i = (i + 1/2) * pi/2M, so that a phase's offset r in its
+// quadrant is a point i = r >> S and a signed fine angle d from it, the low S
+// bits of r with their top bit flipped:
+//   sin(a + d) ~ sin a + d cos a,  cos(a + d) ~ cos a - d sin a,  d = f * 2pi/N,
+// sin a and cos a the table's words at i and M - 1 - i (the complement of i),
+// read through the two ports of one block RAM, |d| at most half a step.
+// Every quantity is an integer, so that the HDL and the model agree bit for
+// bit; `bound` keeps every output within 1 LSB.
+struct Interpolation {
+    int tableBits;            // log2 M
+    int fractionBits;         // S = log2(N/4) - log2 M
+    int guardBits;            // g: the table's bits below the output's last place
+    int tableWidth;           // of an unsigned table word: W - 1 + g
+    int piBits;               // c: pi = round(pi/2 * 2^c)
+    std::int64_t pi;
+    int slopeBits;            // F: d * (N/4) * 2^F = round(f * pi / 2^(c - F))
+    int extraBits;            // X: the products' bits kept below the table's last place
+    int productShift;         // log2(N/4) + F - X, the products rounded there
+    double bound;             // the error bound in LSB, final rounding included
+    std::vector<std::int64_t> table;  // sin(a_i) * (2^(W-1) - 1) * 2^g, rounded
+    // Proven when planned, every phase against the exact value: the largest
+    // error of a sine or cosine in LSB, and where it reached 1 LSB, if anywhere.
+    double largestError = 0;
+    std::optional<std::int64_t> missedPhase;
+    int slopeWidth() const { return fractionBits + 1 + slopeBits; }  // signed bits of d
+};
+
+// Why an interpolating unit cannot be built, or None.
+enum class InterpolationFault {
+    None,
+    NotPowerOfTwo,   // N, or M, is no power of two
+    TableSize,       // M is below 4 or not below N/4
+    Angle,           // the window's angle: its float32 step means nothing between points
+    Word,            // not fixed:W with W from 8 to 24
+    TooFewWords,     // M too small for first-order interpolation to stay within 1 LSB
+};
+InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t tableWords);
+// The fewest table words with which W-bit words of N stay within 1 LSB.
+std::int32_t LeastTableWords(const TableShape& quarter);
+inline constexpr int kNarrowestInterpolated = 8;
+inline constexpr int kWidestInterpolated = 24;
 
 struct UnitPlan {
     std::int32_t divisions;  // N, the phases of a turn
@@ -43,14 +92,21 @@ struct UnitPlan {
     bool signBitNegation;
     int latency;
     bool clockEnable;
+    std::optional<Interpolation> interpolation;  // with --table-words
     bool registersRead() const { return latency > kLeastUnitLatency; }
     bool registersAddress() const { return latency > kLeastUnitLatency + 1; }
-    // Registers between the phase input and the address's.
-    int phaseDelay() const { return latency > kLeastUnitLatency + 2 ? latency - kLeastUnitLatency - 2 : 0; }
+    // Registers between the phase input and the first stage.
+    int phaseDelay() const
+    {
+        if (interpolation)
+            return latency - kLeastInterpolatingLatency;
+        return latency > kLeastUnitLatency + 2 ? latency - kLeastUnitLatency - 2 : 0;
+    }
 };
 
 // The plan for the quarter table `quarter` (span quarter, no end sample, N
-// divisible by 4, signed words).
+// divisible by 4, signed words); an interpolating one (choices.tableWords,
+// CheckInterpolation passed) is proven on every phase as it is planned.
 UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices = {});
 
 // Where phase position k (0 <= k < N) falls in the quarter table.
@@ -60,6 +116,13 @@ struct UnitPlace {
     bool negated;          // in the second half turn
 };
 UnitPlace PlaceOf(const UnitPlan& plan, std::int64_t k);
+
+// The interpolating unit's sine and cosine at a phase, as its HDL computes them.
+struct SineCosine {
+    std::uint32_t sine;
+    std::uint32_t cosine;
+};
+SineCosine InterpolatedAt(const UnitPlan& plan, std::int64_t phase);
 
 // The unit's outputs at a phase 0 <= phase < N, as its HDL computes them.
 std::uint32_t UnitSine(const UnitPlan& plan, const SineTable& quarter, std::int64_t phase);

@@ -309,6 +309,16 @@ struct Parse {
             break;
         }
         case OptionId::ClockEnable: options.clockEnable = true; break;
+        case OptionId::TableWords: {
+            std::int32_t words = 0;
+            const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), words);
+            if (error != std::errc{} || end != given.data() + given.size() || words < 1)
+                throw UsageError(Printf(_("option --table-words takes a number of words, a power of two "
+                                          "(got %s)."),
+                                        Shown(given).c_str()));
+            options.tableWords = words;
+            break;
+        }
         case OptionId::Plot:
             if (!PlotKindOf(given))
                 throw UsageError(Printf(_("option --plot draws SVG or PNG: give a name ending in .svg or .png "
@@ -340,6 +350,42 @@ struct Parse {
             throw UsageError(Printf(_("--sincos needs N divisible by 4, so that the quarter table ends at 90 "
                                       "degrees (N = %d)."),
                                     shape.divisions));
+        if (options.latency && *options.latency < options.LeastLatency())
+            throw UsageError(Printf(_("the interpolating unit (--table-words) takes --latency from %d to %d."),
+                                    options.LeastLatency(), kMostUnitLatency));
+        if (options.tableWords > 0)
+            CheckTableWords();
+    }
+
+    void CheckTableWords() const
+    {
+        const TableShape& shape = options.shape;
+        const std::int32_t words = options.tableWords;
+        switch (CheckInterpolation(shape, words)) {
+        case InterpolationFault::None: return;
+        case InterpolationFault::NotPowerOfTwo:
+            throw UsageError(Printf(_("--table-words interpolates by the phase's bits: N and M must be powers "
+                                      "of two (N = %d, M = %d)."),
+                                    shape.divisions, words));
+        case InterpolationFault::TableSize:
+            throw UsageError(Printf(_("--table-words takes M from 4 to below N/4 = %d, the whole quarter "
+                                      "table (got %d)."),
+                                    shape.divisions / 4, words));
+        case InterpolationFault::Angle:
+            throw UsageError(_("--table-words needs --angle exact: between the table's points the window's "
+                               "single-precision step has no meaning."));
+        case InterpolationFault::Word:
+            throw UsageError(Printf(_("--table-words interpolates fixed:W words with W from %d to %d, not %s."),
+                                    kNarrowestInterpolated, kWidestInterpolated, shape.word.Name().c_str()));
+        case InterpolationFault::TooFewWords:
+            if (const std::int32_t least = LeastTableWords(shape); least > 0)
+                throw UsageError(Printf(_("%d table words are too few for %s words to stay within 1 LSB: give "
+                                          "--table-words %d or more."),
+                                        words, shape.word.Name().c_str(), least));
+            throw UsageError(Printf(_("no quarter table smaller than N/4 keeps %s words within 1 LSB by "
+                                      "interpolation: leave out --table-words."),
+                                    shape.word.Name().c_str()));
+        }
     }
 
     // What the format makes of the other options.
@@ -367,9 +413,11 @@ struct Parse {
         const Format& format = *options.format;
         if (options.sincos)
             CheckSincos();
-        else if (options.latency || options.clockEnable)
+        else if (options.latency || options.clockEnable || options.tableWords > 0)
             throw UsageError(Printf(_("option %s shapes the sine/cosine unit: it needs --sincos."),
-                                    options.latency ? "--latency" : "--clock-enable"));
+                                    options.latency        ? "--latency"
+                                    : options.tableWords > 0 ? "--table-words"
+                                                             : "--clock-enable"));
         CheckKindTakes(options, format);
         if (name) {
             if (format.defaultName.empty())

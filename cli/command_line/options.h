@@ -32,10 +32,12 @@ struct Options {
     bool sincos = false;                    // the sine/cosine unit in verilog or vhdl
     std::optional<int> latency;             // as given, for the unit
     bool clockEnable = false;               // the unit's ce
+    std::int32_t tableWords = 0;            // interpolated between; 0: a full quarter table
     std::optional<std::string> plotPath;    // the picture of the table's quality
 
     Radix Digits() const { return radix.value_or(Radix::Binary); }
-    UnitChoices Unit() const { return {latency.value_or(kLeastUnitLatency), clockEnable}; }
+    int LeastLatency() const { return tableWords > 0 ? kLeastInterpolatingLatency : kLeastUnitLatency; }
+    UnitChoices Unit() const { return {latency.value_or(LeastLatency()), clockEnable, tableWords}; }
 };
 
 // The arguments after the program's name. Throws UsageError, or FileError

@@ -206,22 +206,6 @@ constexpr std::string_view kVerilogReadRegister = R"(
     end
 )";
 
-// The phase, through the registers that latency beyond the fifth edge buys.
-std::string VerilogPhaseIn(const UnitPlan& plan, const std::string& ifCe)
-{
-    const std::string vector = "[" + Number(plan.phaseBits - 1) + ":0]";
-    const int delay = plan.phaseDelay();
-    if (delay == 0)
-        return "    wire " + vector + " at_ = phase;\n";
-    std::string text = "    // The phase registered on its way in: more edges, a faster unit.\n";
-    for (int stage = 1; stage <= delay; ++stage)
-        text += "    reg " + vector + " at_" + Number(stage) + "_ = " + Number(plan.phaseBits) + "'d0;\n";
-    text += "    always @(posedge clk) " + ifCe + "begin\n        at_1_ <= phase;\n";
-    for (int stage = 2; stage <= delay; ++stage)
-        text += "        at_" + Number(stage) + "_ <= at_" + Number(stage - 1) + "_;\n";
-    text += "    end\n    wire " + vector + " at_ = at_" + Number(delay) + "_;\n";
-    return text;
-}
 
 // --- VHDL ------------------------------------------------------------------
 
@@ -548,8 +532,46 @@ void PutCaseRom(std::FILE* out, const SineTable& table, const std::string& addre
     Put(out, indent + "endcase\n");
 }
 
+// The phase, through the registers that latency beyond the least buys.
+std::string VerilogPhaseIn(const UnitPlan& plan, const std::string& ifCe)
+{
+    const std::string vector = "[" + Number(plan.phaseBits - 1) + ":0]";
+    const int delay = plan.phaseDelay();
+    if (delay == 0)
+        return "    wire " + vector + " at_ = phase;\n";
+    std::string text = "    // The phase registered on its way in: more edges, a faster unit.\n";
+    for (int stage = 1; stage <= delay; ++stage)
+        text += "    reg " + vector + " at_" + Number(stage) + "_ = " + Number(plan.phaseBits) + "'d0;\n";
+    text += "    always @(posedge clk) " + ifCe + "begin\n        at_1_ <= phase;\n";
+    for (int stage = 2; stage <= delay; ++stage)
+        text += "        at_" + Number(stage) + "_ <= at_" + Number(stage - 1) + "_;\n";
+    text += "    end\n    wire " + vector + " at_ = at_" + Number(delay) + "_;\n";
+    return text;
+}
+
+// The phase, through the registers that latency beyond the least buys.
+VhdlPhase VhdlPhaseIn(const UnitPlan& plan, const std::string& andCe)
+{
+    const int delay = plan.phaseDelay();
+    if (delay == 0)
+        return {"", "    at <= unsigned(phase);\n"};
+    VhdlPhase phase{"    type phases_t is array (1 to " + Number(delay) + ") of unsigned(" + Number(plan.phaseBits - 1) +
+                        " downto 0);\n    signal phases : phases_t := (others => (others => '0'));\n",
+                    "\n    -- The phase registered on its way in: more edges, a faster unit.\n"
+                    "    process (clk)\n    begin\n        if rising_edge(clk)" +
+                        andCe + " then\n            phases(1) <= unsigned(phase);\n"};
+    for (int stage = 2; stage <= delay; ++stage)
+        phase.process += "            phases(" + Number(stage) + ") <= phases(" + Number(stage - 1) + ");\n";
+    phase.process += "        end if;\n    end process;\n    at <= phases(" + Number(delay) + ");\n";
+    return phase;
+}
+
 void WriteSincosVerilog(std::FILE* out, const Request& request, const UnitPlan& plan)
 {
+    if (plan.interpolation) {
+        WriteInterpolatingVerilog(out, request, plan);
+        return;
+    }
     const Geometry g = GeometryOf(plan);
     const std::string ifCe = plan.clockEnable ? "if (ce) " : "";
     const std::string placeTop = Number(plan.addressBits + 1);
@@ -624,6 +646,10 @@ void WriteSincosVerilog(std::FILE* out, const Request& request, const UnitPlan& 
 
 void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& plan)
 {
+    if (plan.interpolation) {
+        WriteInterpolatingVhdl(out, request, plan);
+        return;
+    }
     const Geometry g = GeometryOf(plan);
     const std::string andCe = plan.clockEnable ? " and ce = '1'" : "";
     const bool held = plan.registersAddress();
@@ -664,20 +690,7 @@ void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& pla
                                                               "    cosine_place <= cosine_next;\n"},
                                             {"and_ce", andCe}});
     }
-    // The phase, through the registers that latency beyond the fifth edge buys.
-    const int delay = plan.phaseDelay();
-    std::string phaseSignals;
-    std::string phaseIn = "    at <= unsigned(phase);\n";
-    if (delay > 0) {
-        phaseSignals = "    type phases_t is array (1 to " + Number(delay) + ") of unsigned(" + g.phaseTop +
-                       " downto 0);\n    signal phases : phases_t := (others => (others => '0'));\n";
-        phaseIn = "\n    -- The phase registered on its way in: more edges, a faster unit.\n"
-                  "    process (clk)\n    begin\n        if rising_edge(clk)" +
-                  andCe + " then\n            phases(1) <= unsigned(phase);\n";
-        for (int stage = 2; stage <= delay; ++stage)
-            phaseIn += "            phases(" + Number(stage) + ") <= phases(" + Number(stage - 1) + ");\n";
-        phaseIn += "        end if;\n    end process;\n    at <= phases(" + Number(delay) + ");\n";
-    }
+    const VhdlPhase phaseIn = VhdlPhaseIn(plan, andCe);
     const std::string turn = plan.signBitNegation ? "negated(" : "plus(";
     PutTemplate(out, kVhdlUnit,
                 {{"header", Header(request, plan, "--")},
@@ -691,8 +704,8 @@ void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& pla
                  {"peak", VhdlWord(plan.peak, plan.width, request.radix)},
                  {"declarations", declarations},
                  {"turn_function", plan.signBitNegation ? std::string(kVhdlNegated) : std::string(kVhdlPlus)},
-                 {"phase_signals", phaseSignals},
-                 {"phase_in", phaseIn},
+                 {"phase_signals", phaseIn.signals},
+                 {"phase_in", phaseIn.process},
                  {"place_and_read", placeAndRead},
                  {"read_signals", plan.registersRead()
                                       ? "    signal sine_read, cosine_read : word_t;\n"

@@ -31,4 +31,17 @@ void PutCaseRom(std::FILE* out, const SineTable& table, const std::string& addre
 void WriteSincosVerilog(std::FILE* out, const Request& request, const UnitPlan& plan);
 void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& plan);
 
+// What both units share: the phase through the registers that latency beyond
+// the least buys, as the wire at_ (Verilog) or the signal at (VHDL).
+std::string VerilogPhaseIn(const UnitPlan& plan, const std::string& ifCe);
+struct VhdlPhase {
+    std::string signals;  // in the architecture's declarations
+    std::string process;  // in its body
+};
+VhdlPhase VhdlPhaseIn(const UnitPlan& plan, const std::string& andCe);
+
+// The interpolating unit (plan.interpolation), in interpolating_unit.cpp.
+void WriteInterpolatingVerilog(std::FILE* out, const Request& request, const UnitPlan& plan);
+void WriteInterpolatingVhdl(std::FILE* out, const Request& request, const UnitPlan& plan);
+
 }  // namespace lumiro::coe

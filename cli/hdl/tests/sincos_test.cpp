@@ -7,13 +7,16 @@
 // Yosys's own simulation model of its block RAM, gives the same words.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "scratch.h"
+#include "sincos_unit.h"
 #include "sine_table.h"
 
 namespace {
@@ -29,6 +32,7 @@ struct Unit {
     bool halfStep;
     int latency = 3;
     bool clockEnable = false;  // and the testbench's ce low on two edges of five
+    int tableWords = 0;        // interpolated between
 };
 
 std::string Bits(std::uint32_t word, int width)
@@ -70,6 +74,8 @@ protected:
                                  (dir / file).string()});
         if (unit().clockEnable)
             call.push_back("--clock-enable");
+        if (unit().tableWords > 0)
+            call.insert(call.end(), {"--table-words", std::to_string(unit().tableWords)});
         return call;
     }
 
@@ -78,6 +84,8 @@ protected:
     std::vector<std::uint32_t> Period()
     {
         std::vector<std::uint32_t> words;
+        if (unit().tableWords > 0)
+            return Interpolated();
         if (unit().exact) {
             std::vector<std::string> call = Options();
             call.insert(call.end(), {"--span", "full", "--format", "mem", "--radix", "2"});
@@ -94,6 +102,28 @@ protected:
         shape.halfStep = unit().halfStep;
         for (const double value : lumiro::SineTable(shape).FullPeriod())
             words.push_back(shape.word.Round(value + 0.0));
+        return words;
+    }
+
+    // The interpolating unit's sine at every phase from its model, which the
+    // HDL must equal bit for bit; each word checked here to be within 1 LSB of
+    // the true sine, as the unit promises.
+    std::vector<std::uint32_t> Interpolated()
+    {
+        lumiro::TableShape shape;
+        shape.divisions = unit().divisions;
+        shape.word = *lumiro::WordKind::Named(unit().word);
+        shape.angle = lumiro::AngleMode::Exact;
+        const lumiro::UnitPlan plan =
+            lumiro::PlanUnit(lumiro::SineTable(shape), {unit().latency, unit().clockEnable, unit().tableWords});
+        const double scale = std::ldexp(1.0, width() - 1) - 1;
+        std::vector<std::uint32_t> words;
+        for (int p = 0; p < unit().divisions; ++p) {
+            const std::uint32_t word = lumiro::InterpolatedAt(plan, p).sine;
+            const auto value = static_cast<double>(static_cast<std::int32_t>(word << (32 - width())) >> (32 - width()));
+            EXPECT_LT(std::fabs(value - std::sin(2 * std::numbers::pi * p / unit().divisions) * scale), 1.0) << p;
+            words.push_back(word);
+        }
         return words;
     }
 
@@ -224,7 +254,10 @@ INSTANTIATE_TEST_SUITE_P(
                       // Each stage that latency adds, with the clock enable toggling.
                       Unit{64, "fixed:16", true, false, 4, true}, Unit{1000, "float16", false, false, 5, true},
                       Unit{4096, "fixed:12", true, true, 5, true}, Unit{8, "float32", false, false, 7, true},
-                      Unit{1000, "fixed:10", true, true, 3, true}));
+                      Unit{1000, "fixed:10", true, true, 3, true},
+                      // Interpolating: M from 4 to N/8, the narrowest and widest words, latency and ce.
+                      Unit{1024, "fixed:8", true, false, 5, false, 32}, Unit{4096, "fixed:16", true, false, 6, true, 256},
+                      Unit{8192, "fixed:12", true, false, 5, true, 128}, Unit{16384, "fixed:18", true, false, 7, false, 2048}));
 
 // Yosys maps the tables to block RAM, not to logic, on three families, the
 // unit's quarter table to one dual-port block where the family has one, in no
@@ -310,9 +343,40 @@ TEST_P(LargeSincos, VerilatorGivesEveryPhasesWords)
 
 INSTANTIATE_TEST_SUITE_P(Units, LargeSincos,
                          ::testing::Values(Unit{1 << 18, "fixed:16", true, false, 4, true},
-                                           Unit{3 << 16, "float32", false, true, 3, false}));
+                                           Unit{3 << 16, "float32", false, true, 3, false},
+                                           Unit{1 << 20, "fixed:16", true, false, 5, true, 1024}));
 
 using SincosCall = lumiro::testing::Scratch;
+
+// The interpolating unit of 2^20 phases: its table in one dual-port block,
+// its two products in two multipliers, on Xilinx 7 and ECP5; iCE40 UP5K's
+// SB_MAC16 take the products too.
+TEST_F(SincosCall, InterpolatingUnitMapsToOneBlockRamAndTwoMultipliers)
+{
+    ASSERT_EQ(Coe({"1048576", "--word", "fixed:16", "--angle", "exact", "--format", "verilog", "--sincos",
+                   "--table-words", "1024", "-o", (dir / "unit.v").string()})
+                  .status,
+              0);
+    struct Family {
+        const char* synth;
+        const char* block;
+        const char* multiplier;
+        int multipliers;  // at most
+    };
+    for (const Family& family : {Family{"synth_xilinx", "RAMB18E1", "DSP48E1", 2},
+                                 Family{"synth_ecp5", "DP16KD", "MULT18X18D", 2},
+                                 Family{"synth_ice40 -dsp", "SB_RAM40_4K", "SB_MAC16", 4}}) {
+        const Outcome synth =
+            RunIn({YOSYS, "-p", std::string("read_verilog unit.v; ") + family.synth + " -top lumiro_sincos; stat"});
+        ASSERT_EQ(synth.status, 0) << synth.err;
+        const std::string stat = synth.out.substr(synth.out.rfind("Printing statistics"));
+        const int blocks = CellCount(stat, family.block);
+        EXPECT_TRUE(blocks == 1 || (std::string(family.block) == "SB_RAM40_4K" && blocks > 0)) << family.synth << stat;
+        EXPECT_GT(CellCount(stat, family.multiplier), 0) << family.synth << stat;
+        EXPECT_LE(CellCount(stat, family.multiplier), family.multipliers) << family.synth << stat;
+        EXPECT_NE(stat.find("Number of memories:               0"), std::string::npos) << family.synth;
+    }
+}
 
 // The full period's words are the unit's only at the exact angle: at the
 // window's, 2,483 of N = 4096's float32 words differ from --span full.
@@ -359,7 +423,23 @@ TEST_F(SincosCall, WrongCallsWriteNothing)
           {"1024", "--format", "verilog", "--latency", "4", "-o", file},
           {"1024", "--format", "verilog", "--clock-enable", "-o", file},
           {"1024", "--sincos", "--format", "verilog", "--latency", "2", "-o", file},
-          {"1024", "--sincos", "--format", "verilog", "--latency", "17", "-o", file}}) {
+          {"1024", "--sincos", "--format", "verilog", "--latency", "17", "-o", file},
+          // Interpolation: M no power of two, the whole quarter, N no power of two, the
+          // window's angle, a float word, too few words, a latency below its least.
+          {"4096", "--sincos", "--format", "verilog", "--angle", "exact", "--word", "fixed:16", "--table-words", "100",
+           "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--angle", "exact", "--word", "fixed:16", "--table-words", "1024",
+           "-o", file},
+          {"4000", "--sincos", "--format", "verilog", "--angle", "exact", "--word", "fixed:16", "--table-words", "256",
+           "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--word", "fixed:16", "--table-words", "256", "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--angle", "exact", "--table-words", "256", "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--angle", "exact", "--word", "fixed:16", "--table-words", "8",
+           "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--angle", "exact", "--word", "fixed:16", "--table-words", "256",
+           "--latency", "4", "-o", file},
+          {"4096", "--format", "verilog", "--angle", "exact", "--word", "fixed:16", "--table-words", "256", "-o",
+           file}}) {
         const Outcome run = Coe(call);
         EXPECT_EQ(run.status, 2) << call[1] << " " << run.err;
         EXPECT_FALSE(fs::exists(file));

@@ -128,6 +128,15 @@ BENCHMARK_CAPTURE(BM_WriteLargestTable, sincos_verilog, Options{"--format", "ver
     ->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteLargestTable, sincos_vhdl, Options{"--format", "vhdl", "--sincos"})
     ->UseManualTime()->Unit(benchmark::kMillisecond);
+// The interpolating unit, proven on every one of its 2^20 and 2^22 phases before it is written.
+BENCHMARK_CAPTURE(BM_WriteLargestTable, interpolating_1048576,
+                  Options{"1048576", "--format", "verilog", "--sincos", "--word", "fixed:16", "--angle", "exact",
+                          "--table-words", "1024"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteLargestTable, interpolating_report,
+                  Options{"--format", "verilog", "--sincos", "--word", "fixed:18", "--angle", "exact",
+                          "--table-words", "4096", "--report"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteLargestTable, report_and_plot_svg,
                   Options{"--span", "full", "--report", "--plot", "/tmp/lumiro-coe-bench.svg"})
     ->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -65,16 +65,14 @@ constexpr std::array kOptions{
                   "sin(a + d) = sin a + d cos a with cos a from the block RAM's second\n"
                   "port; every output within 1 LSB of the true value, proven on every\n"
                   "phase before the file is written. N a power of two, fixed:W words\n"
-                  "with W from 8 to 24, --angle exact; --latency from 5\n"
-                  "  lumiro-coe 1048576 --sincos --table-words 1024 --word fixed:16\n"
-                  "    --angle exact -o unit.v"),
+                  "with W from 8 to 24, --angle exact; --latency from 5"),
                Completion::None},
     OptionSpec{OptionId::Latency, "latency", 0, N_("L"),
                N_("with --sincos: the rising edges of clk from a phase to its sine and\n"
-                  "cosine, from 3 (the default; 5 with --table-words) to 16; each edge\n"
-                  "more buys clock speed:\n"
-                  "the 4th registers the words as the block RAM reads them, the 5th its\n"
-                  "address, the others the phase on its way in\n"
+                  "cosine, from 3 (the default) to 16, or from 5 (the default) with\n"
+                  "--table-words; each edge more buys clock speed: the unit's 4th\n"
+                  "registers the words as the block RAM reads them, its 5th their\n"
+                  "address, any other the phase on its way in\n"
                   "  lumiro-coe 4096 --sincos --latency 4 -o unit.v"),
                Completion::None},
     OptionSpec{OptionId::ClockEnable, "clock-enable", 0, nullptr,

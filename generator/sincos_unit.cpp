@@ -226,9 +226,12 @@ UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices)
         .clockEnable = choices.clockEnable,
         .interpolation = choices.tableWords > 0 ? std::optional(Interpolated(shape, choices.tableWords))
                                                 : std::nullopt,
+        .nco = choices.nco,
     };
     if (plan.interpolation)
         Prove(plan);
+    if (plan.nco)
+        plan.nco->phaseBits = plan.phaseBits;
     return plan;
 }
 

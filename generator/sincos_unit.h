@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "nco.h"
 #include "sine_table.h"
 
 namespace lumiro {
@@ -28,6 +29,7 @@ struct UnitChoices {
     int latency = kLeastUnitLatency;
     bool clockEnable = false;  // a port ce: while low, no register changes
     std::int32_t tableWords = 0;  // M, interpolated between; 0: the whole quarter table
+    std::optional<NcoPlan> nco;   // an accumulator in front (its phaseBits set by PlanUnit)
 };
 
 // Interpolation between the M points of a quarter table, for N a power of
@@ -93,6 +95,7 @@ struct UnitPlan {
     int latency;
     bool clockEnable;
     std::optional<Interpolation> interpolation;  // with --table-words
+    std::optional<NcoPlan> nco;                  // with --nco
     bool registersRead() const { return latency > kLeastUnitLatency; }
     bool registersAddress() const { return latency > kLeastUnitLatency + 1; }
     // Registers between the phase input and the first stage.

@@ -79,6 +79,35 @@ constexpr std::array kOptions{
                N_("with --sincos: an input ce; while it is low, no register of the\n"
                   "unit changes"),
                Completion::None},
+    OptionSpec{OptionId::Nco, "nco", 0, N_("A"),
+               N_("with --sincos, N a power of two: an accumulator of A bits (log2 N to\n"
+                  "64) in front of the unit, a numerically controlled oscillator with\n"
+                  "ports clk, frequency (A bits, added on every clock), sine and cosine;\n"
+                  "its top log2 N bits are the unit's phase, the others truncated\n"
+                  "  lumiro-coe 4096 --sincos --word fixed:16 --nco 32 -o nco.v"),
+               Completion::None},
+    OptionSpec{OptionId::PhaseOffset, "phase-offset", 0, nullptr,
+               N_("with --nco: an input phase_offset of A bits, added after the\n"
+                  "accumulator"),
+               Completion::None},
+    OptionSpec{OptionId::Reset, "reset", 0, nullptr,
+               N_("with --nco: an input reset, synchronous and active high, that clears\n"
+                  "the accumulator and restarts the dither"),
+               Completion::None},
+    OptionSpec{OptionId::Dither, "dither", 0, nullptr,
+               N_("with --nco: pseudo-random dither below the truncated bits, added\n"
+                  "before the truncation, so that its spurs become noise; from a 64-bit\n"
+                  "LFSR, x^64 + x^63 + x^61 + x^60 + 1, whose seed the file states"),
+               Completion::None},
+    OptionSpec{OptionId::Frequency, "frequency", 0, N_("F"),
+               N_("with --nco and --report: the frequency word whose output the report\n"
+                  "measures (decimal, or hexadecimal after 0x): the SFDR that phase\n"
+                  "truncation predicts and the SFDR an FFT measures, over the exact\n"
+                  "period up to 2^22 clocks, else over 2^20 clocks through a\n"
+                  "Blackman-Harris window\n"
+                  "  lumiro-coe 4096 --sincos --word fixed:16 --angle exact --nco 32\n"
+                  "  --report --frequency 0x01234567 -o nco.v"),
+               Completion::None},
     OptionSpec{OptionId::Radix, "radix", 0, N_("2|10|16"),
                N_("the words as binary digits, as many as a word has bits\n"
                   "(2, the default), as hexadecimal digits (16), or, in coe and\n"

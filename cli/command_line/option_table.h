@@ -16,7 +16,7 @@ namespace lumiro::coe {
 
 enum class OptionId {
     Format, Word, Function, Angle, Span, WithEnd, HalfStep, Report, Plot,
-    Sincos, TableWords, Latency, ClockEnable, Radix, Name, Output, Check, Quiet, Version, Help,
+    Sincos, TableWords, Latency, ClockEnable, Nco, PhaseOffset, Reset, Dither, Frequency, Radix, Name, Output, Check, Quiet, Version, Help,
 };
 
 // What bash completes an option's value with.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <bit>
 #include <charconv>
 
 #include <algorithm>
@@ -309,6 +310,30 @@ struct Parse {
             break;
         }
         case OptionId::ClockEnable: options.clockEnable = true; break;
+        case OptionId::Nco: {
+            int bits = 0;
+            const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), bits);
+            if (error != std::errc{} || end != given.data() + given.size() || bits < 1 || bits > kWidestAccumulator)
+                throw UsageError(Printf(_("option --nco takes the accumulator's bits, up to %d (got %s)."),
+                                        kWidestAccumulator, Shown(given).c_str()));
+            options.ncoBits = bits;
+            break;
+        }
+        case OptionId::PhaseOffset: options.phaseOffset = true; break;
+        case OptionId::Reset: options.reset = true; break;
+        case OptionId::Dither: options.dither = true; break;
+        case OptionId::Frequency: {
+            const bool hex = given.starts_with("0x") || given.starts_with("0X");
+            const std::string_view digits = hex ? given.substr(2) : given;
+            std::uint64_t word = 0;
+            const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), word, hex ? 16 : 10);
+            if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size())
+                throw UsageError(Printf(_("option --frequency takes a frequency word, decimal or hexadecimal after "
+                                          "0x (got %s)."),
+                                        Shown(given).c_str()));
+            options.frequency = word;
+            break;
+        }
         case OptionId::TableWords: {
             std::int32_t words = 0;
             const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), words);
@@ -355,6 +380,40 @@ struct Parse {
                                     options.LeastLatency(), kMostUnitLatency));
         if (options.tableWords > 0)
             CheckTableWords();
+        if (options.ncoBits > 0)
+            CheckNco();
+    }
+
+    void CheckNco() const
+    {
+        const int phaseBits = static_cast<int>(std::bit_width(static_cast<std::uint32_t>(options.shape.divisions))) - 1;
+        if (!std::has_single_bit(static_cast<std::uint32_t>(options.shape.divisions)))
+            throw UsageError(Printf(_("--nco takes the accumulator's top bits as the phase: N must be a power of "
+                                      "two (N = %d)."),
+                                    options.shape.divisions));
+        if (options.ncoBits < phaseBits)
+            throw UsageError(Printf(_("--nco %d is narrower than the phase: the accumulator takes %d to %d bits "
+                                      "for N = %d."),
+                                    options.ncoBits, phaseBits, kWidestAccumulator, options.shape.divisions));
+        if (options.dither && options.ncoBits == phaseBits)
+            throw UsageError(_("--dither goes below the truncated bits, and an accumulator as wide as the "
+                               "phase truncates none."));
+        if (options.frequency && options.ncoBits < 64 && *options.frequency >> options.ncoBits != 0)
+            throw UsageError(Printf(_("--frequency takes a word of %d bits, the accumulator's."), options.ncoBits));
+    }
+
+    // The first option given that only the unit takes, or none.
+    const char* UnitOptionGiven() const
+    {
+        if (options.latency)
+            return "--latency";
+        if (options.tableWords > 0)
+            return "--table-words";
+        if (options.clockEnable)
+            return "--clock-enable";
+        if (options.ncoBits > 0)
+            return "--nco";
+        return nullptr;
     }
 
     void CheckTableWords() const
@@ -413,11 +472,16 @@ struct Parse {
         const Format& format = *options.format;
         if (options.sincos)
             CheckSincos();
-        else if (options.latency || options.clockEnable || options.tableWords > 0)
-            throw UsageError(Printf(_("option %s shapes the sine/cosine unit: it needs --sincos."),
-                                    options.latency        ? "--latency"
-                                    : options.tableWords > 0 ? "--table-words"
-                                                             : "--clock-enable"));
+        else if (const char* unitOption = UnitOptionGiven())
+            throw UsageError(Printf(_("option %s shapes the sine/cosine unit: it needs --sincos."), unitOption));
+        if (options.ncoBits == 0 && (options.phaseOffset || options.reset || options.dither || options.frequency))
+            throw UsageError(Printf(_("option %s belongs to the oscillator: it needs --nco."),
+                                    options.phaseOffset ? "--phase-offset"
+                                    : options.reset     ? "--reset"
+                                    : options.dither    ? "--dither"
+                                                        : "--frequency"));
+        if (options.frequency && !options.report && !options.plotPath)
+            throw UsageError(_("--frequency chooses the word that --report measures: give --report too."));
         CheckKindTakes(options, format);
         if (name) {
             if (format.defaultName.empty())

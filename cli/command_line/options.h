@@ -33,11 +33,22 @@ struct Options {
     std::optional<int> latency;             // as given, for the unit
     bool clockEnable = false;               // the unit's ce
     std::int32_t tableWords = 0;            // interpolated between; 0: a full quarter table
+    int ncoBits = 0;                        // the accumulator's; 0: no oscillator
+    bool phaseOffset = false;
+    bool reset = false;
+    bool dither = false;
+    std::optional<std::uint64_t> frequency; // the word --report measures the oscillator at
     std::optional<std::string> plotPath;    // the picture of the table's quality
 
     Radix Digits() const { return radix.value_or(Radix::Binary); }
     int LeastLatency() const { return tableWords > 0 ? kLeastInterpolatingLatency : kLeastUnitLatency; }
-    UnitChoices Unit() const { return {latency.value_or(LeastLatency()), clockEnable, tableWords}; }
+    UnitChoices Unit() const
+    {
+        std::optional<NcoPlan> nco;
+        if (ncoBits > 0)
+            nco = NcoPlan{ncoBits, 0, phaseOffset, reset, dither};
+        return {latency.value_or(LeastLatency()), clockEnable, tableWords, nco};
+    }
 };
 
 // The arguments after the program's name. Throws UsageError, or FileError

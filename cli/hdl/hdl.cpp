@@ -47,7 +47,7 @@ std::string Header(const Request& request, const UnitPlan& plan, const char* com
         text += c + " Phases from N up to 2^" + Number(plan.phaseBits) + " - 1 give no defined word.\n";
     text += c + " The quarter table is one memory read at two addresses: one dual-port block RAM\n" + c +
             " (two on iCE40, whose block RAM reads through one port).\n";
-    return text;
+    return text + NcoHeader(plan, comment);
 }
 
 // The parts of the unit that do not depend on the language's grammar.
@@ -66,8 +66,7 @@ Geometry GeometryOf(const UnitPlan& plan)
 // Every name inside ends in '_', which no --name may: none can hide another.
 constexpr std::string_view kVerilogUnit = R"(${header}module ${name} (
     input  wire clk,
-${ce_port}    input  wire [${phase_top}:0] phase,
-    output reg  [${word_top}:0] sine,
+${ce_port}${phase_port}    output reg  [${word_top}:0] sine,
     output reg  [${word_top}:0] cosine
 );
 
@@ -79,7 +78,7 @@ ${ce_port}    input  wire [${phase_top}:0] phase,
     initial begin
 ${contents}    end
 
-${phase_in}${place_and_read}${read_register}
+${nco}${phase_in}${place_and_read}${read_register}
     // The words registered, ${kept_what}.
     reg [${word_top}:0] sine_kept_;
     reg [${word_top}:0] cosine_kept_;
@@ -216,8 +215,7 @@ use ieee.numeric_std.all;
 entity ${name} is
     port (
         clk    : in  std_logic;
-${ce_port}        phase  : in  std_logic_vector(${phase_top} downto 0);
-        sine   : out std_logic_vector(${word_top} downto 0);
+${ce_port}${phase_port}        sine   : out std_logic_vector(${word_top} downto 0);
         cosine : out std_logic_vector(${word_top} downto 0));
 end entity ${name};
 
@@ -249,13 +247,13 @@ ${declarations}
         return word;
     end function;
 ${turn_function}
-    signal at : unsigned(${phase_top} downto 0);
+${nco_signals}    signal at : unsigned(${phase_top} downto 0);
 ${phase_signals}    signal sine_word, cosine_word, sine_kept, cosine_kept : word_t;
     signal sine_turn, cosine_turn : how_t := "00";
 ${read_signals}
     signal sine_negate, cosine_negate : std_logic := '0';
 begin
-${phase_in}${place_and_read}${read_register}
+${nco}${phase_in}${place_and_read}${read_register}
     -- The words registered, ${kept_what}.
     process (clk)
     begin
@@ -566,6 +564,141 @@ VhdlPhase VhdlPhaseIn(const UnitPlan& plan, const std::string& andCe)
     return phase;
 }
 
+std::string NcoHeader(const UnitPlan& plan, const char* comment)
+{
+    if (!plan.nco)
+        return "";
+    const NcoPlan& nco = *plan.nco;
+    const std::string c(comment);
+    char seed[24];
+    std::snprintf(seed, sizeof seed, "0x%016llX", static_cast<unsigned long long>(kDitherSeed));
+    const int stages = (nco.dither ? 1 : 0) + (nco.phaseOffset ? 1 : 0);
+    return c + " Oscillator: an accumulator of " + Number(nco.accumulatorBits) +
+           " bits, 0 at first" + (nco.reset ? " and after reset" : "") + ", adds frequency on\n" + c +
+           " every clock" + (plan.clockEnable ? " with ce high" : "") + "; its top " + Number(plan.phaseBits) +
+           " bits are the phase, the other " + Number(nco.truncatedBits()) + " truncated" +
+           (nco.phaseOffset ? "\n" + c + " after phase_offset is added" : "") + ".\n" +
+           (nco.dither ? c + " Dither below the truncated bits, added before the truncation: a 64-bit LFSR,\n" + c +
+                             " x^64 + x^63 + x^61 + x^60 + 1, seed " + seed + ", shifting left with the new\n" + c +
+                             " bit in bit 0, stepped " + Number(nco.truncatedBits()) +
+                             " times a clock; its low bits are the dither.\n"
+                       : "") +
+           c + " The sine and cosine of the accumulator's k-th value appear " + Number(plan.latency + stages) +
+           " rising edges\n" + c + " after the accumulator holds it.\n";
+}
+
+NcoParts VerilogNco(const UnitPlan& plan, const std::string& ifCe)
+{
+    const std::string phaseTop = Number(plan.phaseBits - 1);
+    if (!plan.nco)
+        return {"    input  wire [" + phaseTop + ":0] phase,\n", "", ""};
+    const NcoPlan& nco = *plan.nco;
+    const std::string a = Number(nco.accumulatorBits);
+    const std::string top = Number(nco.accumulatorBits - 1);
+    const int truncated = nco.truncatedBits();
+    NcoParts parts;
+    parts.ports = (nco.reset ? "    input  wire reset,\n" : "") + std::string("    input  wire [") + top +
+                  ":0] frequency,\n" + (nco.phaseOffset ? "    input  wire [" + top + ":0] phase_offset,\n" : "");
+    const std::string cleared = nco.reset ? "if (reset)\n            accumulator_ <= " + a + "'d0;\n        else " : "";
+    parts.logic = "    // The oscillator: an accumulator of " + a + " bits that adds frequency on every clock" +
+                  (nco.reset ? ",\n    // cleared by reset" : "") + "; its top " + Number(plan.phaseBits) +
+                  " bits are the unit's phase, the\n    // other " + Number(truncated) + " truncated.\n";
+    parts.logic += "    reg [" + top + ":0] accumulator_ = " + a + "'d0;\n    always @(posedge clk)\n        " + cleared +
+                   ifCe + "accumulator_ <= accumulator_ + frequency;\n";
+    std::string last = "accumulator_";
+    if (nco.dither) {
+        char seed[32];
+        std::snprintf(seed, sizeof seed, "64'h%016llX", static_cast<unsigned long long>(kDitherSeed));
+        parts.logic += "\n    // The dither: a 64-bit LFSR, x^64 + x^63 + x^61 + x^60 + 1, seed " + std::string(seed) +
+                       ",\n    // stepped " + Number(truncated) + " times a clock; its low " + Number(truncated) +
+                       " bits go below the phase before the truncation.\n"
+                       "    function [63:0] stepped_;\n        input [63:0] state_;\n        integer step_;\n"
+                       "        begin\n            stepped_ = state_;\n            for (step_ = 0; step_ < " +
+                       Number(truncated) +
+                       "; step_ = step_ + 1)\n"
+                       "                stepped_ = {stepped_[62:0], stepped_[63] ^ stepped_[62] ^ stepped_[60] ^ "
+                       "stepped_[59]};\n        end\n    endfunction\n"
+                       "    reg [63:0] lfsr_ = " + seed + ";\n    always @(posedge clk)\n        " +
+                       (nco.reset ? "if (reset)\n            lfsr_ <= " + std::string(seed) + ";\n        else " : "") +
+                       ifCe + "lfsr_ <= stepped_(lfsr_);\n" + "    reg [" + top + ":0] dithered_ = " + a + "'d0;\n" +
+                       "    always @(posedge clk) " + ifCe + "dithered_ <= accumulator_ + {" +
+                       Number(plan.phaseBits) + "'d0, lfsr_[" + Number(truncated - 1) + ":0]};\n";
+        last = "dithered_";
+    }
+    if (nco.phaseOffset) {
+        parts.logic += "\n    // The phase offset, added after the accumulator.\n    reg [" + top + ":0] offset_sum_ = " + a +
+                       "'d0;\n    always @(posedge clk) " + ifCe + "offset_sum_ <= " + last + " + phase_offset;\n";
+        last = "offset_sum_";
+    }
+    if (truncated > 0)
+        parts.logic += "    /* verilator lint_off UNUSEDSIGNAL */  // the truncated bits\n    wire [" + top +
+                       ":0] truncated_ = " + last + ";\n    /* verilator lint_on UNUSEDSIGNAL */\n";
+    parts.logic += "    wire [" + phaseTop + ":0] phase = " + (truncated > 0 ? "truncated_" : last) + "[" + top + ":" +
+                   Number(truncated) + "];\n\n";
+    return parts;
+}
+
+NcoParts VhdlNco(const UnitPlan& plan, const std::string& andCe)
+{
+    const std::string phaseTop = Number(plan.phaseBits - 1);
+    if (!plan.nco)
+        return {"        phase  : in  std_logic_vector(" + phaseTop + " downto 0);\n", "", ""};
+    const NcoPlan& nco = *plan.nco;
+    const std::string a = Number(nco.accumulatorBits);
+    const std::string top = Number(nco.accumulatorBits - 1);
+    const int truncated = nco.truncatedBits();
+    const std::string enabled = andCe.empty() ? "true" : "ce = '1'";
+    NcoParts parts;
+    parts.ports = (nco.reset ? "        reset  : in  std_logic;\n" : "") + std::string("        frequency : in  std_logic_vector(") +
+                  top + " downto 0);\n" +
+                  (nco.phaseOffset ? "        phase_offset : in  std_logic_vector(" + top + " downto 0);\n" : "");
+    parts.signals = "    signal accumulator : unsigned(" + top + " downto 0) := (others => '0');\n"
+                    "    signal phase : std_logic_vector(" + phaseTop + " downto 0);\n";
+    parts.logic = "\n    -- The oscillator: an accumulator of " + a + " bits that adds frequency on every clock" +
+                  (nco.reset ? ",\n    -- cleared by reset" : "") + "; its top " + Number(plan.phaseBits) +
+                  " bits are the unit's phase, the\n    -- other " + Number(truncated) + " truncated.\n"
+                  "    process (clk)\n    begin\n        if rising_edge(clk) then\n";
+    const std::string resetIf = nco.reset ? "            if reset = '1' then\n                accumulator <= (others => '0');\n"
+                                            "            elsif " + enabled + " then\n"
+                                          : "            if " + enabled + " then\n";
+    parts.logic += resetIf + "                accumulator <= accumulator + unsigned(frequency);\n            end if;\n"
+                             "        end if;\n    end process;\n";
+    std::string last = "accumulator";
+    if (nco.dither) {
+        char seed[32];
+        std::snprintf(seed, sizeof seed, "X\"%016llX\"", static_cast<unsigned long long>(kDitherSeed));
+        parts.signals += "    signal lfsr : std_logic_vector(63 downto 0) := " + std::string(seed) +
+                         ";\n    signal dithered : unsigned(" + top + " downto 0) := (others => '0');\n"
+                         "    -- The dither: a 64-bit LFSR, x^64 + x^63 + x^61 + x^60 + 1, seed " + seed +
+                         ",\n    -- stepped " + Number(truncated) + " times a clock; its low " + Number(truncated) +
+                         " bits go below the phase before the truncation.\n"
+                         "    function stepped (state : std_logic_vector(63 downto 0)) return std_logic_vector is\n"
+                         "        variable s : std_logic_vector(63 downto 0) := state;\n    begin\n"
+                         "        for step in 1 to " + Number(truncated) + " loop\n"
+                         "            s := s(62 downto 0) & (s(63) xor s(62) xor s(60) xor s(59));\n"
+                         "        end loop;\n        return s;\n    end function;\n";
+        parts.logic += "    process (clk)\n    begin\n        if rising_edge(clk) then\n" +
+                       (nco.reset ? "            if reset = '1' then\n                lfsr <= " + std::string(seed) +
+                                        ";\n            elsif " + enabled + " then\n"
+                                  : "            if " + enabled + " then\n") +
+                       "                lfsr <= stepped(lfsr);\n            end if;\n            if " + enabled +
+                       " then\n                dithered <= accumulator + resize(unsigned(lfsr(" +
+                       Number(truncated - 1) + " downto 0)), " + a +
+                       ");\n            end if;\n        end if;\n    end process;\n";
+        last = "dithered";
+    }
+    if (nco.phaseOffset) {
+        parts.signals += "    signal offset_sum : unsigned(" + top + " downto 0) := (others => '0');\n";
+        parts.logic += "    -- The phase offset, added after the accumulator.\n    process (clk)\n    begin\n"
+                       "        if rising_edge(clk) then\n            if " + enabled + " then\n"
+                       "                offset_sum <= " + last + " + unsigned(phase_offset);\n            end if;\n"
+                       "        end if;\n    end process;\n";
+        last = "offset_sum";
+    }
+    parts.logic += "    phase <= std_logic_vector(" + last + "(" + top + " downto " + Number(truncated) + "));\n";
+    return parts;
+}
+
 void WriteSincosVerilog(std::FILE* out, const Request& request, const UnitPlan& plan)
 {
     if (plan.interpolation) {
@@ -619,11 +752,14 @@ void WriteSincosVerilog(std::FILE* out, const Request& request, const UnitPlan& 
                                {"places", places},
                                {"if_ce", ifCe}});
     }
+    const NcoParts nco = VerilogNco(plan, ifCe);
     PutTemplate(out, kVerilogUnit,
                 {{"header", Header(request, plan, "//")},
                  {"name", request.name},
                  {"ce_port", plan.clockEnable ? "    input  wire ce,\n" : ""},
-                 {"phase_top", g.phaseTop},
+                 {"phase_port", nco.ports},
+                 {"nco", nco.logic},
+                 
                  {"word_top", g.wordTop},
                  {"quarter_top", g.quarterTop},
                  {"peak", VerilogWord(plan.peak, plan.width, request.radix)},
@@ -692,10 +828,14 @@ void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& pla
     }
     const VhdlPhase phaseIn = VhdlPhaseIn(plan, andCe);
     const std::string turn = plan.signBitNegation ? "negated(" : "plus(";
+    const NcoParts nco = VhdlNco(plan, andCe);
     PutTemplate(out, kVhdlUnit,
                 {{"header", Header(request, plan, "--")},
                  {"name", request.name},
                  {"ce_port", plan.clockEnable ? "        ce     : in  std_logic;\n" : ""},
+                 {"phase_port", nco.ports},
+                 {"nco_signals", nco.signals},
+                 {"nco", nco.logic},
                  {"phase_top", g.phaseTop},
                  {"word_top", g.wordTop},
                  {"divisions", Number(plan.divisions)},

@@ -40,6 +40,18 @@ struct VhdlPhase {
 };
 VhdlPhase VhdlPhaseIn(const UnitPlan& plan, const std::string& andCe);
 
+// The oscillator in front of a unit (plan.nco): its ports, and the logic that
+// makes the unit's phase from its accumulator, as the wire phase (Verilog) or
+// the signal phase (VHDL); without an oscillator, the port phase.
+struct NcoParts {
+    std::string ports;
+    std::string signals;  // VHDL's declarations
+    std::string logic;
+};
+NcoParts VerilogNco(const UnitPlan& plan, const std::string& ifCe);
+std::string NcoHeader(const UnitPlan& plan, const char* comment);  // empty without one
+NcoParts VhdlNco(const UnitPlan& plan, const std::string& andCe);
+
 // The interpolating unit (plan.interpolation), in interpolating_unit.cpp.
 void WriteInterpolatingVerilog(std::FILE* out, const Request& request, const UnitPlan& plan);
 void WriteInterpolatingVhdl(std::FILE* out, const Request& request, const UnitPlan& plan);

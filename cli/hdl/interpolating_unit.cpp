@@ -92,7 +92,7 @@ std::string Header(const Request& request, const UnitPlan& plan, const char* com
            " rising edges of clk from phase to sine and cosine, a new\n" + c + " phase on every edge" +
            (plan.clockEnable ? " with ce high; while ce is low, no register changes" : "") + ".\n" + c +
            " The table is one memory read at two addresses, one dual-port block RAM;\n" + c +
-           " each product takes one multiplier.\n";
+           " each product takes one multiplier.\n" + NcoHeader(plan, comment);
 }
 
 // The table's words, put straight into the file.
@@ -126,8 +126,7 @@ std::string Extended(const std::string& name, int from, int to)
 // Every name inside ends in '_', which no --name may: none can hide another.
 constexpr std::string_view kVerilogUnit = R"(${header}module ${name} (
     input  wire clk,
-${ce_port}    input  wire [${phase_top}:0] phase,
-    output reg  [${word_top}:0] sine,
+${ce_port}${phase_port}    output reg  [${word_top}:0] sine,
     output reg  [${word_top}:0] cosine
 );
 
@@ -138,7 +137,7 @@ ${ce_port}    input  wire [${phase_top}:0] phase,
     initial begin
 ${contents}    end
 
-${phase_in}
+${nco}${phase_in}
     // The read: the sine at point i and, at the complement of i, its cosine.
     // Beside it the fine angle d from the point (the low bits, their top bit
     // flipped) times pi/2, scaled by 2^${pi_bits} through shifts and adds, rounded.
@@ -223,8 +222,7 @@ use ieee.numeric_std.all;
 entity ${name} is
     port (
         clk    : in  std_logic;
-${ce_port}        phase  : in  std_logic_vector(${phase_top} downto 0);
-        sine   : out std_logic_vector(${word_top} downto 0);
+${ce_port}${phase_port}        sine   : out std_logic_vector(${word_top} downto 0);
         cosine : out std_logic_vector(${word_top} downto 0));
 end entity ${name};
 
@@ -241,7 +239,7 @@ ${contents});
     attribute syn_ramstyle : string;
     attribute syn_ramstyle of TABLE : signal is "block_ram";
 
-    signal at : unsigned(${phase_top} downto 0);
+${nco_signals}    signal at : unsigned(${phase_top} downto 0);
 ${phase_signals}    signal point : unsigned(${points_top} downto 0);
     signal fine : signed(${fraction_top} downto 0);
     signal scaled : signed(${scaled_top} downto 0);
@@ -269,7 +267,7 @@ ${phase_signals}    signal point : unsigned(${points_top} downto 0);
         return unsigned(sum(${word_top} downto 0));
     end function;
 begin
-${phase_in}
+${nco}${phase_in}
     -- The read: the sine at point i and, at the complement of i, its cosine.
     -- Beside it the fine angle d from the point (the low bits, their top bit
     -- flipped) times pi/2, scaled by 2^${pi_bits} through shifts and adds, rounded.
@@ -353,10 +351,13 @@ void WriteInterpolatingVerilog(std::FILE* out, const Request& request, const Uni
     const int slopeShift = in.piBits - in.slopeBits;
     const std::string fine = w.fraction == 1 ? "~at_[0]" : "{~at_[" + s.fractionTop + "], at_[" +
                                                                Number(w.fraction - 2) + ":0]}";
+    const NcoParts nco = VerilogNco(plan, ifCe);
     PutTemplate(out, kVerilogUnit,
                 {{"header", Header(request, plan, "//")},
                  {"name", request.name},
                  {"ce_port", plan.clockEnable ? "    input  wire ce,\n" : ""},
+                 {"phase_port", nco.ports},
+                 {"nco", nco.logic},
                  {"phase_top", s.phaseTop},
                  {"word_top", s.wordTop},
                  {"word_bits", Number(plan.width)},
@@ -403,10 +404,14 @@ void WriteInterpolatingVhdl(std::FILE* out, const Request& request, const UnitPl
     const std::string andCe = plan.clockEnable ? " and ce = '1'" : "";
     const int slopeShift = in.piBits - in.slopeBits;
     const VhdlPhase phaseIn = VhdlPhaseIn(plan, andCe);
+    const NcoParts nco = VhdlNco(plan, andCe);
     PutTemplate(out, kVhdlUnit,
                 {{"header", Header(request, plan, "--")},
                  {"name", request.name},
                  {"ce_port", plan.clockEnable ? "        ce     : in  std_logic;\n" : ""},
+                 {"phase_port", nco.ports},
+                 {"nco_signals", nco.signals},
+                 {"nco", nco.logic},
                  {"phase_top", s.phaseTop},
                  {"word_top", s.wordTop},
                  {"table_top", s.tableTop},

@@ -66,11 +66,12 @@ constexpr std::string_view kKeywords[] = {
     "null", "offsetof",
     // VHDL's libraries, which a design unit cannot share a name with, and what
     // the VHDL formats use of them, which an entity of that name would hide
-    "std", "work", "ieee", "rising_edge", "to_integer", "boolean",
+    "std", "work", "ieee", "rising_edge", "to_integer", "boolean", "signed", "unsigned", "resize",
+    "shift_left", "shift_right", "to_signed", "to_unsigned",
     // the names the formats themselves declare, ports included
     "sine_depth", "sine_width", "sine_table", "cosine_depth", "cosine_width", "cosine_table",
     "std_logic_vector", "std_logic", "natural",
-    "clk", "addr", "data", "phase", "sine", "cosine"};
+    "clk", "addr", "data", "phase", "sine", "cosine", "ce", "frequency", "phase_offset", "reset"};
 
 bool IsLetter(char c)
 {

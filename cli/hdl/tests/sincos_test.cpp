@@ -115,7 +115,7 @@ protected:
         shape.word = *lumiro::WordKind::Named(unit().word);
         shape.angle = lumiro::AngleMode::Exact;
         const lumiro::UnitPlan plan =
-            lumiro::PlanUnit(lumiro::SineTable(shape), {unit().latency, unit().clockEnable, unit().tableWords});
+            lumiro::PlanUnit(lumiro::SineTable(shape), {unit().latency, unit().clockEnable, unit().tableWords, {}});
         const double scale = std::ldexp(1.0, width() - 1) - 1;
         std::vector<std::uint32_t> words;
         for (int p = 0; p < unit().divisions; ++p) {

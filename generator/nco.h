@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The numerically controlled oscillator in front of the sine/cosine unit: an
+// accumulator of A bits that adds a frequency word on every clock, its top
+// log2 N bits the unit's phase (the rest truncated), with an optional phase
+// offset and dither below the truncated bits. The model here runs it clock
+// for clock as the HDL does, and the theory of phase truncation predicts its
+// worst spur.
+#pragma once
+
+#include <cstdint>
+
+namespace lumiro {
+
+inline constexpr int kWidestAccumulator = 64;
+
+// The dither's source: a 64-bit Fibonacci LFSR, x^64 + x^63 + x^61 + x^60 + 1
+// (maximal length), shifting left with the new bit in bit 0, stepped as many
+// times a clock as bits are truncated; its low truncated bits are the dither.
+inline constexpr std::uint64_t kDitherSeed = 0x9E3779B97F4A7C15;
+std::uint64_t DitherStepped(std::uint64_t state, int steps);
+
+struct NcoPlan {
+    int accumulatorBits;  // A
+    int phaseBits;        // log2 N
+    bool phaseOffset;     // an input phase_offset, added after the accumulator
+    bool reset;           // a synchronous, active-high reset of the accumulator (and the dither)
+    bool dither;
+    int truncatedBits() const { return accumulatorBits - phaseBits; }
+    std::uint64_t mask() const
+    {
+        return accumulatorBits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << accumulatorBits) - 1;
+    }
+};
+
+// The unit's phases clock by clock for a frequency word and a phase offset,
+// from the clock after the accumulator was cleared: k * frequency (+ offset,
+// + dither), truncated to the phase's bits.
+class NcoModel {
+public:
+    NcoModel(const NcoPlan& plan, std::uint64_t frequency, std::uint64_t offset = 0);
+    std::uint64_t NextPhase();
+
+private:
+    NcoPlan plan_;
+    std::uint64_t frequency_;
+    std::uint64_t offset_;
+    std::uint64_t accumulator_ = 0;
+    std::uint64_t lfsr_ = kDitherSeed;
+};
+
+// The worst spur of phase truncation without dither, below the carrier, in dB
+// (the SFDR it allows): for t truncated bits and a word with s trailing zeros
+// the truncation error has period M = 2^(t - s), and its worst spur is
+// (pi / 2^P) / (M sin(pi / M)) of the carrier. Infinite where no bit that
+// matters is truncated (s >= t).
+double PredictedTruncationSfdr(const NcoPlan& plan, std::uint64_t frequency);
+
+// Clocks until the output repeats: 2^A / gcd(frequency, 2^A).
+std::uint64_t NcoPeriod(const NcoPlan& plan, std::uint64_t frequency);
+
+}  // namespace lumiro

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "accuracy_report.h"
+#include "nco_report.h"
 #include "check.h"
 #include "exit_status.h"
 #include "i18n.h"
@@ -140,7 +141,11 @@ int main(int argc, char** argv)
         // The report before the picture, which may still fail: what was measured is said.
         bool reported = true;
         if (options.report) {
-            const std::string report = ForTerminal(ReportText(*accuracy, measuredTable, options.sincos));
+            // With --frequency, the oscillator's output for that word instead of the unit's phases.
+            const std::string report =
+                ForTerminal(options.frequency
+                                ? NcoReportText(MeasureNco(plan, table, *options.frequency), plan, table)
+                                : ReportText(*accuracy, measuredTable, options.sincos));
             // Nothing is left to say it on when standard error fails; the status says it.
             reported = std::fwrite(report.data(), 1, report.size(), stderr) == report.size() &&
                        std::fflush(stderr) == 0;

@@ -439,6 +439,17 @@ TEST_F(SincosCall, WrongCallsWriteNothing)
           {"4096", "--sincos", "--format", "verilog", "--angle", "exact", "--word", "fixed:16", "--table-words", "256",
            "--latency", "4", "-o", file},
           {"4096", "--format", "verilog", "--angle", "exact", "--word", "fixed:16", "--table-words", "256", "-o",
+           file},
+          // The oscillator: no --sincos, narrower than the phase, wider than 64 bits, N no power of
+          // two, dither without truncated bits or without --nco, --frequency without --report, too wide.
+          {"4096", "--format", "verilog", "--nco", "32", "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--nco", "11", "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--nco", "65", "-o", file},
+          {"4000", "--sincos", "--format", "verilog", "--nco", "32", "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--nco", "12", "--dither", "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--dither", "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--nco", "32", "--frequency", "5", "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--nco", "16", "--report", "--frequency", "0x10000", "-o",
            file}}) {
         const Outcome run = Coe(call);
         EXPECT_EQ(run.status, 2) << call[1] << " " << run.err;

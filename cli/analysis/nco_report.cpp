@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "nco_report.h"
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+#include "i18n.h"
+
+namespace lumiro::coe {
+namespace {
+
+struct FftwFree {
+    void operator()(void* block) const { fftw_free(block); }
+};
+
+// The power of every bin of a complex record, cosine + j sine.
+std::vector<double> Powers(const std::vector<double>& cosines, const std::vector<double>& sines)
+{
+    const std::size_t n = cosines.size();
+    std::unique_ptr<fftw_complex, FftwFree> data(static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * n)));
+    const fftw_plan plan = fftw_plan_dft_1d(static_cast<int>(n), data.get(), data.get(), FFTW_FORWARD, FFTW_ESTIMATE);
+    for (std::size_t k = 0; k < n; ++k) {
+        data.get()[k][0] = cosines[k];
+        data.get()[k][1] = sines[k];
+    }
+    fftw_execute(plan);
+    fftw_destroy_plan(plan);
+    std::vector<double> powers(n);
+    for (std::size_t bin = 0; bin < n; ++bin)
+        powers[bin] = data.get()[bin][0] * data.get()[bin][0] + data.get()[bin][1] * data.get()[bin][1];
+    return powers;
+}
+
+// Carrier over strongest spur, in dB. Without a window every tone sits in one
+// bin; through the Blackman-Harris window each spreads over its main lobe of
+// +-4 bins, whose powers are summed, so that where a tone falls between bins
+// does not change its figure.
+double Sfdr(const std::vector<double>& powers, double carrier, bool windowed)
+{
+    const auto lobe = static_cast<std::ptrdiff_t>(windowed ? 4 : 0);
+    const auto size = static_cast<std::ptrdiff_t>(powers.size());
+    const auto center = static_cast<std::ptrdiff_t>(std::llround(carrier)) % size;
+    const auto at = [&](std::ptrdiff_t bin) { return powers[static_cast<std::size_t>(((bin % size) + size) % size)]; };
+    const auto fromCarrier = [&](std::ptrdiff_t bin) {
+        return std::min(((bin - center) % size + size) % size, ((center - bin) % size + size) % size);
+    };
+    // A lobe's power, without the carrier's where the two meet.
+    const auto summed = [&](std::ptrdiff_t middle, bool ofCarrier) {
+        double sum = 0;
+        for (std::ptrdiff_t bin = middle - lobe; bin <= middle + lobe; ++bin)
+            if (ofCarrier || fromCarrier(bin) > lobe)
+                sum += at(bin);
+        return sum;
+    };
+    const double carrierPower = summed(center, true);
+    std::ptrdiff_t strongest = -1;
+    for (std::ptrdiff_t bin = 0; bin < size; ++bin) {
+        if (fromCarrier(bin) <= lobe)
+            continue;  // the carrier's own lobe
+        if (strongest < 0 || at(bin) > at(strongest))
+            strongest = bin;
+    }
+    if (carrierPower == 0)
+        return std::numeric_limits<double>::quiet_NaN();
+    if (strongest < 0 || at(strongest) == 0)
+        return std::numeric_limits<double>::infinity();
+    return 10 * std::log10(carrierPower / summed(strongest, false));
+}
+
+}  // namespace
+
+NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency)
+{
+    const NcoPlan& nco = *plan.nco;
+    NcoSpectrum result{};
+    result.frequency = frequency;
+    result.predicted = PredictedTruncationSfdr(nco, frequency);
+    const std::uint64_t period = NcoPeriod(nco, frequency);
+    result.exactPeriod = period != 0 && period <= kLongestExactPeriod;
+    result.clocks = result.exactPeriod ? period : kWindowedClocks;
+    const auto n = static_cast<std::size_t>(result.clocks);
+
+    // The quadrature output, cosine + j sine, so that a carrier near 0 or
+    // near half the clock has no image to beat with.
+    NcoModel model(nco, frequency);
+    const WordKind& kind = quarter.shape().word;
+    std::vector<double> cosines(n);
+    std::vector<double> sines(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto phase = static_cast<std::int64_t>(model.NextPhase());
+        cosines[k] = kind.ValueOf(UnitCosine(plan, quarter, phase));
+        sines[k] = kind.ValueOf(UnitSine(plan, quarter, phase));
+    }
+    // The carrier's bin: frequency / 2^A of the clock rate.
+    const double cycles = std::ldexp(static_cast<double>(frequency & nco.mask()), -nco.accumulatorBits);
+    const double carrier = std::fmod(cycles * static_cast<double>(n), static_cast<double>(n));
+    if (!result.exactPeriod) {
+        // Blackman-Harris, four terms, periodic: its side lobes lie below -92 dB.
+        constexpr double a[] = {0.35875, 0.48829, 0.14128, 0.01168};
+        for (std::size_t k = 0; k < n; ++k) {
+            const double x = 2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(n);
+            const double w = a[0] - a[1] * std::cos(x) + a[2] * std::cos(2 * x) - a[3] * std::cos(3 * x);
+            cosines[k] *= w;
+            sines[k] *= w;
+        }
+    }
+    result.measured = n >= 2 ? Sfdr(Powers(cosines, sines), carrier, !result.exactPeriod)
+                             : std::numeric_limits<double>::quiet_NaN();
+    return result;
+}
+
+std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter)
+{
+    const NcoPlan& nco = *plan.nco;
+    const double cycles = std::ldexp(static_cast<double>(spectrum.frequency & nco.mask()), -nco.accumulatorBits);
+    std::string text = Printf(_("Oscillator report (%s words, N = %d, A = %d bits, frequency word 0x%llX, "
+                                "f/fs = %.9g):\n"),
+                              quarter.shape().word.Name().c_str(), plan.divisions, nco.accumulatorBits,
+                              static_cast<unsigned long long>(spectrum.frequency), cycles);
+    text += Printf(_("  phase truncation: %d bits below the phase's %d%s\n"), nco.truncatedBits(), plan.phaseBits,
+                   nco.dither ? _(", with dither") : "");
+    if (std::isinf(spectrum.predicted))
+        text += _("  predicted by phase truncation: no spur (the word's truncated bits are all zero)\n");
+    else
+        text += Printf(_("  SFDR predicted by phase truncation, without dither: %.2f dB\n"), spectrum.predicted);
+    const int exponent = std::countr_zero(spectrum.clocks);
+    const std::string record = spectrum.exactPeriod
+                                   ? Printf(_("over one exact period of 2^%d clocks"), exponent)
+                                   : Printf(_("over 2^%d clocks through a Blackman-Harris window"), exponent);
+    if (std::isnan(spectrum.measured))
+        text += Printf(_("  measured: no carrier to measure against, %s\n"), record.c_str());
+    else if (std::isinf(spectrum.measured))
+        text += Printf(_("  SFDR measured: no spurs at all, %s\n"), record.c_str());
+    else
+        text += Printf(_("  SFDR measured: %.2f dB, %s\n"), spectrum.measured, record.c_str());
+    return text;
+}
+
+}  // namespace lumiro::coe

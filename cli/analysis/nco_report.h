@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// --report --frequency F: the oscillator's output for one frequency word, from
+// the same model the HDL is written from: the SFDR of its quadrature output
+// (cosine + j sine) measured by FFT and the SFDR that phase truncation
+// predicts, side by side.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sincos_unit.h"
+
+namespace lumiro::coe {
+
+// Records up to this many clocks are one exact period; longer periods are
+// measured over as many through a Blackman-Harris window, long enough that
+// the spurs of 18 truncated bits lie 16 bins apart, clear of one another's lobes.
+inline constexpr std::uint64_t kLongestExactPeriod = std::uint64_t{1} << 22;
+inline constexpr std::uint64_t kWindowedClocks = kLongestExactPeriod;
+
+struct NcoSpectrum {
+    std::uint64_t frequency;
+    std::uint64_t clocks;     // of the record
+    bool exactPeriod;         // else windowed
+    double predicted;         // dB; infinite where truncation makes no spur
+    double measured;          // dB; infinite where no spur at all, NaN where no carrier
+};
+
+NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency);
+
+// The report in the user's language, for standard error.
+std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter);
+
+}  // namespace lumiro::coe

@@ -84,7 +84,7 @@ constexpr std::array kOptions{
                   "64) in front of the unit, a numerically controlled oscillator with\n"
                   "ports clk, frequency (A bits, added on every clock), sine and cosine;\n"
                   "its top log2 N bits are the unit's phase, the others truncated\n"
-                  "  lumiro-coe 4096 --sincos --word fixed:16 --nco 32 -o nco.v"),
+                  "  lumiro-coe 4096 --sincos --nco 32 -o nco.v"),
                Completion::None},
     OptionSpec{OptionId::PhaseOffset, "phase-offset", 0, nullptr,
                N_("with --nco: an input phase_offset of A bits, added after the\n"
@@ -102,11 +102,9 @@ constexpr std::array kOptions{
     OptionSpec{OptionId::Frequency, "frequency", 0, N_("F"),
                N_("with --nco and --report: the frequency word whose output the report\n"
                   "measures (decimal, or hexadecimal after 0x): the SFDR that phase\n"
-                  "truncation predicts and the SFDR an FFT measures, over the exact\n"
-                  "period up to 2^22 clocks, else over 2^20 clocks through a\n"
-                  "Blackman-Harris window\n"
-                  "  lumiro-coe 4096 --sincos --word fixed:16 --angle exact --nco 32\n"
-                  "  --report --frequency 0x01234567 -o nco.v"),
+                  "truncation predicts and the SFDR an FFT of its quadrature output\n"
+                  "measures, over the exact period up to 2^22 clocks, else over 2^22\n"
+                  "clocks through a Blackman-Harris window"),
                Completion::None},
     OptionSpec{OptionId::Radix, "radix", 0, N_("2|10|16"),
                N_("the words as binary digits, as many as a word has bits\n"

@@ -31,48 +31,60 @@ int Log2(std::int64_t power)
     return std::countr_zero(static_cast<std::uint64_t>(power));
 }
 
+// sin(point * pi/2 / 2^bits) * scale in double, good to about 1e-9 of a unit
+// for the scales here (at most 2^24).
+double ScaledSineApproximately(std::int64_t point, int bits, std::int64_t scale)
+{
+    return std::sin(std::ldexp(static_cast<double>(point), -bits) * (std::numbers::pi / 2)) *
+           static_cast<double>(scale);
+}
+
+// The same, less `value`, exactly enough to compare: MPFR at 256 bits.
+class ExactScaledSine {
+public:
+    ExactScaledSine(std::int64_t point, int bits, std::int64_t scale, std::int64_t value = 0)
+    {
+        mpfr_init2(x_, 256);
+        mpfr_const_pi(x_, MPFR_RNDN);
+        mpfr_mul_si(x_, x_, static_cast<long>(point), MPFR_RNDN);
+        mpfr_div_2si(x_, x_, bits + 1, MPFR_RNDN);
+        mpfr_sin(x_, x_, MPFR_RNDN);
+        mpfr_mul_si(x_, x_, static_cast<long>(scale), MPFR_RNDN);
+        mpfr_sub_si(x_, x_, static_cast<long>(value), MPFR_RNDN);
+    }
+    ~ExactScaledSine() { mpfr_clear(x_); }
+    ExactScaledSine(const ExactScaledSine&) = delete;
+    ExactScaledSine& operator=(const ExactScaledSine&) = delete;
+
+    long Rounded() const { return mpfr_get_si(x_, MPFR_RNDN); }
+    bool WithinOne()
+    {
+        mpfr_abs(x_, x_, MPFR_RNDN);
+        return mpfr_cmp_ui(x_, 1) < 0;
+    }
+
+private:
+    mpfr_t x_;
+};
+
 // sin(point * pi/2 / 2^bits) * scale, rounded to nearest: the double is sure
 // of the integer unless the value lies within 1e-6 of a half, where MPFR decides.
 std::int64_t ScaledSine(std::int64_t point, int bits, std::int64_t scale)
 {
-    const double value =
-        std::sin(std::ldexp(static_cast<double>(point), -bits) * (std::numbers::pi / 2)) * static_cast<double>(scale);
+    const double value = ScaledSineApproximately(point, bits, scale);
     if (std::fabs(value - std::floor(value) - 0.5) > 1e-6)
         return std::llround(value);
-    mpfr_t x;
-    mpfr_init2(x, 256);
-    mpfr_const_pi(x, MPFR_RNDN);
-    mpfr_mul_si(x, x, static_cast<long>(point), MPFR_RNDN);
-    mpfr_div_2si(x, x, bits + 1, MPFR_RNDN);
-    mpfr_sin(x, x, MPFR_RNDN);
-    mpfr_mul_si(x, x, static_cast<long>(scale), MPFR_RNDN);
-    const long rounded = mpfr_get_si(x, MPFR_RNDN);
-    mpfr_clear(x);
-    return rounded;
+    return ExactScaledSine(point, bits, scale).Rounded();
 }
 
-// The exact sin(point * pi/2 / 2^bits) * scale less `value`, in absolute
-// terms, compared with 1: below, or not. The double decides unless it is
-// within 1e-6 of 1, where MPFR does.
+// Whether `value` lies within 1 of sin(point * pi/2 / 2^bits) * scale. The
+// double decides unless the distance is within 1e-6 of 1, where MPFR does.
 bool WithinOne(std::int64_t value, std::int64_t point, int bits, std::int64_t scale)
 {
-    const double exact =
-        std::sin(std::ldexp(static_cast<double>(point), -bits) * (std::numbers::pi / 2)) * static_cast<double>(scale);
-    const double distance = std::fabs(static_cast<double>(value) - exact);
+    const double distance = std::fabs(static_cast<double>(value) - ScaledSineApproximately(point, bits, scale));
     if (std::fabs(distance - 1.0) > 1e-6)
         return distance < 1.0;
-    mpfr_t x;
-    mpfr_init2(x, 256);
-    mpfr_const_pi(x, MPFR_RNDN);
-    mpfr_mul_si(x, x, static_cast<long>(point), MPFR_RNDN);
-    mpfr_div_2si(x, x, bits + 1, MPFR_RNDN);
-    mpfr_sin(x, x, MPFR_RNDN);
-    mpfr_mul_si(x, x, static_cast<long>(scale), MPFR_RNDN);
-    mpfr_sub_si(x, x, static_cast<long>(value), MPFR_RNDN);
-    mpfr_abs(x, x, MPFR_RNDN);
-    const bool within = mpfr_cmp_ui(x, 1) < 0;
-    mpfr_clear(x);
-    return within;
+    return ExactScaledSine(point, bits, scale, value).WithinOne();
 }
 
 // The parts of an interpolation for a shape and M, and its error bound in
@@ -199,8 +211,7 @@ void Prove(UnitPlan& plan)
         const SineCosine out = InterpolatedAt(plan, phase);
         for (const auto& [word, point] : {std::pair{out.sine, phase}, std::pair{out.cosine, (phase + n / 4) % n}}) {
             const std::int64_t got = value(word);
-            const double exact = std::sin(std::ldexp(static_cast<double>(point), -quarterBits) * (std::numbers::pi / 2)) *
-                                 static_cast<double>(scale);
+            const double exact = ScaledSineApproximately(point, quarterBits, scale);
             in.largestError = std::max(in.largestError, std::fabs(static_cast<double>(got) - exact));
             if (!in.missedPhase && !WithinOne(got, point, quarterBits, scale))
                 in.missedPhase = phase;

@@ -64,11 +64,7 @@ Geometry GeometryOf(const UnitPlan& plan)
 // --- Verilog ---------------------------------------------------------------
 
 // Every name inside ends in '_', which no --name may: none can hide another.
-constexpr std::string_view kVerilogUnit = R"(${header}module ${name} (
-    input  wire clk,
-${ce_port}${phase_port}    output reg  [${word_top}:0] sine,
-    output reg  [${word_top}:0] cosine
-);
+constexpr std::string_view kVerilogUnit = R"(${header}${module}
 
     localparam [${word_top}:0] PEAK_ = ${peak};  // the word for 1
 
@@ -208,17 +204,7 @@ constexpr std::string_view kVerilogReadRegister = R"(
 
 // --- VHDL ------------------------------------------------------------------
 
-constexpr std::string_view kVhdlUnit = R"(${header}library ieee;
-use ieee.std_logic_1164.all;
-use ieee.numeric_std.all;
-
-entity ${name} is
-    port (
-        clk    : in  std_logic;
-${ce_port}${phase_port}        sine   : out std_logic_vector(${word_top} downto 0);
-        cosine : out std_logic_vector(${word_top} downto 0));
-end entity ${name};
-
+constexpr std::string_view kVhdlUnit = R"(${header}${entity}
 architecture rtl of ${name} is
     constant N : natural := ${divisions};
     constant Q : natural := ${quarter};
@@ -699,6 +685,40 @@ NcoParts VhdlNco(const UnitPlan& plan, const std::string& andCe)
     return parts;
 }
 
+// The unit's interface, the same for every unit: its clock, ce, the phase or
+// the oscillator's inputs, and its two outputs.
+static std::string VerilogModule(const Request& request, const UnitPlan& plan)
+{
+    const std::string word = "[" + Number(plan.width - 1) + ":0]";
+    return "module " + request.name + " (\n    input  wire clk,\n" +
+           (plan.clockEnable ? "    input  wire ce,\n" : "") + VerilogNco(plan, "").ports + "    output reg  " + word +
+           " sine,\n    output reg  " + word + " cosine\n);\n";
+}
+
+static std::string VhdlEntity(const Request& request, const UnitPlan& plan)
+{
+    const std::string word = "std_logic_vector(" + Number(plan.width - 1) + " downto 0)";
+    return "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\n\nentity " + request.name +
+           " is\n    port (\n        clk    : in  std_logic;\n" +
+           (plan.clockEnable ? "        ce     : in  std_logic;\n" : "") + VhdlNco(plan, "").ports +
+           "        sine   : out " + word + ";\n        cosine : out " + word + ");\nend entity " + request.name + ";\n";
+}
+
+std::vector<Slot> UnitSlots(const Request& request, const UnitPlan& plan, std::string header, bool vhdl)
+{
+    if (vhdl) {
+        const std::string andCe = plan.clockEnable ? " and ce = '1'" : "";
+        const NcoParts nco = VhdlNco(plan, andCe);
+        const VhdlPhase phase = VhdlPhaseIn(plan, andCe);
+        return {{"header", std::move(header)}, {"entity", VhdlEntity(request, plan)}, {"name", request.name},
+                {"nco_signals", nco.signals},  {"nco", nco.logic},                    {"phase_signals", phase.signals},
+                {"phase_in", phase.process},   {"and_ce", andCe}};
+    }
+    const std::string ifCe = plan.clockEnable ? "if (ce) " : "";
+    return {{"header", std::move(header)}, {"module", VerilogModule(request, plan)},
+            {"nco", VerilogNco(plan, ifCe).logic}, {"phase_in", VerilogPhaseIn(plan, ifCe)}, {"if_ce", ifCe}};
+}
+
 void WriteSincosVerilog(std::FILE* out, const Request& request, const UnitPlan& plan)
 {
     if (plan.interpolation) {
@@ -752,19 +772,12 @@ void WriteSincosVerilog(std::FILE* out, const Request& request, const UnitPlan& 
                                {"places", places},
                                {"if_ce", ifCe}});
     }
-    const NcoParts nco = VerilogNco(plan, ifCe);
-    PutTemplate(out, kVerilogUnit,
-                {{"header", Header(request, plan, "//")},
-                 {"name", request.name},
-                 {"ce_port", plan.clockEnable ? "    input  wire ce,\n" : ""},
-                 {"phase_port", nco.ports},
-                 {"nco", nco.logic},
-                 
-                 {"word_top", g.wordTop},
+    std::vector<Slot> slots = UnitSlots(request, plan, Header(request, plan, "//"), false);
+    slots.insert(slots.end(),
+                {{"word_top", g.wordTop},
                  {"quarter_top", g.quarterTop},
                  {"peak", VerilogWord(plan.peak, plan.width, request.radix)},
                  Contents(request.table, request.radix, false),
-                 {"phase_in", VerilogPhaseIn(plan, ifCe)},
                  {"place_and_read", placeAndRead},
                  {"read_register", plan.registersRead()
                                        ? Filled(kVerilogReadRegister, {{"word_top", g.wordTop}, {"if_ce", ifCe}})
@@ -776,8 +789,8 @@ void WriteSincosVerilog(std::FILE* out, const Request& request, const UnitPlan& 
                  {"cosine_kept", VerilogKept(plan, "cosine")},
                  {"turn_what", TurnWhat(plan)},
                  {"sine_turned", VerilogTurned(plan, "sine")},
-                 {"cosine_turned", VerilogTurned(plan, "cosine")},
-                 {"if_ce", ifCe}});
+                 {"cosine_turned", VerilogTurned(plan, "cosine")}});
+    PutTemplate(out, kVerilogUnit, slots);
 }
 
 void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& plan)
@@ -826,17 +839,10 @@ void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& pla
                                                               "    cosine_place <= cosine_next;\n"},
                                             {"and_ce", andCe}});
     }
-    const VhdlPhase phaseIn = VhdlPhaseIn(plan, andCe);
     const std::string turn = plan.signBitNegation ? "negated(" : "plus(";
-    const NcoParts nco = VhdlNco(plan, andCe);
-    PutTemplate(out, kVhdlUnit,
-                {{"header", Header(request, plan, "--")},
-                 {"name", request.name},
-                 {"ce_port", plan.clockEnable ? "        ce     : in  std_logic;\n" : ""},
-                 {"phase_port", nco.ports},
-                 {"nco_signals", nco.signals},
-                 {"nco", nco.logic},
-                 {"phase_top", g.phaseTop},
+    std::vector<Slot> slots = UnitSlots(request, plan, Header(request, plan, "--"), true);
+    slots.insert(slots.end(),
+                {{"phase_top", g.phaseTop},
                  {"word_top", g.wordTop},
                  {"divisions", Number(plan.divisions)},
                  {"quarter", Number(plan.quarter)},
@@ -844,8 +850,6 @@ void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& pla
                  {"peak", VhdlWord(plan.peak, plan.width, request.radix)},
                  {"declarations", declarations},
                  {"turn_function", plan.signBitNegation ? std::string(kVhdlNegated) : std::string(kVhdlPlus)},
-                 {"phase_signals", phaseIn.signals},
-                 {"phase_in", phaseIn.process},
                  {"place_and_read", placeAndRead},
                  {"read_signals", plan.registersRead()
                                       ? "    signal sine_read, cosine_read : word_t;\n"
@@ -859,8 +863,8 @@ void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& pla
                  {"cosine_kept", VhdlKept(plan, "cosine")},
                  {"turn_what", TurnWhat(plan)},
                  {"sine_turned", turn + "sine_kept, sine_negate)"},
-                 {"cosine_turned", turn + "cosine_kept, cosine_negate)"},
-                 {"and_ce", andCe}});
+                 {"cosine_turned", turn + "cosine_kept, cosine_negate)"}});
+    PutTemplate(out, kVhdlUnit, slots);
 }
 
 }  // namespace lumiro::coe

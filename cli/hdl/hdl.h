@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "format.h"
 #include "sincos_unit.h"
@@ -51,6 +52,12 @@ struct NcoParts {
 NcoParts VerilogNco(const UnitPlan& plan, const std::string& ifCe);
 std::string NcoHeader(const UnitPlan& plan, const char* comment);  // empty without one
 NcoParts VhdlNco(const UnitPlan& plan, const std::string& andCe);
+
+// The slots every unit's template has: its comment (`header`), its head (the
+// Verilog module's ports; the VHDL libraries and entity), the oscillator, the
+// phase through the registers latency buys, and the clock enable's test.
+struct Slot;
+std::vector<Slot> UnitSlots(const Request& request, const UnitPlan& plan, std::string header, bool vhdl);
 
 // The interpolating unit (plan.interpolation), in interpolating_unit.cpp.
 void WriteInterpolatingVerilog(std::FILE* out, const Request& request, const UnitPlan& plan);

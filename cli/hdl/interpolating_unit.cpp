@@ -124,11 +124,7 @@ std::string Extended(const std::string& name, int from, int to)
 }
 
 // Every name inside ends in '_', which no --name may: none can hide another.
-constexpr std::string_view kVerilogUnit = R"(${header}module ${name} (
-    input  wire clk,
-${ce_port}${phase_port}    output reg  [${word_top}:0] sine,
-    output reg  [${word_top}:0] cosine
-);
+constexpr std::string_view kVerilogUnit = R"(${header}${module}
 
     // The quarter table at the middle of its M steps: sin((i + 1/2) * 90/M degrees)
     // times (2^(W-1) - 1) * 2^g, one memory read at two addresses
@@ -215,17 +211,7 @@ ${nco}${phase_in}
 endmodule
 )";
 
-constexpr std::string_view kVhdlUnit = R"(${header}library ieee;
-use ieee.std_logic_1164.all;
-use ieee.numeric_std.all;
-
-entity ${name} is
-    port (
-        clk    : in  std_logic;
-${ce_port}${phase_port}        sine   : out std_logic_vector(${word_top} downto 0);
-        cosine : out std_logic_vector(${word_top} downto 0));
-end entity ${name};
-
+constexpr std::string_view kVhdlUnit = R"(${header}${entity}
 architecture rtl of ${name} is
     subtype point_t is std_logic_vector(${table_top} downto 0);
     type table_t is array (0 to ${points_last}) of point_t;
@@ -323,21 +309,41 @@ ${nco}${phase_in}
 end architecture rtl;
 )";
 
-// The slots both languages share.
-struct Shared {
-    std::string phaseTop, wordTop, tableTop, pointsTop, pointsLast, quadrantLow, pointHigh, fractionTop;
-};
-
-Shared SharedOf(const UnitPlan& plan, const Widths& w)
+// The widths and shifts both languages' templates name.
+std::vector<Slot> DatapathSlots(const UnitPlan& plan, const Widths& w)
 {
-    return {Number(plan.phaseBits - 1),
-            Number(plan.width - 1),
-            Number(w.table - 1),
-            Number(w.points - 1),
-            Number((std::int64_t{1} << w.points) - 1),
-            Number(plan.phaseBits - 2),
-            Number(plan.phaseBits - 3),
-            Number(w.fraction - 1)};
+    const Interpolation& in = *plan.interpolation;
+    const int slopeShift = in.piBits - in.slopeBits;
+    return {{"phase_top", Number(plan.phaseBits - 1)},
+            {"word_top", Number(plan.width - 1)},
+            {"table_top", Number(w.table - 1)},
+            {"table_bits", Number(w.table)},
+            {"points_last", Number((std::int64_t{1} << w.points) - 1)},
+            {"points_top", Number(w.points - 1)},
+            {"pi_bits", Number(in.piBits)},
+            {"quadrant_low", Number(plan.phaseBits - 2)},
+            {"point_high", Number(plan.phaseBits - 3)},
+            {"fraction_bits", Number(w.fraction)},
+            {"fraction_top", Number(w.fraction - 1)},
+            {"scaled_top", Number(w.scaled - 1)},
+            {"scaled_bits", Number(w.scaled)},
+            {"slope_top", Number(w.slope - 1)},
+            {"slope_high", Number(slopeShift + w.slope - 1)},
+            {"slope_shift", Number(slopeShift)},
+            {"product_top", Number(w.product - 1)},
+            {"extra_bits", Number(in.extraBits)},
+            {"wide_top", Number(w.wide - 1)},
+            {"wide_bits", Number(w.wide)},
+            {"product_shift", Number(in.productShift)},
+            {"drop", Number(in.guardBits + in.extraBits)}};
+}
+
+// Slots in one list after another.
+std::vector<Slot> Joined(std::vector<Slot> first, const std::vector<Slot>& second, std::vector<Slot> third)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    first.insert(first.end(), std::make_move_iterator(third.begin()), std::make_move_iterator(third.end()));
+    return first;
 }
 
 }  // namespace
@@ -346,102 +352,36 @@ void WriteInterpolatingVerilog(std::FILE* out, const Request& request, const Uni
 {
     const Interpolation& in = *plan.interpolation;
     const Widths w = WidthsOf(in);
-    const Shared s = SharedOf(plan, w);
-    const std::string ifCe = plan.clockEnable ? "if (ce) " : "";
     const int slopeShift = in.piBits - in.slopeBits;
-    const std::string fine = w.fraction == 1 ? "~at_[0]" : "{~at_[" + s.fractionTop + "], at_[" +
+    const std::string fine = w.fraction == 1 ? "~at_[0]" : "{~at_[" + Number(w.fraction - 1) + "], at_[" +
                                                                Number(w.fraction - 2) + ":0]}";
-    const NcoParts nco = VerilogNco(plan, ifCe);
     PutTemplate(out, kVerilogUnit,
-                {{"header", Header(request, plan, "//")},
-                 {"name", request.name},
-                 {"ce_port", plan.clockEnable ? "    input  wire ce,\n" : ""},
-                 {"phase_port", nco.ports},
-                 {"nco", nco.logic},
-                 {"phase_top", s.phaseTop},
-                 {"word_top", s.wordTop},
-                 {"word_bits", Number(plan.width)},
-                 {"table_top", s.tableTop},
-                 {"table_bits", Number(w.table)},
-                 {"points_last", s.pointsLast},
-                 {"points_top", s.pointsTop},
-                 Contents(in, request.radix, false),
-                 {"phase_in", VerilogPhaseIn(plan, ifCe)},
-                 {"pi_bits", Number(in.piBits)},
-                 {"quadrant_low", s.quadrantLow},
-                 {"point_high", s.pointHigh},
-                 {"fraction_bits", Number(w.fraction)},
-                 {"fraction_top", s.fractionTop},
-                 {"fine", w.fraction == 1 ? "$signed(" + fine + ")" : "$signed(" + fine + ")"},
-                 {"scaled_top", Number(w.scaled - 1)},
-                 {"scaled_bits", Number(w.scaled)},
-                 {"fine_wide", Extended("fine_", w.fraction, w.scaled)},
-                 {"shifts_and_adds", ShiftsAndAdds(in, false, w.scaled)},
-                 {"slope_half", Number(std::int64_t{1} << (slopeShift - 1))},
-                 {"slope_top", Number(w.slope - 1)},
-                 {"slope_high", Number(slopeShift + w.slope - 1)},
-                 {"slope_shift", Number(slopeShift)},
-                 {"product_top", Number(w.product - 1)},
-                 {"extra_bits", Number(in.extraBits)},
-                 {"wide_top", Number(w.wide - 1)},
-                 {"wide_bits", Number(w.wide)},
-                 {"sine_base_wide", Extended("sine_base_", w.table + 1, w.wide)},
-                 {"cosine_base_wide", Extended("cosine_base_", w.table + 1, w.wide)},
-                 {"sine_product_wide", Extended("sine_product_", w.product, w.wide)},
-                 {"cosine_product_wide", Extended("cosine_product_", w.product, w.wide)},
-                 {"product_half", Number(std::int64_t{1} << (in.productShift - 1))},
-                 {"product_shift", Number(in.productShift)},
-                 {"drop_half", Number(std::int64_t{1} << (in.guardBits + in.extraBits - 1))},
-                 {"drop", Number(in.guardBits + in.extraBits)},
-                 {"if_ce", ifCe}});
+                Joined(UnitSlots(request, plan, Header(request, plan, "//"), false), DatapathSlots(plan, w),
+                       {{"word_bits", Number(plan.width)},
+                        Contents(in, request.radix, false),
+                        {"fine", "$signed(" + fine + ")"},
+                        {"fine_wide", Extended("fine_", w.fraction, w.scaled)},
+                        {"shifts_and_adds", ShiftsAndAdds(in, false, w.scaled)},
+                        {"slope_half", Number(std::int64_t{1} << (slopeShift - 1))},
+                        {"sine_base_wide", Extended("sine_base_", w.table + 1, w.wide)},
+                        {"cosine_base_wide", Extended("cosine_base_", w.table + 1, w.wide)},
+                        {"sine_product_wide", Extended("sine_product_", w.product, w.wide)},
+                        {"cosine_product_wide", Extended("cosine_product_", w.product, w.wide)},
+                        {"product_half", Number(std::int64_t{1} << (in.productShift - 1))},
+                        {"drop_half", Number(std::int64_t{1} << (in.guardBits + in.extraBits - 1))}}));
 }
 
 void WriteInterpolatingVhdl(std::FILE* out, const Request& request, const UnitPlan& plan)
 {
     const Interpolation& in = *plan.interpolation;
     const Widths w = WidthsOf(in);
-    const Shared s = SharedOf(plan, w);
-    const std::string andCe = plan.clockEnable ? " and ce = '1'" : "";
-    const int slopeShift = in.piBits - in.slopeBits;
-    const VhdlPhase phaseIn = VhdlPhaseIn(plan, andCe);
-    const NcoParts nco = VhdlNco(plan, andCe);
     PutTemplate(out, kVhdlUnit,
-                {{"header", Header(request, plan, "--")},
-                 {"name", request.name},
-                 {"ce_port", plan.clockEnable ? "        ce     : in  std_logic;\n" : ""},
-                 {"phase_port", nco.ports},
-                 {"nco_signals", nco.signals},
-                 {"nco", nco.logic},
-                 {"phase_top", s.phaseTop},
-                 {"word_top", s.wordTop},
-                 {"table_top", s.tableTop},
-                 {"table_bits", Number(w.table)},
-                 {"points_last", s.pointsLast},
-                 {"points_top", s.pointsTop},
-                 Contents(in, request.radix, true),
-                 {"phase_signals", phaseIn.signals},
-                 {"phase_in", phaseIn.process},
-                 {"pi_bits", Number(in.piBits)},
-                 {"quadrant_low", s.quadrantLow},
-                 {"point_high", s.pointHigh},
-                 {"fraction_bits", Number(w.fraction)},
-                 {"fraction_top", s.fractionTop},
-                 {"scaled_top", Number(w.scaled - 1)},
-                 {"scaled_bits", Number(w.scaled)},
-                 {"shifts_and_adds", ShiftsAndAdds(in, true, w.scaled)},
-                 {"slope_shift_less", Number(slopeShift - 1)},
-                 {"slope_top", Number(w.slope - 1)},
-                 {"slope_high", Number(slopeShift + w.slope - 1)},
-                 {"slope_shift", Number(slopeShift)},
-                 {"product_top", Number(w.product - 1)},
-                 {"extra_bits", Number(in.extraBits)},
-                 {"wide_top", Number(w.wide - 1)},
-                 {"wide_bits", Number(w.wide)},
-                 {"product_shift_less", Number(in.productShift - 1)},
-                 {"product_shift", Number(in.productShift)},
-                 {"drop_less", Number(in.guardBits + in.extraBits - 1)},
-                 {"drop", Number(in.guardBits + in.extraBits)},
-                 {"and_ce", andCe}});
+                Joined(UnitSlots(request, plan, Header(request, plan, "--"), true), DatapathSlots(plan, w),
+                       {Contents(in, request.radix, true),
+                        {"shifts_and_adds", ShiftsAndAdds(in, true, w.scaled)},
+                        {"slope_shift_less", Number(in.piBits - in.slopeBits - 1)},
+                        {"product_shift_less", Number(in.productShift - 1)},
+                        {"drop_less", Number(in.guardBits + in.extraBits - 1)}}));
 }
 
 }  // namespace lumiro::coe

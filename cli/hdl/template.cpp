@@ -16,7 +16,7 @@ struct Piece {
 };
 
 // Taken apart first, so that a wrong template writes nothing.
-std::vector<Piece> Pieces(std::string_view text, std::initializer_list<Slot> slots)
+std::vector<Piece> Pieces(std::string_view text, const std::vector<Slot>& slots)
 {
     std::vector<Piece> pieces;
     std::vector<bool> used(slots.size());
@@ -34,7 +34,7 @@ std::vector<Piece> Pieces(std::string_view text, std::initializer_list<Slot> slo
         if (slot == slots.end())
             throw std::logic_error("template: no slot " + std::string(name));
         used[static_cast<std::size_t>(slot - slots.begin())] = true;
-        pieces.push_back({text.substr(at, open - at), slot});
+        pieces.push_back({text.substr(at, open - at), &*slot});
         at = close + 1;
     }
     if (std::find(used.begin(), used.end(), false) != used.end())
@@ -44,7 +44,7 @@ std::vector<Piece> Pieces(std::string_view text, std::initializer_list<Slot> slo
 
 }  // namespace
 
-void PutTemplate(std::FILE* out, std::string_view text, std::initializer_list<Slot> slots)
+void PutTemplate(std::FILE* out, std::string_view text, const std::vector<Slot>& slots)
 {
     for (const Piece& piece : Pieces(text, slots)) {
         Put(out, piece.literal);
@@ -57,7 +57,7 @@ void PutTemplate(std::FILE* out, std::string_view text, std::initializer_list<Sl
     }
 }
 
-std::string Filled(std::string_view text, std::initializer_list<Slot> slots)
+std::string Filled(std::string_view text, const std::vector<Slot>& slots)
 {
     std::string filled;
     for (const Piece& piece : Pieces(text, slots)) {

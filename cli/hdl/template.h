@@ -7,9 +7,9 @@
 
 #include <cstdio>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumiro::coe {
 
@@ -24,8 +24,8 @@ struct Slot {
 // Writes `text` with every ${name} replaced by its slot. A slot the text does
 // not name, or a name without a slot, is a fault of the program: it throws
 // std::logic_error before anything is written.
-void PutTemplate(std::FILE* out, std::string_view text, std::initializer_list<Slot> slots);
+void PutTemplate(std::FILE* out, std::string_view text, const std::vector<Slot>& slots);
 // The same as a string, for a part of a template; no writers.
-std::string Filled(std::string_view text, std::initializer_list<Slot> slots);
+std::string Filled(std::string_view text, const std::vector<Slot>& slots);
 
 }  // namespace lumiro::coe

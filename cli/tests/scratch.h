@@ -118,6 +118,20 @@ protected:
         return run;
     }
 
+#ifdef GHDL
+    // VHDL-93 files analysed, `top` elaborated and run by GHDL: the run, or
+    // the step that failed.
+    Outcome Ghdl(const std::vector<std::string>& files, const std::string& top)
+    {
+        for (const std::string& file : files)
+            if (Outcome step = RunIn({GHDL, "-a", "--std=93", file}); step.status != 0)
+                return step;
+        if (Outcome step = RunIn({GHDL, "-e", "--std=93", top}); step.status != 0)
+            return step;
+        return RunIn({GHDL, "-r", "--std=93", top});
+    }
+#endif
+
     // A copy of lumiro-coe with its catalogs beside it, in the scratch folder,
     // for runs as another user, who may not reach the build folder.
     fs::path CopyOfProgram()

@@ -215,13 +215,7 @@ TEST_P(SmallNco, IcarusAndGhdlGiveTheModelsWords)
       << "      wait for 4 ns; clk <= '0'; i := i + 1;\n    end loop;\n"
       << "    report \"errors=\" & integer'image(errors);\n    wait;\n  end process;\nend architecture;\n";
     std::ofstream(dir / "tb.vhd") << h.str();
-    for (std::vector<std::string> step : {std::vector<std::string>{GHDL, "-a", "--std=93", "lumiro_sincos.vhd"},
-                                          {GHDL, "-a", "--std=93", "tb.vhd"},
-                                          {GHDL, "-e", "--std=93", "tb"}}) {
-        const Outcome run = RunIn(step);
-        ASSERT_EQ(run.status, 0) << step[1] << run.err;
-    }
-    const Outcome ghdl = RunIn({GHDL, "-r", "--std=93", "tb"});
+    const Outcome ghdl = Ghdl({"lumiro_sincos.vhd", "tb.vhd"}, "tb");
     EXPECT_NE((ghdl.out + ghdl.err).find("errors=0"), std::string::npos) << ghdl.out << ghdl.err;
 }
 

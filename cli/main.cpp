@@ -116,7 +116,7 @@ int main(int argc, char** argv)
         const SineTable& measuredTable = sweep ? *sweep : table;
         // Measured on the other core while this one writes the table.
         std::future<Accuracy> measured;
-        if (options.report || options.plotPath)
+        if ((options.report || options.plotPath) && !options.frequency)
             measured = std::async(std::launch::async,
                                   [&measuredTable, &unitWords, detail = options.plotPath.has_value()] {
                                       return MeasureAccuracy(measuredTable, detail, unitWords);
@@ -138,21 +138,25 @@ int main(int argc, char** argv)
         std::optional<Accuracy> accuracy;
         if (measured.valid())
             accuracy = measured.get();
+        // With --frequency, the oscillator's output for that word instead of the unit's phases.
+        std::optional<NcoSpectrum> oscillator;
+        if (options.frequency)
+            oscillator = MeasureNco(plan, table, *options.frequency, options.plotPath.has_value());
         // The report before the picture, which may still fail: what was measured is said.
         bool reported = true;
         if (options.report) {
-            // With --frequency, the oscillator's output for that word instead of the unit's phases.
             const std::string report =
-                ForTerminal(options.frequency
-                                ? NcoReportText(MeasureNco(plan, table, *options.frequency), plan, table)
-                                : ReportText(*accuracy, measuredTable, options.sincos));
+                ForTerminal(oscillator ? NcoReportText(*oscillator, plan, table)
+                                       : ReportText(*accuracy, measuredTable, options.sincos));
             // Nothing is left to say it on when standard error fails; the status says it.
             reported = std::fwrite(report.data(), 1, report.size(), stderr) == report.size() &&
                        std::fflush(stderr) == 0;
         }
         if (options.plotPath) {
             OutputFile picture(*options.plotPath);
-            if (!WritePlot(picture.Stream(), *PlotKindOf(*options.plotPath), measuredTable, *accuracy))
+            const PlotKind kind = *PlotKindOf(*options.plotPath);
+            if (!(oscillator ? WriteNcoPlot(picture.Stream(), kind, *oscillator, plan, table)
+                             : WritePlot(picture.Stream(), kind, measuredTable, *accuracy)))
                 throw FileError(Printf(_("could not draw the picture %s."), ShownPath(*options.plotPath).c_str()));
             picture.Commit();
         }

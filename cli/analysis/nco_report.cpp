@@ -40,11 +40,12 @@ std::vector<double> Powers(const std::vector<double>& cosines, const std::vector
 
 // Carrier over strongest spur, in dB. Without a window every tone sits in one
 // bin; through the Blackman-Harris window each spreads over its main lobe of
-// +-4 bins, whose powers are summed, so that where a tone falls between bins
+// +-7 bins, whose powers are summed, so that where a tone falls between bins
 // does not change its figure.
-double Sfdr(const std::vector<double>& powers, double carrier, bool windowed)
+double Sfdr(const std::vector<double>& powers, double carrier, bool windowed, std::size_t* spurBin,
+            std::vector<float>* relative)
 {
-    const auto lobe = static_cast<std::ptrdiff_t>(windowed ? 4 : 0);
+    const auto lobe = static_cast<std::ptrdiff_t>(windowed ? 7 : 0);
     const auto size = static_cast<std::ptrdiff_t>(powers.size());
     const auto center = static_cast<std::ptrdiff_t>(std::llround(carrier)) % size;
     const auto at = [&](std::ptrdiff_t bin) { return powers[static_cast<std::size_t>(((bin % size) + size) % size)]; };
@@ -69,14 +70,27 @@ double Sfdr(const std::vector<double>& powers, double carrier, bool windowed)
     }
     if (carrierPower == 0)
         return std::numeric_limits<double>::quiet_NaN();
+    if (relative != nullptr) {
+        // Each bin with its lobe, as the figures take the tones: the peaks of
+        // a picture then stand where the report says.
+        relative->resize(powers.size());
+        double sum = 0;
+        for (std::ptrdiff_t bin = -lobe; bin <= lobe; ++bin)
+            sum += at(bin);
+        for (std::ptrdiff_t bin = 0; bin < size; ++bin) {
+            (*relative)[static_cast<std::size_t>(bin)] = static_cast<float>(sum / carrierPower);
+            sum += at(bin + lobe + 1) - at(bin - lobe);
+        }
+    }
     if (strongest < 0 || at(strongest) == 0)
         return std::numeric_limits<double>::infinity();
+    *spurBin = static_cast<std::size_t>(strongest);
     return 10 * std::log10(carrierPower / summed(strongest, false));
 }
 
 }  // namespace
 
-NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency)
+NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency, bool keepSpectrum)
 {
     const NcoPlan& nco = *plan.nco;
     NcoSpectrum result{};
@@ -102,16 +116,22 @@ NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint
     const double cycles = std::ldexp(static_cast<double>(frequency & nco.mask()), -nco.accumulatorBits);
     const double carrier = std::fmod(cycles * static_cast<double>(n), static_cast<double>(n));
     if (!result.exactPeriod) {
-        // Blackman-Harris, four terms, periodic: its side lobes lie below -92 dB.
-        constexpr double a[] = {0.35875, 0.48829, 0.14128, 0.01168};
+        // Blackman-Harris of seven terms (Albrecht's), periodic: its side lobes
+        // lie below -180 dB, under any spur a dithered oscillator leaves, and its
+        // main lobe spans +-7 bins.
+        constexpr double a[] = {0.27105140069342, 0.43329793923448, 0.21812299954311, 0.06592544638803,
+                                0.01081174209837, 0.00077658482522, 0.00001388721735};
         for (std::size_t k = 0; k < n; ++k) {
             const double x = 2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(n);
-            const double w = a[0] - a[1] * std::cos(x) + a[2] * std::cos(2 * x) - a[3] * std::cos(3 * x);
+            double w = 0;
+            for (int term = 0; term < 7; ++term)
+                w += (term % 2 == 0 ? a[term] : -a[term]) * std::cos(term * x);
             cosines[k] *= w;
             sines[k] *= w;
         }
     }
-    result.measured = n >= 2 ? Sfdr(Powers(cosines, sines), carrier, !result.exactPeriod)
+    result.measured = n >= 2 ? Sfdr(Powers(cosines, sines), carrier, !result.exactPeriod, &result.spurBin,
+                                    keepSpectrum ? &result.relative : nullptr)
                              : std::numeric_limits<double>::quiet_NaN();
     return result;
 }

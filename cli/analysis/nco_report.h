@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sincos_unit.h"
 
@@ -24,9 +25,14 @@ struct NcoSpectrum {
     bool exactPeriod;         // else windowed
     double predicted;         // dB; infinite where truncation makes no spur
     double measured;          // dB; infinite where no spur at all, NaN where no carrier
+    std::size_t spurBin = 0;  // where the strongest spur is
+    // Where a picture is drawn: every bin's power over the carrier's, bin k
+    // at k / clocks of the clock rate (above half of it, less one).
+    std::vector<float> relative;
 };
 
-NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency);
+NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency,
+                       bool keepSpectrum = false);
 
 // The report in the user's language, for standard error.
 std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter);

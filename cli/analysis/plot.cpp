@@ -187,6 +187,100 @@ std::string Annotated(std::string svg, const SineTable& table, const Accuracy& a
     return svg;
 }
 
+// PLplot's drawing of `panels` into memory, as the file's bytes; empty where it failed.
+template <class Panels>
+std::string Drawn(PlotKind kind, const Panels& panels)
+{
+    char* drawn = nullptr;
+    std::size_t size = 0;
+    std::FILE* memory = ::open_memstream(&drawn, &size);
+    if (memory == nullptr)
+        return {};
+    plsdev(kind == PlotKind::Svg ? "svg" : "pngcairo");
+    plsfile(memory);
+    plspage(0, 0, kWidth, kHeight, 0, 0);
+    plscolbg(255, 255, 255);
+    plscol0(15, 0, 0, 0);      // axes and labels: black on white
+    plscol0(9, 20, 70, 180);   // the data: blue
+    plscol0(3, 0, 130, 60);    // the band of the correct rounding, the prediction: green
+    plscol0(1, 200, 30, 30);   // the spur: red
+    plinit();
+    pladv(0);
+    plschr(0.0, 0.8);
+    panels();
+    plend();  // closes the stream too, which is when the memory holds it all
+    std::string picture(drawn != nullptr ? drawn : "", size);
+    std::free(drawn);
+    return picture;
+}
+
+std::string OscillatorTitle(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter)
+{
+    std::string title = Printf(_("Oscillator, N = %d, %s words, A = %d bits, frequency word 0x%llX%s"),
+                               plan.divisions, quarter.shape().word.Name().c_str(), plan.nco->accumulatorBits,
+                               static_cast<unsigned long long>(spectrum.frequency),
+                               plan.nco->dither ? _(", with dither") : "");
+    return title;
+}
+
+// The quadrature output's spectrum over f/fs from -1/2 to 1/2: the strongest
+// bin of each pixel column as a stem, the strongest spur marked, the level
+// phase truncation predicts without dither dashed.
+void OscillatorPanel(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter)
+{
+    const std::size_t bins = spectrum.relative.size();
+    if (bins < 2)
+        return;
+    const double n = static_cast<double>(bins);
+    const auto frequency = [n](std::size_t bin) {
+        const double f = static_cast<double>(bin) / n;
+        return f >= 0.5 ? f - 1.0 : f;
+    };
+    const bool spur = std::isfinite(spectrum.measured);
+    const double deepest = std::max(spur ? spectrum.measured : 0.0, std::isfinite(spectrum.predicted) ? spectrum.predicted : 0.0);
+    const double floor = std::min(-40.0, std::floor((-deepest - 30.0) / 20.0) * 20.0);
+    plvpor(0.09, 0.97, 0.10, 0.80);
+    plwind(-0.5, 0.5, floor, 10.0);
+    plcol0(15);
+    plbox("bcnst", 0.1, 5, "bcnstv", 0.0, 0);
+    const std::string measured = spur ? Printf(_("SFDR measured %.2f dB"), spectrum.measured)
+                                      : std::string(_("no spurs"));
+    const std::string predicted = std::isfinite(spectrum.predicted)
+                                      ? Printf(_("predicted by phase truncation %.2f dB"), spectrum.predicted)
+                                      : std::string(_("no truncation spur predicted"));
+    pllab(_("frequency (f/fs)"), _("power (dBc)"), "");
+    plmtex("t", 3.2, 0.5, 0.5, OscillatorTitle(spectrum, plan, quarter).c_str());
+    plmtex("t", 1.4, 0.5, 0.5, (measured + ", " + predicted).c_str());
+    std::vector<double> strongest(kColumns, 0.0);
+    for (std::size_t bin = 0; bin < bins; ++bin) {
+        const auto column = std::min(kColumns - 1, static_cast<std::size_t>((frequency(bin) + 0.5) * kColumns));
+        strongest[column] = std::max(strongest[column], static_cast<double>(spectrum.relative[bin]));
+    }
+    plcol0(9);
+    for (std::size_t at = 0; at < kColumns; ++at) {
+        const double x = (static_cast<double>(at) + 0.5) / kColumns - 0.5;
+        const double dbc = strongest[at] > 0 ? 10 * std::log10(strongest[at]) : floor;
+        if (dbc > floor)
+            pljoin(x, floor, x, std::min(dbc, 10.0));
+    }
+    if (std::isfinite(spectrum.predicted)) {
+        plcol0(3);
+        pllsty(2);
+        pljoin(-0.5, -spectrum.predicted, 0.5, -spectrum.predicted);
+        pllsty(1);
+    }
+    if (spur) {
+        const PLFLT spurX[1] = {frequency(spectrum.spurBin)};
+        const PLFLT spurY[1] = {-spectrum.measured};
+        plcol0(1);
+        plssym(0.0, 1.6);
+        plpoin(1, spurX, spurY, 4);
+        const bool left = spurX[0] > 0.0;
+        plptex(spurX[0] + (left ? -0.015 : 0.015), -spectrum.measured + (10.0 - floor) * 0.05, 1.0, 0.0,
+               left ? 1.0 : 0.0, Printf(_("spur %.2f dBc"), -spectrum.measured).c_str());
+    }
+}
+
 }  // namespace
 
 std::optional<PlotKind> PlotKindOf(std::string_view path)
@@ -202,31 +296,33 @@ std::optional<PlotKind> PlotKindOf(std::string_view path)
 bool WritePlot(std::FILE* out, PlotKind kind, const SineTable& table, const Accuracy& accuracy)
 {
     const char* unit = table.shape().word.isFloat() ? "ulp" : "LSB";
-    char* drawn = nullptr;
-    std::size_t size = 0;
-    std::FILE* memory = ::open_memstream(&drawn, &size);
-    if (memory == nullptr)
-        return false;
-    plsdev(kind == PlotKind::Svg ? "svg" : "pngcairo");
-    plsfile(memory);
-    plspage(0, 0, kWidth, kHeight, 0, 0);
-    plscolbg(255, 255, 255);
-    plscol0(15, 0, 0, 0);      // axes and labels: black on white
-    plscol0(9, 20, 70, 180);   // the data: blue
-    plscol0(3, 0, 130, 60);    // the band of the correct rounding: green
-    plscol0(1, 200, 30, 30);   // the spur: red
-    plinit();
-    pladv(0);
-    plschr(0.0, 0.8);
-    ErrorPanel(table, accuracy, unit);
-    SpectrumPanel(accuracy);
-    plend();  // closes the stream too, which is when the memory holds it all
-    std::string picture(drawn != nullptr ? drawn : "", size);
-    std::free(drawn);
+    std::string picture = Drawn(kind, [&] {
+        ErrorPanel(table, accuracy, unit);
+        SpectrumPanel(accuracy);
+    });
     if (picture.empty())
         return false;
     if (kind == PlotKind::Svg)
         picture = Annotated(std::move(picture), table, accuracy, unit);
+    return std::fwrite(picture.data(), 1, picture.size(), out) == picture.size();
+}
+
+bool WriteNcoPlot(std::FILE* out, PlotKind kind, const NcoSpectrum& spectrum, const UnitPlan& plan,
+                  const SineTable& quarter)
+{
+    std::string picture = Drawn(kind, [&] { OscillatorPanel(spectrum, plan, quarter); });
+    if (picture.empty())
+        return false;
+    if (kind == PlotKind::Svg) {
+        const std::size_t root = picture.find("<svg");
+        const std::size_t end = root == std::string::npos ? root : picture.find('>', root);
+        if (end != std::string::npos) {
+            const auto figure = [](double db) { return std::isfinite(db) ? Figure(2, db) : std::string("none"); };
+            picture.insert(end + 1, "\n<desc>" + OscillatorTitle(spectrum, plan, quarter) + "</desc>");
+            picture.insert(end, " data-sfdr-db=\"" + figure(spectrum.measured) + "\" data-predicted-db=\"" +
+                                    figure(spectrum.predicted) + "\"");
+        }
+    }
     return std::fwrite(picture.data(), 1, picture.size(), out) == picture.size();
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "accuracy_report.h"
+#include "nco_report.h"
 
 namespace lumiro::coe {
 
@@ -21,5 +22,11 @@ std::optional<PlotKind> PlotKindOf(std::string_view path);
 // can search: a <desc>, and data- attributes on its root. `accuracy` must have
 // been measured with its detail. Returns false when the drawing failed.
 bool WritePlot(std::FILE* out, PlotKind kind, const SineTable& table, const Accuracy& accuracy);
+
+// With --frequency: the oscillator's spectrum over f/fs from -1/2 to 1/2, in dB
+// below the carrier, its strongest spur marked and the level phase truncation
+// predicts drawn. `spectrum` must have been measured with its bins.
+bool WriteNcoPlot(std::FILE* out, PlotKind kind, const NcoSpectrum& spectrum, const UnitPlan& plan,
+                  const SineTable& quarter);
 
 }  // namespace lumiro::coe

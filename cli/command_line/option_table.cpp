@@ -100,11 +100,11 @@ constexpr std::array kOptions{
                   "LFSR, x^64 + x^63 + x^61 + x^60 + 1, whose seed the file states"),
                Completion::None},
     OptionSpec{OptionId::Frequency, "frequency", 0, N_("F"),
-               N_("with --nco and --report: the frequency word whose output the report\n"
-                  "measures (decimal, or hexadecimal after 0x): the SFDR that phase\n"
+               N_("with --nco, and --report or --plot: the frequency word whose output\n"
+                  "they measure (decimal, or hexadecimal after 0x): the SFDR that phase\n"
                   "truncation predicts and the SFDR an FFT of its quadrature output\n"
                   "measures, over the exact period up to 2^22 clocks, else over 2^22\n"
-                  "clocks through a Blackman-Harris window"),
+                  "clocks through a Blackman-Harris window; the picture is that spectrum"),
                Completion::None},
     OptionSpec{OptionId::Radix, "radix", 0, N_("2|10|16"),
                N_("the words as binary digits, as many as a word has bits\n"

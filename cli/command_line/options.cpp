@@ -480,11 +480,8 @@ struct Parse {
                                     : options.reset     ? "--reset"
                                     : options.dither    ? "--dither"
                                                         : "--frequency"));
-        if (options.frequency && !options.report)
-            throw UsageError(_("--frequency chooses the word that --report measures: give --report too."));
-        if (options.frequency && options.plotPath)
-            throw UsageError(_("--plot draws the unit's phases, not the oscillator's output: with --frequency "
-                               "give --report alone."));
+        if (options.frequency && !options.report && !options.plotPath)
+            throw UsageError(_("--frequency chooses the word that --report and --plot measure: give either."));
         CheckKindTakes(options, format);
         if (name) {
             if (format.defaultName.empty())

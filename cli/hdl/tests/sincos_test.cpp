@@ -404,6 +404,24 @@ TEST_F(SincosCall, ReportMeasuresTheUnitsOutputsAtEveryPhase)
         EXPECT_EQ(measured[line + 2], wanted[line]);
 }
 
+// The oscillator's picture is the report's spectrum: its figures are the report's.
+TEST_F(SincosCall, OscillatorPictureCarriesTheReportsFigures)
+{
+    const std::string svg = (dir / "nco.svg").string();
+    const Outcome run = Coe({"4096", "--word", "fixed:16", "--angle", "exact", "--sincos", "--nco", "20", "--report",
+                             "--frequency", "0x345", "--plot", svg, "-o", (dir / "nco.v").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Start({XMLLINT, "--noout", svg}).status, 0);
+    const std::string picture = lumiro::testing::Slurp(svg);
+    for (const std::string attribute : {"data-sfdr-db=\"", "data-predicted-db=\""}) {
+        const std::size_t at = picture.find(attribute);
+        ASSERT_NE(at, std::string::npos) << attribute;
+        const std::string figure = picture.substr(at + attribute.size(), picture.find('"', at + attribute.size()) -
+                                                                            at - attribute.size());
+        EXPECT_NE(run.err.find(" " + figure + " dB"), std::string::npos) << figure << "\n" << run.err;
+    }
+}
+
 TEST_F(SincosCall, WrongCallsWriteNothing)
 {
     const std::string file = (dir / "unit.txt").string();  // a name that chooses no HDL format

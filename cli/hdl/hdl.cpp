@@ -214,11 +214,7 @@ architecture rtl of ${name} is
     -- (rom_style for Vivado, syn_ramstyle for Synplify).
     signal QUARTER : table_t := (
 ${contents});
-    attribute rom_style : string;
-    attribute rom_style of QUARTER : signal is "block";
-    attribute syn_ramstyle : string;
-    attribute syn_ramstyle of QUARTER : signal is "block_ram";
-    constant PEAK : word_t := ${peak};  -- the word for 1
+${rom_attributes}    constant PEAK : word_t := ${peak};  -- the word for 1
 
     -- How a word is turned: how(1) negated (the second half turn), how(0) the
     -- peak instead.
@@ -704,6 +700,13 @@ static std::string VhdlEntity(const Request& request, const UnitPlan& plan)
            "        sine   : out " + word + ";\n        cosine : out " + word + ");\nend entity " + request.name + ";\n";
 }
 
+std::string VhdlBlockRam(const std::string& table)
+{
+    return "    attribute rom_style : string;\n    attribute rom_style of " + table +
+           " : signal is \"block\";\n    attribute syn_ramstyle : string;\n    attribute syn_ramstyle of " + table +
+           " : signal is \"block_ram\";\n";
+}
+
 std::vector<Slot> UnitSlots(const Request& request, const UnitPlan& plan, std::string header, bool vhdl)
 {
     if (vhdl) {
@@ -842,7 +845,8 @@ void WriteSincosVhdl(std::FILE* out, const Request& request, const UnitPlan& pla
     const std::string turn = plan.signBitNegation ? "negated(" : "plus(";
     std::vector<Slot> slots = UnitSlots(request, plan, Header(request, plan, "--"), true);
     slots.insert(slots.end(),
-                {{"phase_top", g.phaseTop},
+                {{"rom_attributes", VhdlBlockRam("QUARTER")},
+                 {"phase_top", g.phaseTop},
                  {"word_top", g.wordTop},
                  {"divisions", Number(plan.divisions)},
                  {"quarter", Number(plan.quarter)},

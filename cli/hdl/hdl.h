@@ -59,6 +59,9 @@ NcoParts VhdlNco(const UnitPlan& plan, const std::string& andCe);
 struct Slot;
 std::vector<Slot> UnitSlots(const Request& request, const UnitPlan& plan, std::string header, bool vhdl);
 
+// The attributes that ask Vivado and Synplify for block RAM for a VHDL table signal.
+std::string VhdlBlockRam(const std::string& table);
+
 // The interpolating unit (plan.interpolation), in interpolating_unit.cpp.
 void WriteInterpolatingVerilog(std::FILE* out, const Request& request, const UnitPlan& plan);
 void WriteInterpolatingVhdl(std::FILE* out, const Request& request, const UnitPlan& plan);

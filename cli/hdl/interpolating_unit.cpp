@@ -220,11 +220,7 @@ architecture rtl of ${name} is
     -- (rom_style for Vivado, syn_ramstyle for Synplify).
     signal TABLE : table_t := (
 ${contents});
-    attribute rom_style : string;
-    attribute rom_style of TABLE : signal is "block";
-    attribute syn_ramstyle : string;
-    attribute syn_ramstyle of TABLE : signal is "block_ram";
-
+${rom_attributes}
 ${nco_signals}    signal at : unsigned(${phase_top} downto 0);
 ${phase_signals}    signal point : unsigned(${points_top} downto 0);
     signal fine : signed(${fraction_top} downto 0);
@@ -378,6 +374,7 @@ void WriteInterpolatingVhdl(std::FILE* out, const Request& request, const UnitPl
     PutTemplate(out, kVhdlUnit,
                 Joined(UnitSlots(request, plan, Header(request, plan, "--"), true), DatapathSlots(plan, w),
                        {Contents(in, request.radix, true),
+                        {"rom_attributes", VhdlBlockRam("TABLE")},
                         {"shifts_and_adds", ShiftsAndAdds(in, true, w.scaled)},
                         {"slope_shift_less", Number(in.piBits - in.slopeBits - 1)},
                         {"product_shift_less", Number(in.productShift - 1)},

@@ -90,7 +90,7 @@ bool WithinOne(std::int64_t value, std::int64_t point, int bits, std::int64_t sc
 // The parts of an interpolation for a shape and M, and its error bound in
 // LSB: the final rounding, the table's (also through the slope), the Taylor
 // remainder d^2/2, the fine angle's and the products' roundings.
-Interpolation Layout(const TableShape& quarter, std::int32_t tableWords)
+Interpolation Layout(const TableShape& quarter, std::int32_t tableWords, int order)
 {
     const int width = quarter.word.width();
     const auto scale = (std::int64_t{1} << (width - 1)) - 1;
@@ -107,11 +107,23 @@ Interpolation Layout(const TableShape& quarter, std::int32_t tableWords)
     in.pi = std::llround(std::ldexp(std::numbers::pi / 2, in.piBits));
     in.extraBits = std::min(4, quarterBits + in.slopeBits - 1);
     in.productShift = quarterBits + in.slopeBits - in.extraBits;
+    in.order = order;
     const double d = std::ldexp(std::numbers::pi / 2, -(in.tableBits + 1));  // half a step
     const double a = static_cast<double>(scale);
-    in.bound = 0.5 + std::ldexp(1.0, -(in.guardBits + 1)) * (1 + d) + d * d / 2 * a +
-               a / (q * std::ldexp(1.0, in.slopeBits)) + std::ldexp(1.0, -(in.extraBits + in.guardBits + 1));
+    const double remainder = order == 1 ? d * d / 2 * a : d * d * d / 6 * a;
+    const double rounding = std::ldexp(1.0, -(in.extraBits + in.guardBits + 1));
+    in.bound = 0.5 + std::ldexp(1.0, -(in.guardBits + 1)) * (1 + d) + remainder +
+               a / (q * std::ldexp(1.0, in.slopeBits)) * (1 + d) + rounding * (order == 1 ? 1 : 2 + d);
     return in;
+}
+
+// The lowest order whose bound stays below 1 LSB: 0 where none does.
+int OrderFor(const TableShape& quarter, std::int32_t tableWords)
+{
+    for (int order = 1; order <= 2; ++order)
+        if (Layout(quarter, tableWords, order).bound < 1.0)
+            return order;
+    return 0;
 }
 
 // A signed value shifted right, rounded to nearest (ties up), as the HDL adds
@@ -135,8 +147,16 @@ Magnitudes MagnitudesAt(const Interpolation& in, std::int64_t r)
     const std::int64_t s = in.table[static_cast<std::size_t>(i)];
     const std::int64_t c = in.table[in.table.size() - 1 - static_cast<std::size_t>(i)];
     const std::int64_t d = Rounded(f * in.pi, in.piBits - in.slopeBits);
-    const std::int64_t sine = (s << in.extraBits) + Rounded(d * c, in.productShift);
-    const std::int64_t cosine = (c << in.extraBits) - Rounded(d * s, in.productShift);
+    const std::int64_t sineSlope = Rounded(d * c, in.productShift);    // d cos a
+    const std::int64_t cosineSlope = Rounded(d * s, in.productShift);  // d sin a
+    std::int64_t sine = (s << in.extraBits) + sineSlope;
+    std::int64_t cosine = (c << in.extraBits) - cosineSlope;
+    if (in.order == 2) {
+        // (d/2) d sin a and (d/2) d cos a: d is d * (N/4) * 2^F, so a further F + log2(N/4) + 1 bits.
+        const int shift = in.productShift + in.extraBits + 1;
+        sine -= Rounded(d * cosineSlope, shift);
+        cosine -= Rounded(d * sineSlope, shift);
+    }
     const int drop = in.guardBits + in.extraBits;
     return {Rounded(sine, drop), Rounded(cosine, drop)};
 }
@@ -144,7 +164,7 @@ Magnitudes MagnitudesAt(const Interpolation& in, std::int64_t r)
 // The layout and its table: word i the sine at (i + 1/2) quarter turns / M.
 Interpolation Interpolated(const TableShape& quarter, std::int32_t tableWords)
 {
-    Interpolation in = Layout(quarter, tableWords);
+    Interpolation in = Layout(quarter, tableWords, OrderFor(quarter, tableWords));
     const auto scale = ((std::int64_t{1} << (quarter.word.width() - 1)) - 1) << in.guardBits;
     in.table.resize(static_cast<std::size_t>(tableWords));
     for (std::int64_t i = 0; i < tableWords; ++i)
@@ -166,7 +186,7 @@ InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t ta
     if (quarter.word.family() != WordKind::Family::Fixed || quarter.word.width() < kNarrowestInterpolated ||
         quarter.word.width() > kWidestInterpolated)
         return InterpolationFault::Word;
-    if (Layout(quarter, tableWords).bound >= 1.0)
+    if (OrderFor(quarter, tableWords) == 0)
         return InterpolationFault::TooFewWords;
     return InterpolationFault::None;
 }
@@ -174,9 +194,14 @@ InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t ta
 std::int32_t LeastTableWords(const TableShape& quarter)
 {
     for (std::int32_t words = 4; words < quarter.divisions / 4; words *= 2)
-        if (Layout(quarter, words).bound < 1.0)
+        if (OrderFor(quarter, words) > 0)
             return words;
     return 0;
+}
+
+int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords)
+{
+    return OrderFor(quarter, tableWords);
 }
 
 SineCosine InterpolatedAt(const UnitPlan& plan, std::int64_t phase)

@@ -21,9 +21,11 @@ namespace lumiro {
 // fifth the address, each one more the phase.
 inline constexpr int kLeastUnitLatency = 3;
 inline constexpr int kMostUnitLatency = 16;
-// The interpolating unit's: the read, the cosine's peak put in and the fine
-// angle scaled, the two products, their sums rounded, the turn.
+// The interpolating unit's: the read, the words registered, the two
+// products, their sums rounded, the turn; second order adds the products'
+// rounding and their own products with d/2.
 inline constexpr int kLeastInterpolatingLatency = 5;
+inline constexpr int kLeastSecondOrderLatency = 7;
 
 struct UnitChoices {
     int latency = kLeastUnitLatency;
@@ -40,6 +42,8 @@ struct UnitChoices {
 //   sin(a + d) ~ sin a + d cos a,  cos(a + d) ~ cos a - d sin a,  d = f * 2pi/N,
 // sin a and cos a the table's words at i and M - 1 - i (the complement of i),
 // read through the two ports of one block RAM, |d| at most half a step.
+// Where the width needs it, second order takes off (d/2)(d sin a) and
+// (d/2)(d cos a), the other output's first-order product times d/2.
 // Every quantity is an integer, so that the HDL and the model agree bit for
 // bit; `bound` keeps every output within 1 LSB.
 struct Interpolation {
@@ -52,6 +56,7 @@ struct Interpolation {
     int slopeBits;            // F: d * (N/4) * 2^F = round(f * pi / 2^(c - F))
     int extraBits;            // X: the products' bits kept below the table's last place
     int productShift;         // log2(N/4) + F - X, the products rounded there
+    int order;                // 1 or 2
     double bound;             // the error bound in LSB, final rounding included
     std::vector<std::int64_t> table;  // sin(a_i) * (2^(W-1) - 1) * 2^g, rounded
     // Proven when planned, every phase against the exact value: the largest
@@ -73,6 +78,9 @@ enum class InterpolationFault {
 InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t tableWords);
 // The fewest table words with which W-bit words of N stay within 1 LSB.
 std::int32_t LeastTableWords(const TableShape& quarter);
+// The order of interpolation for M words (1, or 2 where first order would
+// miss); 0 where neither keeps within 1 LSB.
+int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords);
 inline constexpr int kNarrowestInterpolated = 8;
 inline constexpr int kWidestInterpolated = 24;
 
@@ -102,7 +110,7 @@ struct UnitPlan {
     int phaseDelay() const
     {
         if (interpolation)
-            return latency - kLeastInterpolatingLatency;
+            return latency - (interpolation->order == 2 ? kLeastSecondOrderLatency : kLeastInterpolatingLatency);
         return latency > kLeastUnitLatency + 2 ? latency - kLeastUnitLatency - 2 : 0;
     }
 };

@@ -63,14 +63,15 @@ constexpr std::array kOptions{
                N_("with --sincos: a quarter table of only M words (a power of two, from\n"
                   "4 to below N/4) and first-order interpolation between its points,\n"
                   "sin(a + d) = sin a + d cos a with cos a from the block RAM's second\n"
-                  "port; every output within 1 LSB of the true value, proven on every\n"
-                  "phase before the file is written. N a power of two, fixed:W words\n"
-                  "with W from 8 to 24, --angle exact; --latency from 5"),
+                  "port, second order where the width needs it; every output within 1\n"
+                  "LSB of the true value, proven on every phase before the file is\n"
+                  "written. N a power of two, fixed:W words with W from 8 to 24, --angle\n"
+                  "exact; --latency from 5, or 7 at second order"),
                Completion::None},
     OptionSpec{OptionId::Latency, "latency", 0, N_("L"),
                N_("with --sincos: the rising edges of clk from a phase to its sine and\n"
-                  "cosine, from 3 (the default) to 16, or from 5 (the default) with\n"
-                  "--table-words; each edge more buys clock speed: the unit's 4th\n"
+                  "cosine, from 3 (the default) to 16, or from 5 (7 at second order; the\n"
+                  "default) with --table-words; each edge more buys clock speed: the unit's 4th\n"
                   "registers the words as the block RAM reads them, its 5th their\n"
                   "address, any other the phase on its way in\n"
                   "  lumiro-coe 4096 --sincos --latency 4 -o unit.v"),

@@ -41,7 +41,12 @@ struct Options {
     std::optional<std::string> plotPath;    // the picture of the table's quality
 
     Radix Digits() const { return radix.value_or(Radix::Binary); }
-    int LeastLatency() const { return tableWords > 0 ? kLeastInterpolatingLatency : kLeastUnitLatency; }
+    int LeastLatency() const
+    {
+        if (tableWords == 0)
+            return kLeastUnitLatency;
+        return InterpolationOrder(shape, tableWords) == 2 ? kLeastSecondOrderLatency : kLeastInterpolatingLatency;
+    }
     UnitChoices Unit() const
     {
         std::optional<NcoPlan> nco;

@@ -30,6 +30,8 @@ struct Widths {
     int scaled;    // the fine angle times pi (signed)
     int slope;     // d (signed)
     int product;   // d times a table word (signed)
+    int term;      // a first-order term, rounded (signed)
+    int second;    // d times a first-order term (signed), second order
     int wide;      // the sums (signed)
 };
 
@@ -42,7 +44,9 @@ Widths WidthsOf(const Interpolation& in)
     w.scaled = in.fractionBits + in.piBits + 1;
     w.slope = in.slopeWidth();
     w.product = w.slope + w.table + 1;
-    w.wide = std::max(w.product, w.table + 1 + in.extraBits) + 2;
+    w.term = std::max(w.product, w.table + 1 + in.extraBits) + 2;
+    w.second = w.slope + w.term;
+    w.wide = in.order == 2 ? w.second + 2 : w.term;
     return w;
 }
 
@@ -82,17 +86,21 @@ std::string Header(const Request& request, const UnitPlan& plan, const char* com
     const std::string word = request.table.shape().word.Name();
     return c + " Lumiro " + std::string(kVersion) + ": interpolating sine/cosine unit, N = " + Number(plan.divisions) +
            ", " + word + " words, angle 2*pi*i/N, M = " + Number(std::int64_t{1} << in.tableBits) +
-           " table words\n" + c + " Sine and cosine of phase x 2*pi/N, interpolated (first order) between the M\n" + c +
+           " table words\n" + c + " Sine and cosine of phase x 2*pi/N, interpolated (" +
+           (in.order == 2 ? "second" : "first") + " order) between the M\n" + c +
            " points of a quarter table at (i + 1/2) * 90/M degrees, " + Number(in.tableWidth) +
            "-bit words with " + Number(in.guardBits) + " guard bit" + (in.guardBits == 1 ? "" : "s") + ":\n" + c +
-           " sin(a + d) = sin a + d cos a and cos(a + d) = cos a - d sin a, d the angle of\n" + c +
-           " the phase's low " + Number(in.fractionBits) + " bits from the point. Every output is within 1 LSB of the\n" +
+           (in.order == 2 ? " sin(a + d) = sin a + d cos a - (d/2) d sin a, cos(a + d) = cos a - d sin a\n" + c +
+                                " - (d/2) d cos a, d the angle of"
+                          : " sin(a + d) = sin a + d cos a and cos(a + d) = cos a - d sin a, d the angle of") +
+           "\n" + c + " the phase's low " + Number(in.fractionBits) + " bits from the point. Every output is within 1 LSB of the\n" +
            c + " true value: at most " + largest + " LSB, proven on every phase when this file was\n" + c +
            " written (the design's bound: " + bound + " LSB).\n" + c + " Latency: " + Number(plan.latency) +
            " rising edges of clk from phase to sine and cosine, a new\n" + c + " phase on every edge" +
            (plan.clockEnable ? " with ce high; while ce is low, no register changes" : "") + ".\n" + c +
            " The table is one memory read at two addresses, one dual-port block RAM;\n" + c +
-           " each product takes one multiplier.\n" + NcoHeader(plan, comment);
+           " each product takes one multiplier" + (in.order == 2 ? ", four of them" : "") + ".\n" +
+           NcoHeader(plan, comment);
 }
 
 // The table's words, put straight into the file.
@@ -181,14 +189,10 @@ ${nco}${phase_in}
         quadrant_3_ <= quadrant_2_;
     end
 
-    // The sums, each product rounded to ${extra_bits} bits below the table's last
-    // place, then to the output's last place.
+${second_order}
+    // The sums, ${sums_what}, then rounded to the output's last place.
     /* verilator lint_off UNUSEDSIGNAL */  // the magnitudes are the sums' low bits
-    wire signed [${wide_top}:0] sine_sum_ = (${sine_base_wide} <<< ${extra_bits}) +
-        ((${sine_product_wide} + ${wide_bits}'sd${product_half}) >>> ${product_shift});
-    wire signed [${wide_top}:0] cosine_sum_ = (${cosine_base_wide} <<< ${extra_bits}) -
-        ((${cosine_product_wide} + ${wide_bits}'sd${product_half}) >>> ${product_shift});
-    wire signed [${wide_top}:0] sine_rounded_ = (sine_sum_ + ${wide_bits}'sd${drop_half}) >>> ${drop};
+${sums}    wire signed [${wide_top}:0] sine_rounded_ = (sine_sum_ + ${wide_bits}'sd${drop_half}) >>> ${drop};
     wire signed [${wide_top}:0] cosine_rounded_ = (cosine_sum_ + ${wide_bits}'sd${drop_half}) >>> ${drop};
     /* verilator lint_on UNUSEDSIGNAL */
     reg [${word_top}:0] sine_magnitude_ = ${word_bits}'d0;
@@ -197,7 +201,7 @@ ${nco}${phase_in}
     always @(posedge clk) ${if_ce}begin
         sine_magnitude_ <= sine_rounded_[${word_top}:0];
         cosine_magnitude_ <= cosine_rounded_[${word_top}:0];
-        quadrant_4_ <= quadrant_3_;
+        quadrant_4_ <= ${quadrant_before_sums};
     end
 
     // The turn: odd quadrants swap sine and cosine, the second half turn negates.
@@ -230,21 +234,28 @@ ${phase_signals}    signal point : unsigned(${points_top} downto 0);
     signal sine_kept, cosine_kept, sine_base, cosine_base : signed(${table_bits} downto 0);
     signal sine_product, cosine_product : signed(${product_top} downto 0);
     signal sine_magnitude, cosine_magnitude : unsigned(${word_top} downto 0) := (others => '0');
-    type quadrants_t is array (1 to 4) of unsigned(1 downto 0);
+${second_signals}    type quadrants_t is array (1 to ${quadrant_stages}) of unsigned(1 downto 0);
     signal quadrants : quadrants_t := (others => "00");
 
-    -- The rounded sum: a base and a product, each to the output's last place.
-    function rounded (base, product : signed; negated : boolean) return unsigned is
-        variable correction : signed(${wide_top} downto 0);
+    -- A product rounded to `shift` bits fewer, in the sums' width.
+    function scaled_down (product : signed; shift : natural) return signed is
+        variable half : signed(product'length - 1 downto 0) := shift_left(to_signed(1, product'length), shift - 1);
+    begin
+        return resize(shift_right(product + half, shift), ${wide_bits});
+    end function;
+
+    -- The rounded sum: the base, the first-order term added or taken off, the
+    -- second-order term taken off, to the output's last place.
+    function rounded (base, first, second : signed; negated : boolean) return unsigned is
         variable sum : signed(${wide_top} downto 0);
     begin
-        correction := shift_right(resize(product, ${wide_bits}) + shift_left(to_signed(1, ${wide_bits}), ${product_shift_less}), ${product_shift});
         sum := shift_left(resize(base, ${wide_bits}), ${extra_bits});
         if negated then
-            sum := sum - correction;
+            sum := sum - first;
         else
-            sum := sum + correction;
+            sum := sum + first;
         end if;
+        sum := sum - second;
         sum := shift_right(sum + shift_left(to_signed(1, ${wide_bits}), ${drop_less}), ${drop});
         return unsigned(sum(${word_top} downto 0));
     end function;
@@ -274,27 +285,24 @@ ${nco}${phase_in}
             sine_base <= sine_kept;
             cosine_base <= cosine_kept;
             quadrants(3) <= quadrants(2);
-            -- The sums, rounded to the output's last place.
-            sine_magnitude <= rounded(sine_base, sine_product, false);
-            cosine_magnitude <= rounded(cosine_base, cosine_product, true);
-            quadrants(4) <= quadrants(3);
+${vhdl_sums}
             -- The turn: odd quadrants swap sine and cosine, the second half turn negates.
-            if quadrants(4)(0) = '1' then
+            if quadrants(${quadrant_stages})(0) = '1' then
                 sine <= std_logic_vector(cosine_magnitude);
                 cosine <= std_logic_vector(sine_magnitude);
             else
                 sine <= std_logic_vector(sine_magnitude);
                 cosine <= std_logic_vector(cosine_magnitude);
             end if;
-            if quadrants(4)(1) = '1' then
-                if quadrants(4)(0) = '1' then
+            if quadrants(${quadrant_stages})(1) = '1' then
+                if quadrants(${quadrant_stages})(0) = '1' then
                     sine <= std_logic_vector(-signed(cosine_magnitude));
                 else
                     sine <= std_logic_vector(-signed(sine_magnitude));
                 end if;
             end if;
-            if (quadrants(4)(1) xor quadrants(4)(0)) = '1' then
-                if quadrants(4)(0) = '1' then
+            if (quadrants(${quadrant_stages})(1) xor quadrants(${quadrant_stages})(0)) = '1' then
+                if quadrants(${quadrant_stages})(0) = '1' then
                     cosine <= std_logic_vector(-signed(sine_magnitude));
                 else
                     cosine <= std_logic_vector(-signed(cosine_magnitude));
@@ -327,11 +335,114 @@ std::vector<Slot> DatapathSlots(const UnitPlan& plan, const Widths& w)
             {"slope_high", Number(slopeShift + w.slope - 1)},
             {"slope_shift", Number(slopeShift)},
             {"product_top", Number(w.product - 1)},
-            {"extra_bits", Number(in.extraBits)},
             {"wide_top", Number(w.wide - 1)},
             {"wide_bits", Number(w.wide)},
-            {"product_shift", Number(in.productShift)},
             {"drop", Number(in.guardBits + in.extraBits)}};
+}
+
+// What differs between first and second order: the stages between the
+// products and the sums, and the sums themselves.
+std::vector<Slot> OrderSlots(const UnitPlan& plan, const Widths& w, bool vhdl)
+{
+    const std::string ifCe = plan.clockEnable ? "if (ce) " : "";
+    const Interpolation& in = *plan.interpolation;
+    const std::string wide = Number(w.wide);
+    const std::string productHalf = wide + "'sd" + Number(std::int64_t{1} << (in.productShift - 1));
+    const int secondShift = in.productShift + in.extraBits + 1;
+    const std::string sineTerm =
+        "((" + Extended("sine_product_", w.product, w.wide) + " + " + productHalf + ") >>> " + Number(in.productShift) + ")";
+    const std::string cosineTerm =
+        "((" + Extended("cosine_product_", w.product, w.wide) + " + " + productHalf + ") >>> " + Number(in.productShift) + ")";
+    const std::string drop = Number(in.guardBits + in.extraBits);
+    const std::string vhdlShift = Number(in.productShift);
+    if (in.order == 1 && vhdl)
+        return {{"second_signals", ""},
+                {"quadrant_stages", "4"},
+                {"vhdl_sums", "            -- The sums, rounded to the output's last place.\n"
+                              "            sine_magnitude <= rounded(sine_base, scaled_down(sine_product, " + vhdlShift +
+                                  "), to_signed(0, " + wide + "), false);\n"
+                              "            cosine_magnitude <= rounded(cosine_base, scaled_down(cosine_product, " +
+                                  vhdlShift + "), to_signed(0, " + wide + "), true);\n"
+                              "            quadrants(4) <= quadrants(3);\n"}};
+    if (in.order == 1)
+        return {{"second_order", ""},
+                {"sums_what", "each product rounded to " + Number(in.extraBits) + " bits below the table's last place"},
+                {"sums", "    wire signed [" + Number(w.wide - 1) + ":0] sine_sum_ = (" +
+                             Extended("sine_base_", w.table + 1, w.wide) + " <<< " + Number(in.extraBits) + ") +\n        " +
+                             sineTerm + ";\n    wire signed [" + Number(w.wide - 1) + ":0] cosine_sum_ = (" +
+                             Extended("cosine_base_", w.table + 1, w.wide) + " <<< " + Number(in.extraBits) +
+                             ") -\n        " + cosineTerm + ";\n"},
+                {"quadrant_before_sums", "quadrant_3_"}};
+    const std::string term = "[" + Number(w.term - 1) + ":0]";
+    const std::string slope = "[" + Number(w.slope - 1) + ":0]";
+    const std::string base = "[" + Number(w.table) + ":0]";
+    const std::string secondHalf = wide + "'sd" + Number(std::int64_t{1} << (secondShift - 1));
+    const std::string verilog =
+        "\n    // Second order: the first-order terms rounded to " + Number(in.extraBits) +
+        " bits below the table's last place,\n"
+        "    // d cos a and d sin a; then each times d/2, to be taken off the other output.\n"
+        "    /* verilator lint_off UNUSEDSIGNAL */  // the terms are the low bits\n"
+        "    wire signed [" + Number(w.wide - 1) + ":0] sine_term_next_ = " + sineTerm + ";\n"
+        "    wire signed [" + Number(w.wide - 1) + ":0] cosine_term_next_ = " + cosineTerm + ";\n"
+        "    /* verilator lint_on UNUSEDSIGNAL */\n"
+        "    reg signed " + slope + " slope_3_;\n    reg signed " + slope + " slope_4_;\n"
+        "    reg signed " + term + " sine_term_;\n    reg signed " + term + " cosine_term_;\n"
+        "    reg signed " + base + " sine_base_4_;\n    reg signed " + base + " cosine_base_4_;\n"
+        "    reg [1:0] quadrant_terms_ = 2'd0;\n"
+        "    always @(posedge clk) " + ifCe + "begin\n"
+        "        slope_3_ <= slope_kept_;\n"
+        "        sine_term_ <= sine_term_next_[" + Number(w.term - 1) + ":0];\n"
+        "        cosine_term_ <= cosine_term_next_[" + Number(w.term - 1) + ":0];\n"
+        "        slope_4_ <= slope_3_;\n        sine_base_4_ <= sine_base_;\n        cosine_base_4_ <= cosine_base_;\n"
+        "        quadrant_terms_ <= quadrant_3_;\n    end\n"
+        "    reg signed [" + Number(w.second - 1) + ":0] sine_second_;\n"
+        "    reg signed [" + Number(w.second - 1) + ":0] cosine_second_;\n"
+        "    reg signed " + term + " sine_term_5_;\n    reg signed " + term + " cosine_term_5_;\n"
+        "    reg signed " + base + " sine_base_5_;\n    reg signed " + base + " cosine_base_5_;\n"
+        "    reg [1:0] quadrant_seconds_ = 2'd0;\n"
+        "    always @(posedge clk) " + ifCe + "begin\n"
+        "        sine_second_ <= slope_4_ * cosine_term_;\n        cosine_second_ <= slope_4_ * sine_term_;\n"
+        "        sine_term_5_ <= sine_term_;\n        cosine_term_5_ <= cosine_term_;\n"
+        "        sine_base_5_ <= sine_base_4_;\n        cosine_base_5_ <= cosine_base_4_;\n"
+        "        quadrant_seconds_ <= quadrant_terms_;\n    end\n";
+    const auto sum = [&](const std::string& which, const char* sign) {
+        return "    wire signed [" + Number(w.wide - 1) + ":0] " + which + "_sum_ = (" +
+               Extended(which + "_base_5_", w.table + 1, w.wide) + " <<< " + Number(in.extraBits) + ") " + sign +
+               " " + Extended(which + "_term_5_", w.term, w.wide) + " -\n        ((" +
+               Extended(which + "_second_", w.second, w.wide) + " + " + secondHalf + ") >>> " +
+               Number(secondShift) + ");\n";
+    };
+    const std::string vhdlTerm = "signed(" + Number(w.wide - 1) + " downto 0)";
+    if (!vhdl)
+        return {{"second_order", verilog},
+                {"sums_what", "the base, the first-order term and the second-order one"},
+                {"sums", sum("sine", "+") + sum("cosine", "-")},
+                {"quadrant_before_sums", "quadrant_seconds_"}};
+    return {{"second_signals", "    signal slope_3, slope_4 : signed(" + Number(w.slope - 1) + " downto 0);\n"
+                               "    signal sine_term, cosine_term, sine_term_5, cosine_term_5 : " + vhdlTerm + ";\n"
+                               "    signal sine_second, cosine_second : signed(" + Number(w.slope + w.wide - 1) +
+                                   " downto 0);\n"
+                               "    signal sine_base_4, cosine_base_4, sine_base_5, cosine_base_5 : signed(" +
+                                   Number(w.table) + " downto 0);\n"},
+            {"quadrant_stages", "6"},
+            {"vhdl_sums",
+             "            -- Second order: the first-order terms rounded, then each times d/2, to be\n"
+             "            -- taken off the other output.\n"
+             "            slope_3 <= slope_kept;\n"
+             "            sine_term <= scaled_down(sine_product, " + vhdlShift + ");\n"
+             "            cosine_term <= scaled_down(cosine_product, " + vhdlShift + ");\n"
+             "            slope_4 <= slope_3;\n            sine_base_4 <= sine_base;\n            cosine_base_4 <= cosine_base;\n"
+             "            quadrants(4) <= quadrants(3);\n"
+             "            sine_second <= slope_4 * cosine_term;\n            cosine_second <= slope_4 * sine_term;\n"
+             "            sine_term_5 <= sine_term;\n            cosine_term_5 <= cosine_term;\n"
+             "            sine_base_5 <= sine_base_4;\n            cosine_base_5 <= cosine_base_4;\n"
+             "            quadrants(5) <= quadrants(4);\n"
+             "            -- The sums, rounded to the output's last place.\n"
+             "            sine_magnitude <= rounded(sine_base_5, sine_term_5, scaled_down(sine_second, " +
+                 Number(secondShift) + "), false);\n"
+             "            cosine_magnitude <= rounded(cosine_base_5, cosine_term_5, scaled_down(cosine_second, " +
+                 Number(secondShift) + "), true);\n"
+             "            quadrants(6) <= quadrants(5);\n"}};
 }
 
 // Slots in one list after another.
@@ -351,34 +462,31 @@ void WriteInterpolatingVerilog(std::FILE* out, const Request& request, const Uni
     const int slopeShift = in.piBits - in.slopeBits;
     const std::string fine = w.fraction == 1 ? "~at_[0]" : "{~at_[" + Number(w.fraction - 1) + "], at_[" +
                                                                Number(w.fraction - 2) + ":0]}";
-    PutTemplate(out, kVerilogUnit,
-                Joined(UnitSlots(request, plan, Header(request, plan, "//"), false), DatapathSlots(plan, w),
-                       {{"word_bits", Number(plan.width)},
-                        Contents(in, request.radix, false),
-                        {"fine", "$signed(" + fine + ")"},
-                        {"fine_wide", Extended("fine_", w.fraction, w.scaled)},
-                        {"shifts_and_adds", ShiftsAndAdds(in, false, w.scaled)},
-                        {"slope_half", Number(std::int64_t{1} << (slopeShift - 1))},
-                        {"sine_base_wide", Extended("sine_base_", w.table + 1, w.wide)},
-                        {"cosine_base_wide", Extended("cosine_base_", w.table + 1, w.wide)},
-                        {"sine_product_wide", Extended("sine_product_", w.product, w.wide)},
-                        {"cosine_product_wide", Extended("cosine_product_", w.product, w.wide)},
-                        {"product_half", Number(std::int64_t{1} << (in.productShift - 1))},
-                        {"drop_half", Number(std::int64_t{1} << (in.guardBits + in.extraBits - 1))}}));
+    std::vector<Slot> slots = Joined(UnitSlots(request, plan, Header(request, plan, "//"), false),
+                                     DatapathSlots(plan, w), OrderSlots(plan, w, false));
+    slots.insert(slots.end(), {{"word_bits", Number(plan.width)},
+                               Contents(in, request.radix, false),
+                               {"fine", "$signed(" + fine + ")"},
+                               {"fine_wide", Extended("fine_", w.fraction, w.scaled)},
+                               {"shifts_and_adds", ShiftsAndAdds(in, false, w.scaled)},
+                               {"slope_half", Number(std::int64_t{1} << (slopeShift - 1))},
+                               {"drop_half", Number(std::int64_t{1} << (in.guardBits + in.extraBits - 1))}});
+    PutTemplate(out, kVerilogUnit, slots);
 }
 
 void WriteInterpolatingVhdl(std::FILE* out, const Request& request, const UnitPlan& plan)
 {
     const Interpolation& in = *plan.interpolation;
     const Widths w = WidthsOf(in);
-    PutTemplate(out, kVhdlUnit,
-                Joined(UnitSlots(request, plan, Header(request, plan, "--"), true), DatapathSlots(plan, w),
-                       {Contents(in, request.radix, true),
-                        {"rom_attributes", VhdlBlockRam("TABLE")},
-                        {"shifts_and_adds", ShiftsAndAdds(in, true, w.scaled)},
-                        {"slope_shift_less", Number(in.piBits - in.slopeBits - 1)},
-                        {"product_shift_less", Number(in.productShift - 1)},
-                        {"drop_less", Number(in.guardBits + in.extraBits - 1)}}));
+    std::vector<Slot> slots = Joined(UnitSlots(request, plan, Header(request, plan, "--"), true),
+                                     DatapathSlots(plan, w), OrderSlots(plan, w, true));
+    slots.insert(slots.end(), {Contents(in, request.radix, true),
+                               {"rom_attributes", VhdlBlockRam("TABLE")},
+                               {"shifts_and_adds", ShiftsAndAdds(in, true, w.scaled)},
+                               {"slope_shift_less", Number(in.piBits - in.slopeBits - 1)},
+                               {"extra_bits", Number(in.extraBits)},
+                               {"drop_less", Number(in.guardBits + in.extraBits - 1)}});
+    PutTemplate(out, kVhdlUnit, slots);
 }
 
 }  // namespace lumiro::coe

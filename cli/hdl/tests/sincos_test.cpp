@@ -251,7 +251,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Unit{1000, "fixed:10", true, true, 3, true},
                       // Interpolating: M from 4 to N/8, the narrowest and widest words, latency and ce.
                       Unit{1024, "fixed:8", true, false, 5, false, 32}, Unit{4096, "fixed:16", true, false, 6, true, 256},
-                      Unit{8192, "fixed:12", true, false, 5, true, 128}, Unit{16384, "fixed:18", true, false, 7, false, 2048}));
+                      Unit{8192, "fixed:12", true, false, 5, true, 128}, Unit{16384, "fixed:18", true, false, 7, false, 2048},
+                      // Second order, where first would miss.
+                      Unit{16384, "fixed:20", true, false, 7, true, 256}, Unit{16384, "fixed:24", true, false, 8, false, 256}));
 
 // Yosys maps the tables to block RAM, not to logic, on three families, the
 // unit's quarter table to one dual-port block where the family has one, in no

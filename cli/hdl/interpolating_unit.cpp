@@ -446,7 +446,7 @@ std::vector<Slot> OrderSlots(const UnitPlan& plan, const Widths& w, bool vhdl)
 }
 
 // Slots in one list after another.
-std::vector<Slot> Joined(std::vector<Slot> first, const std::vector<Slot>& second, std::vector<Slot> third)
+std::vector<Slot> Concatenated(std::vector<Slot> first, const std::vector<Slot>& second, std::vector<Slot> third)
 {
     first.insert(first.end(), second.begin(), second.end());
     first.insert(first.end(), std::make_move_iterator(third.begin()), std::make_move_iterator(third.end()));
@@ -462,7 +462,7 @@ void WriteInterpolatingVerilog(std::FILE* out, const Request& request, const Uni
     const int slopeShift = in.piBits - in.slopeBits;
     const std::string fine = w.fraction == 1 ? "~at_[0]" : "{~at_[" + Number(w.fraction - 1) + "], at_[" +
                                                                Number(w.fraction - 2) + ":0]}";
-    std::vector<Slot> slots = Joined(UnitSlots(request, plan, Header(request, plan, "//"), false),
+    std::vector<Slot> slots = Concatenated(UnitSlots(request, plan, Header(request, plan, "//"), false),
                                      DatapathSlots(plan, w), OrderSlots(plan, w, false));
     slots.insert(slots.end(), {{"word_bits", Number(plan.width)},
                                Contents(in, request.radix, false),
@@ -478,7 +478,7 @@ void WriteInterpolatingVhdl(std::FILE* out, const Request& request, const UnitPl
 {
     const Interpolation& in = *plan.interpolation;
     const Widths w = WidthsOf(in);
-    std::vector<Slot> slots = Joined(UnitSlots(request, plan, Header(request, plan, "--"), true),
+    std::vector<Slot> slots = Concatenated(UnitSlots(request, plan, Header(request, plan, "--"), true),
                                      DatapathSlots(plan, w), OrderSlots(plan, w, true));
     slots.insert(slots.end(), {Contents(in, request.radix, true),
                                {"rom_attributes", VhdlBlockRam("TABLE")},

@@ -58,11 +58,11 @@ std::int32_t ParseDivisions(std::string_view text)
     return divisions;
 }
 
-std::optional<std::int32_t> DivisionsIn(std::string_view text)
+std::optional<std::int32_t> DivisionsIn(std::string_view text, std::int32_t most)
 {
     try {
         const std::int32_t divisions = StrToInt(text);
-        if (divisions >= kMinDivisions && divisions <= kMaxDivisions)
+        if (divisions >= kMinDivisions && divisions <= most)
             return divisions;
     } catch (const Exception&) {
     }

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "table.h"
+
 #include "conversions.h"  // Exception, which the handlers throw
 
 namespace lumiro {
@@ -21,7 +23,9 @@ enum class Field { Edit1, Edit2, Edit3, Edit4 };
 std::int32_t ParseDivisions(std::string_view text);
 // The same count without a message: nothing for a text that is no integer
 // (IntegerText tells which) or lies out of range.
-std::optional<std::int32_t> DivisionsIn(std::string_view text);
+// `most` raises the upper bound for lumiro-coe's units, which take more phases
+// than a table; the window keeps kMaxDivisions.
+std::optional<std::int32_t> DivisionsIn(std::string_view text, std::int32_t most = kMaxDivisions);
 
 class TForm1Logic {
 public:

@@ -65,8 +65,9 @@ constexpr std::array kOptions{
                   "sin(a + d) = sin a + d cos a with cos a from the block RAM's second\n"
                   "port, second order where the width needs it; every output within 1\n"
                   "LSB of the true value, proven on every phase before the file is\n"
-                  "written. N a power of two, fixed:W words with W from 8 to 24, --angle\n"
-                  "exact; --latency from 5, or 7 at second order"),
+                  "written. N a power of two up to 16777216 (above any table's N), fixed:W\n"
+                  "words with W from 8 to 24, --angle exact; --latency from 5, or 7 at\n"
+                  "second order"),
                Completion::None},
     OptionSpec{OptionId::Latency, "latency", 0, N_("L"),
                N_("with --sincos: the rising edges of clk from a phase to its sine and\n"

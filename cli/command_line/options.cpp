@@ -96,10 +96,10 @@ bool LooksLikeNumber(std::string_view argument)
     return argument.size() > 1 && argument[0] == '-' && argument[1] >= '0' && argument[1] <= '9';
 }
 
-std::int32_t Divisions(std::string_view text)
+std::int32_t Divisions(std::string_view text, std::int32_t most = kMaxDivisions)
 {
     // As the window reads N: blanks around, an optional sign, digits.
-    if (const auto divisions = DivisionsIn(text))
+    if (const auto divisions = DivisionsIn(text, most))
         return *divisions;
     std::string_view shown = text;
     while (!shown.empty() && (shown.front() == ' ' || shown.front() == '\t'))
@@ -108,8 +108,8 @@ std::int32_t Divisions(std::string_view text)
         shown.remove_suffix(1);
     if (!IntegerText(text))
         throw UsageError(Printf(_("%s is not a whole number."), Shown(text).c_str()));
-    throw UsageError(Printf(_("N takes whole numbers from %d to %d (got %s)."), kMinDivisions,
-                            kMaxDivisions, Shown(shown).c_str()));
+    throw UsageError(Printf(_("N takes whole numbers from %d to %d (got %s)."), kMinDivisions, most,
+                            Shown(shown).c_str()));
 }
 
 std::vector<std::string_view> NamesOf(const std::vector<const Format*>& formats)
@@ -578,7 +578,9 @@ Options ParseOptions(std::span<const std::string_view> arguments)
         throw UsageError(_("missing N: into how many parts to divide 360 degrees."));
     if (parse.operands.size() > 1)
         throw UsageError(_("more than one N given."));
-    options.shape.divisions = Divisions(parse.operands.front());
+    // An interpolating unit takes more phases than any table has words.
+    options.shape.divisions =
+        Divisions(parse.operands.front(), options.tableWords > 0 ? kMostInterpolatedDivisions : kMaxDivisions);
     CheckShape(options, parse.defaults);
     parse.Finish();
     return options;

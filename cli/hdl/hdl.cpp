@@ -688,7 +688,7 @@ static std::string VerilogModule(const Request& request, const UnitPlan& plan)
     const std::string word = "[" + Number(plan.width - 1) + ":0]";
     return "module " + request.name + " (\n    input  wire clk,\n" +
            (plan.clockEnable ? "    input  wire ce,\n" : "") + VerilogNco(plan, "").ports + "    output reg  " + word +
-           " sine,\n    output reg  " + word + " cosine\n);\n";
+           " sine,\n    output reg  " + word + " cosine\n);";
 }
 
 static std::string VhdlEntity(const Request& request, const UnitPlan& plan)

@@ -406,6 +406,17 @@ TEST_F(SincosCall, ReportMeasuresTheUnitsOutputsAtEveryPhase)
         EXPECT_EQ(measured[line + 2], wanted[line]);
 }
 
+// 2^24 phases, four times a table's most, proven and written in about a second.
+TEST_F(SincosCall, InterpolatingUnitTakesTwoToTheTwentyFourPhases)
+{
+    const Outcome run = Coe({"16777216", "--word", "fixed:16", "--angle", "exact", "--format", "verilog", "--sincos",
+                             "--table-words", "4096", "-o", (dir / "unit.v").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string head = lumiro::testing::Slurp(dir / "unit.v").substr(0, 2000);
+    EXPECT_NE(head.find("N = 16777216"), std::string::npos) << head;
+    EXPECT_NE(head.find("input  wire [23:0] phase"), std::string::npos) << head;
+}
+
 // The oscillator's picture is the report's spectrum: its figures are the report's.
 TEST_F(SincosCall, OscillatorPictureCarriesTheReportsFigures)
 {
@@ -463,6 +474,10 @@ TEST_F(SincosCall, WrongCallsWriteNothing)
           {"4096", "--sincos", "--format", "verilog", "--nco", "12", "--dither", "-o", file},
           {"4096", "--sincos", "--format", "verilog", "--dither", "-o", file},
           {"4096", "--sincos", "--format", "verilog", "--nco", "32", "--frequency", "5", "-o", file},
+          // Above 2^22 phases only the interpolating unit, and it up to 2^24.
+          {"16777216", "--sincos", "--format", "verilog", "--word", "fixed:16", "--angle", "exact", "-o", file},
+          {"33554432", "--sincos", "--format", "verilog", "--word", "fixed:16", "--angle", "exact", "--table-words",
+           "4096", "-o", file},
           {"4096", "--sincos", "--format", "verilog", "--nco", "16", "--report", "--frequency", "0x10000", "-o",
            file}}) {
         const Outcome run = Coe(call);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "accuracy_report.h"
+#include "hardware/units.h"
 #include "nco_report.h"
 #include "check.h"
 #include "exit_status.h"
@@ -111,7 +112,8 @@ int main(int argc, char** argv)
         std::vector<std::uint32_t> unitWords;
         if (options.sincos && (options.report || options.plotPath)) {
             sweep.emplace(lumiro::UnitPeriod(table.shape()));
-            unitWords = lumiro::UnitSineSweep(plan, table);
+            unitWords.resize(static_cast<std::size_t>(plan.divisions));
+            lumiro::hardware::UnitModel(plan, table).Run(0, unitWords, {});
         }
         const SineTable& measuredTable = sweep ? *sweep : table;
         // Measured on the other core while this one writes the table.

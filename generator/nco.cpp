@@ -2,39 +2,28 @@
 #include "nco.h"
 
 #include <bit>
+#include <cstdio>
 #include <cmath>
 #include <limits>
 #include <numbers>
 
 namespace lumiro {
 
-std::uint64_t DitherStepped(std::uint64_t state, int steps)
+std::string DitherPolynomial()
 {
-    for (int step = 0; step < steps; ++step) {
-        const std::uint64_t bit = ((state >> 63) ^ (state >> 62) ^ (state >> 60) ^ (state >> 59)) & 1U;
-        state = (state << 1) | bit;
-    }
-    return state;
+    // A tap at bit b is the term x^(b + 1); the state's width is the leading one.
+    std::string text = "x^64";
+    for (const int tap : kDitherTaps)
+        if (tap != 63)
+            text += " + x^" + std::to_string(tap + 1);
+    return text + " + 1";
 }
 
-NcoModel::NcoModel(const NcoPlan& plan, std::uint64_t frequency, std::uint64_t offset)
-    : plan_(plan), frequency_(frequency & plan.mask()), offset_(offset & plan.mask())
+std::string DitherSeedText()
 {
-}
-
-std::uint64_t NcoModel::NextPhase()
-{
-    const int truncated = plan_.truncatedBits();
-    std::uint64_t sum = accumulator_;
-    if (plan_.dither && truncated > 0)
-        sum += lfsr_ & ((std::uint64_t{1} << truncated) - 1);
-    if (plan_.phaseOffset)
-        sum += offset_;
-    const std::uint64_t phase = (sum & plan_.mask()) >> truncated;
-    accumulator_ = (accumulator_ + frequency_) & plan_.mask();
-    if (plan_.dither)
-        lfsr_ = DitherStepped(lfsr_, truncated);
-    return phase;
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(kDitherSeed));
+    return text;
 }
 
 double PredictedTruncationSfdr(const NcoPlan& plan, std::uint64_t frequency)

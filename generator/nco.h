@@ -2,22 +2,27 @@
 // The numerically controlled oscillator in front of the sine/cosine unit: an
 // accumulator of A bits that adds a frequency word on every clock, its top
 // log2 N bits the unit's phase (the rest truncated), with an optional phase
-// offset and dither below the truncated bits. The model here runs it clock
-// for clock as the HDL does, and the theory of phase truncation predicts its
-// worst spur.
+// offset and dither below the truncated bits; the theory of phase truncation
+// predicts its worst spur.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 namespace lumiro {
 
 inline constexpr int kWidestAccumulator = 64;
 
-// The dither's source: a 64-bit Fibonacci LFSR, x^64 + x^63 + x^61 + x^60 + 1
-// (maximal length), shifting left with the new bit in bit 0, stepped as many
-// times a clock as bits are truncated; its low truncated bits are the dither.
+// The dither's source: a 64-bit Fibonacci LFSR of maximal length, shifting
+// left with the new bit in bit 0, the XOR of the bits at its taps, stepped as
+// many times a clock as bits are truncated; its low truncated bits are the
+// dither.
 inline constexpr std::uint64_t kDitherSeed = 0x9E3779B97F4A7C15;
-std::uint64_t DitherStepped(std::uint64_t state, int steps);
+inline constexpr std::array<int, 4> kDitherTaps{63, 62, 60, 59};
+// Its polynomial, "x^64 + x^63 + x^61 + x^60 + 1", and its seed in hexadecimal.
+std::string DitherPolynomial();
+std::string DitherSeedText();
 
 struct NcoPlan {
     int accumulatorBits;  // A
@@ -30,22 +35,6 @@ struct NcoPlan {
     {
         return accumulatorBits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << accumulatorBits) - 1;
     }
-};
-
-// The unit's phases clock by clock for a frequency word and a phase offset,
-// from the clock after the accumulator was cleared: k * frequency (+ offset,
-// + dither), truncated to the phase's bits.
-class NcoModel {
-public:
-    NcoModel(const NcoPlan& plan, std::uint64_t frequency, std::uint64_t offset = 0);
-    std::uint64_t NextPhase();
-
-private:
-    NcoPlan plan_;
-    std::uint64_t frequency_;
-    std::uint64_t offset_;
-    std::uint64_t accumulator_ = 0;
-    std::uint64_t lfsr_ = kDitherSeed;
 };
 
 // The worst spur of phase truncation without dither, below the carrier, in dB

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "hardware/units.h"
+
 namespace lumiro {
 namespace {
 
@@ -16,14 +18,6 @@ int BitsFor(std::int64_t count)
     while ((std::int64_t{1} << bits) < count)
         ++bits;
     return bits;
-}
-
-std::uint32_t Negated(const UnitPlan& plan, std::uint32_t word)
-{
-    const std::uint32_t mask = plan.width == 32 ? ~0U : (1U << plan.width) - 1;
-    if (plan.signBitNegation)
-        return word == 0 ? word : word ^ (1U << (plan.width - 1));
-    return (0U - word) & mask;
 }
 
 int Log2(std::int64_t power)
@@ -126,41 +120,6 @@ int OrderFor(const TableShape& quarter, std::int32_t tableWords)
     return 0;
 }
 
-// A signed value shifted right, rounded to nearest (ties up), as the HDL adds
-// half and shifts.
-std::int64_t Rounded(std::int64_t value, int shift)
-{
-    return shift == 0 ? value : (value + (std::int64_t{1} << (shift - 1))) >> shift;
-}
-
-struct Magnitudes {
-    std::int64_t sine;
-    std::int64_t cosine;
-};
-
-// sin and cos of offset r in a quadrant, times 2^(W-1) - 1, as the HDL computes them.
-Magnitudes MagnitudesAt(const Interpolation& in, std::int64_t r)
-{
-    const std::int64_t half = std::int64_t{1} << (in.fractionBits - 1);
-    const std::int64_t i = r >> in.fractionBits;
-    const std::int64_t f = (r & (2 * half - 1)) - half;  // from the point in the middle of the step
-    const std::int64_t s = in.table[static_cast<std::size_t>(i)];
-    const std::int64_t c = in.table[in.table.size() - 1 - static_cast<std::size_t>(i)];
-    const std::int64_t d = Rounded(f * in.pi, in.piBits - in.slopeBits);
-    const std::int64_t sineSlope = Rounded(d * c, in.productShift);    // d cos a
-    const std::int64_t cosineSlope = Rounded(d * s, in.productShift);  // d sin a
-    std::int64_t sine = (s << in.extraBits) + sineSlope;
-    std::int64_t cosine = (c << in.extraBits) - cosineSlope;
-    if (in.order == 2) {
-        // (d/2) d sin a and (d/2) d cos a: d is d * (N/4) * 2^F, so a further F + log2(N/4) + 1 bits.
-        const int shift = in.productShift + in.extraBits + 1;
-        sine -= Rounded(d * cosineSlope, shift);
-        cosine -= Rounded(d * sineSlope, shift);
-    }
-    const int drop = in.guardBits + in.extraBits;
-    return {Rounded(sine, drop), Rounded(cosine, drop)};
-}
-
 // The layout and its table: word i the sine at (i + 1/2) quarter turns / M.
 Interpolation Interpolated(const TableShape& quarter, std::int32_t tableWords)
 {
@@ -204,26 +163,14 @@ int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords)
     return OrderFor(quarter, tableWords);
 }
 
-SineCosine InterpolatedAt(const UnitPlan& plan, std::int64_t phase)
-{
-    const Interpolation& in = *plan.interpolation;
-    const int quarterBits = plan.phaseBits - 2;
-    const std::int64_t quadrant = phase >> quarterBits;
-    const Magnitudes m = MagnitudesAt(in, phase & ((std::int64_t{1} << quarterBits) - 1));
-    const std::uint32_t mask = (1U << plan.width) - 1;
-    const auto signedWord = [mask](std::int64_t magnitude, bool negated) {
-        return static_cast<std::uint32_t>(negated ? -magnitude : magnitude) & mask;
-    };
-    const bool odd = (quadrant & 1) != 0;
-    return {signedWord(odd ? m.cosine : m.sine, (quadrant & 2) != 0),
-            signedWord(odd ? m.sine : m.cosine, ((quadrant >> 1) ^ quadrant) & 1)};
-}
+namespace {
 
-// Every phase's sine and cosine against the exact values: the largest error,
-// and the first phase 1 LSB or more off.
-void Prove(UnitPlan& plan)
+// Every phase's sine and cosine, as the unit's circuit computes them, against
+// the exact values: the largest error, and the first phase 1 LSB or more off.
+void Prove(UnitPlan& plan, const SineTable& quarter)
 {
     Interpolation& in = *plan.interpolation;
+    hardware::UnitModel model(plan, quarter);
     const auto scale = (std::int64_t{1} << (plan.width - 1)) - 1;
     const int quarterBits = plan.phaseBits - 2;
     const std::uint32_t sign = 1U << (plan.width - 1);
@@ -232,17 +179,25 @@ void Prove(UnitPlan& plan)
     };
     // sin(2 pi p / N) = sin(p * pi/2 / (N/4)); the cosine is the sine a quarter on.
     const std::int64_t n = plan.divisions;
-    for (std::int64_t phase = 0; phase < n; ++phase) {
-        const SineCosine out = InterpolatedAt(plan, phase);
-        for (const auto& [word, point] : {std::pair{out.sine, phase}, std::pair{out.cosine, (phase + n / 4) % n}}) {
-            const std::int64_t got = value(word);
-            const double exact = ScaledSineApproximately(point, quarterBits, scale);
-            in.largestError = std::max(in.largestError, std::fabs(static_cast<double>(got) - exact));
-            if (!in.missedPhase && !WithinOne(got, point, quarterBits, scale))
-                in.missedPhase = phase;
+    std::vector<std::uint32_t> sines(std::size_t{1} << 16);
+    std::vector<std::uint32_t> cosines(sines.size());
+    for (std::int64_t first = 0; first < n; first += static_cast<std::int64_t>(sines.size())) {
+        model.Run(first, sines, cosines);
+        for (std::size_t k = 0; k < sines.size() && first + static_cast<std::int64_t>(k) < n; ++k) {
+            const std::int64_t phase = first + static_cast<std::int64_t>(k);
+            for (const auto& [word, point] :
+                 {std::pair{sines[k], phase}, std::pair{cosines[k], (phase + n / 4) % n}}) {
+                const std::int64_t got = value(word);
+                const double exact = ScaledSineApproximately(point, quarterBits, scale);
+                in.largestError = std::max(in.largestError, std::fabs(static_cast<double>(got) - exact));
+                if (!in.missedPhase && !WithinOne(got, point, quarterBits, scale))
+                    in.missedPhase = phase;
+            }
         }
     }
 }
+
+}  // namespace
 
 UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices)
 {
@@ -265,47 +220,15 @@ UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices)
         .nco = choices.nco,
     };
     if (plan.interpolation)
-        Prove(plan);
+        Prove(plan, quarter);
     if (plan.nco)
         plan.nco->phaseBits = plan.phaseBits;
     return plan;
 }
 
-UnitPlace PlaceOf(const UnitPlan& plan, std::int64_t k)
+int OscillatorDelay(const UnitPlan& plan)
 {
-    const std::int64_t q = plan.quarter;
-    const std::int64_t mirror = plan.halfStep ? 1 : 0;
-    const bool negated = k >= 2 * q;
-    const std::int64_t within = negated ? k - 2 * q : k;  // in the first half turn
-    if (within < q)
-        return {static_cast<std::int32_t>(within), false, negated};
-    if (!plan.halfStep && within == q)
-        return {0, true, negated};
-    return {static_cast<std::int32_t>(2 * q - within - mirror), false, negated};
-}
-
-std::uint32_t UnitSine(const UnitPlan& plan, const SineTable& quarter, std::int64_t phase)
-{
-    if (plan.interpolation)
-        return InterpolatedAt(plan, phase).sine;
-    const UnitPlace place = PlaceOf(plan, phase);
-    const std::uint32_t word = place.peak ? plan.peak : quarter.Word(place.address);
-    return place.negated ? Negated(plan, word) : word;
-}
-
-std::uint32_t UnitCosine(const UnitPlan& plan, const SineTable& quarter, std::int64_t phase)
-{
-    if (plan.interpolation)
-        return InterpolatedAt(plan, phase).cosine;
-    return UnitSine(plan, quarter, (phase + plan.quarter) % plan.divisions);
-}
-
-std::vector<std::uint32_t> UnitSineSweep(const UnitPlan& plan, const SineTable& quarter)
-{
-    std::vector<std::uint32_t> words(static_cast<std::size_t>(plan.divisions));
-    for (std::int32_t phase = 0; phase < plan.divisions; ++phase)
-        words[static_cast<std::size_t>(phase)] = UnitSine(plan, quarter, phase);
-    return words;
+    return plan.latency + (plan.nco && plan.nco->dither ? 1 : 0) + (plan.nco && plan.nco->phaseOffset ? 1 : 0);
 }
 
 TableShape UnitPeriod(const TableShape& quarter)

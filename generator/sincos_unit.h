@@ -122,29 +122,18 @@ struct UnitPlan {
 // CheckInterpolation passed) is proven on every phase as it is planned.
 UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices = {});
 
-// Where phase position k (0 <= k < N) falls in the quarter table.
-struct UnitPlace {
-    std::int32_t address;  // meaningless where peak is set
-    bool peak;             // the word for 1 instead of a table word
-    bool negated;          // in the second half turn
-};
-UnitPlace PlaceOf(const UnitPlan& plan, std::int64_t k);
-
-// The interpolating unit's sine and cosine at a phase, as its HDL computes them.
+// The unit's sine and cosine at a phase: its circuit's evaluation
+// (hardware::UnitModel) gives them.
 struct SineCosine {
     std::uint32_t sine;
     std::uint32_t cosine;
 };
-SineCosine InterpolatedAt(const UnitPlan& plan, std::int64_t phase);
 
-// The unit's outputs at a phase 0 <= phase < N, as its HDL computes them.
-std::uint32_t UnitSine(const UnitPlan& plan, const SineTable& quarter, std::int64_t phase);
-std::uint32_t UnitCosine(const UnitPlan& plan, const SineTable& quarter, std::int64_t phase);
+// Rising edges from the accumulator holding a value to that value's sine and
+// cosine at the outputs: the unit's latency and the oscillator's stages.
+int OscillatorDelay(const UnitPlan& plan);
 
-// The unit's sine at every phase 0..N-1: the words its report measures,
-// against the ideals of the table of shape UnitPeriod(quarter.shape()). The
-// cosine's are the same words a quarter turn on, against the same ideals.
-std::vector<std::uint32_t> UnitSineSweep(const UnitPlan& plan, const SineTable& quarter);
+// The shape of the full period the unit's outputs are measured against.
 TableShape UnitPeriod(const TableShape& quarter);
 
 }  // namespace lumiro

@@ -11,6 +11,7 @@
 #include <numbers>
 #include <vector>
 
+#include "hardware/units.h"
 #include "i18n.h"
 
 namespace lumiro::coe {
@@ -103,14 +104,14 @@ NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint
 
     // The quadrature output, cosine + j sine, so that a carrier near 0 or
     // near half the clock has no image to beat with.
-    NcoModel model(nco, frequency);
+    hardware::OscillatorModel model(plan, quarter, frequency);
     const WordKind& kind = quarter.shape().word;
     std::vector<double> cosines(n);
     std::vector<double> sines(n);
     for (std::size_t k = 0; k < n; ++k) {
-        const auto phase = static_cast<std::int64_t>(model.NextPhase());
-        cosines[k] = kind.ValueOf(UnitCosine(plan, quarter, phase));
-        sines[k] = kind.ValueOf(UnitSine(plan, quarter, phase));
+        const SineCosine words = model.Next();
+        cosines[k] = kind.ValueOf(words.cosine);
+        sines[k] = kind.ValueOf(words.sine);
     }
     // The carrier's bin: frequency / 2^A of the clock rate.
     const double cycles = std::ldexp(static_cast<double>(frequency & nco.mask()), -nco.accumulatorBits);

@@ -4,6 +4,7 @@
 // by FullPeriod (the report's own unfolding), for every phase.
 #include <gtest/gtest.h>
 
+#include "hardware/units.h"
 #include "sincos_unit.h"
 
 namespace lumiro {
@@ -16,9 +17,9 @@ struct Case {
     bool halfStep;
 };
 
-class UnitModel : public ::testing::TestWithParam<Case> {};
+class LeanUnit : public ::testing::TestWithParam<Case> {};
 
-TEST_P(UnitModel, GivesTheFullPeriodsWordsAtEveryPhase)
+TEST_P(LeanUnit, GivesTheFullPeriodsWordsAtEveryPhase)
 {
     const Case& c = GetParam();
     TableShape shape;
@@ -37,18 +38,18 @@ TEST_P(UnitModel, GivesTheFullPeriodsWordsAtEveryPhase)
         for (const double value : quarter.FullPeriod())
             period.push_back(shape.word.Round(value + 0.0));  // +0 at 180 degrees
     }
-    const std::vector<std::uint32_t> sweep = UnitSineSweep(plan, quarter);
     const auto n = static_cast<std::size_t>(c.divisions);
-    ASSERT_EQ(sweep.size(), n);
+    std::vector<std::uint32_t> sines(n);
+    std::vector<std::uint32_t> cosines(n);
+    hardware::UnitModel(plan, quarter).Run(0, sines, cosines);
     for (std::size_t p = 0; p < n; ++p) {
-        ASSERT_EQ(sweep[p], period[p]) << "sine at phase " << p;
-        ASSERT_EQ(UnitCosine(plan, quarter, static_cast<std::int64_t>(p)), period[(p + n / 4) % n])
-            << "cosine at phase " << p;
+        ASSERT_EQ(sines[p], period[p]) << "sine at phase " << p;
+        ASSERT_EQ(cosines[p], period[(p + n / 4) % n]) << "cosine at phase " << p;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Units, UnitModel,
+    Units, LeanUnit,
     ::testing::Values(Case{4, "fixed:8", AngleMode::Exact, false}, Case{8, "float32", AngleMode::Window, false},
                       Case{1000, "fixed:16", AngleMode::Exact, true}, Case{4096, "offset:12", AngleMode::Exact, false},
                       Case{4096, "float16", AngleMode::Window, true}, Case{1020, "bfloat16", AngleMode::Window, false}));

@@ -3,14 +3,47 @@
 // statement in a clocked block, which Vivado, Quartus, Synplify (Lattice,
 // Microchip), Gowin and Yosys all infer as a ROM with its contents; with
 // --sincos, the whole sine/cosine unit.
+#include <charconv>
 #include <string>
 
 #include "format.h"
-#include "hdl.h"
+#include "hardware/units.h"
 #include "i18n.h"
+#include "printers.h"
 
 namespace lumiro::coe {
 namespace {
+
+// Bits of an address into `count` words: at least one.
+int AddressBits(std::int64_t count)
+{
+    int bits = 1;
+    while ((std::int64_t{1} << bits) < count)
+        ++bits;
+    return bits;
+}
+
+// A case statement that loads `data` with word `address` of the table, 0
+// for an address beyond it.
+void PutCaseRom(std::FILE* out, const SineTable& table, Radix radix, int addressBits, const std::string& indent)
+{
+    Put(out, indent + "case (addr)\n");
+    // One line a word, put together without allocating: a table has up to 4M of them.
+    const std::string between = ": data <= " + std::to_string(table.Width()) + (radix == Radix::Hex ? "'h" : "'b");
+    const std::string start = indent + "    ";
+    char number[16];
+    char digits[32];
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
+        Put(out, start);
+        Put(out, {number, static_cast<std::size_t>(std::to_chars(number, number + sizeof number, i).ptr - number)});
+        Put(out, between);
+        Put(out, WordDigits(table.Word(i), table.Width(), radix, digits));
+        Put(out, ";\n");
+    }
+    if (table.Count() < (std::int64_t{1} << addressBits))
+        Put(out, indent + "    default: data <= " + std::to_string(table.Width()) + "'d0;\n");
+    Put(out, indent + "endcase\n");
+}
 
 void WriteVerilog(std::FILE* out, const Request& request)
 {
@@ -25,8 +58,13 @@ void WriteVerilog(std::FILE* out, const Request& request)
     Put(out, "    input  wire [" + std::to_string(address - 1) + ":0] addr,\n");
     Put(out, "    output reg  [" + wordTop + ":0] data\n);\n\n");
     Put(out, "    always @(posedge clk)\n");
-    PutCaseRom(out, table, "addr", "data", request.radix, address, "        ");
+    PutCaseRom(out, table, request.radix, address, "        ");
     Put(out, "\nendmodule\n");
+}
+
+void WriteUnit(std::FILE* out, const Request& request, const UnitPlan& plan)
+{
+    PrintVerilog(out, hardware::UnitCircuit(plan, request.table), UnitTextOf(request, plan));
 }
 
 const bool registered = RegisterFormat({
@@ -46,7 +84,7 @@ const bool registered = RegisterFormat({
     .defaultName = "lumiro_sine",
     .holdsNoWords = false,
     .write = WriteVerilog,
-    .writeUnit = WriteSincosVerilog,
+    .writeUnit = WriteUnit,
     .defaultUnitName = "lumiro_sincos",
     .read = nullptr,
 });

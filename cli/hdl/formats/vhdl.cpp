@@ -4,8 +4,9 @@
 #include <string>
 
 #include "format.h"
-#include "hdl.h"
+#include "hardware/units.h"
 #include "i18n.h"
+#include "printers.h"
 
 namespace lumiro::coe {
 namespace {
@@ -28,7 +29,7 @@ void WriteVhdl(std::FILE* out, const Request& request)
     Put(out, "    type " + lower + "_table_t is array (0 to " + upper + "_DEPTH - 1) of " + lower + "_word_t;\n");
     Put(out, "    constant " + upper + "_TABLE : " + lower + "_table_t := (\n");
     // Hexadecimal bit strings need a width of whole digits in VHDL-93.
-    const Radix radix = VhdlRadix(table.Width(), request.radix);
+    const Radix radix = table.Width() % 4 == 0 ? request.radix : Radix::Binary;
     const char* open = radix == Radix::Hex ? "X\"" : "\"";
     char buffer[32];
     for (std::int32_t i = 0; i < table.Count(); ++i) {
@@ -37,6 +38,11 @@ void WriteVhdl(std::FILE* out, const Request& request)
         Put(out, i + 1 < table.Count() ? "\",\n" : "\"\n");
     }
     Put(out, "    );\nend package " + request.name + ";\n");
+}
+
+void WriteUnit(std::FILE* out, const Request& request, const UnitPlan& plan)
+{
+    PrintVhdl(out, hardware::UnitCircuit(plan, request.table), UnitTextOf(request, plan));
 }
 
 const bool registered = RegisterFormat({
@@ -55,7 +61,7 @@ const bool registered = RegisterFormat({
     .defaultName = "lumiro_sine_pkg",
     .holdsNoWords = false,
     .write = WriteVhdl,
-    .writeUnit = WriteSincosVhdl,
+    .writeUnit = WriteUnit,
     .defaultUnitName = "lumiro_sincos",
     .read = nullptr,
 });

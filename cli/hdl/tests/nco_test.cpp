@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The oscillator in front of the unit, against its model clock for clock:
+// The oscillator in front of the unit, against the oscillator its header
+// describes (a reference written apart from its circuit) clock for clock:
 // Verilator runs 2^20 clocks of each frequency word (odd, even, near Nyquist,
 // near 2^A), with and without dither, phase offset, reset and clock enable;
 // Icarus Verilog and GHDL run a small one with every option.
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "scratch.h"
+#include "hardware/units.h"
+#include "reference_oscillator.h"
 #include "sincos_unit.h"
 
 namespace {
@@ -69,12 +72,14 @@ protected:
         lumiro::UnitChoices choices{Latency(), nco().options, nco().tableWords,
                                     lumiro::NcoPlan{nco().accumulator, 0, nco().options, nco().options, nco().dither}};
         const lumiro::UnitPlan plan = lumiro::PlanUnit(quarter, choices);
-        lumiro::NcoModel model(*plan.nco, frequency, offset);
+        lumiro::testing::ReferenceOscillator oscillator(nco().accumulator, plan.phaseBits, nco().dither, frequency,
+                                                        offset);
+        lumiro::hardware::UnitModel unit(plan, quarter);
         std::vector<std::uint32_t> words;
         for (long k = 0; k < clocks; ++k) {
-            const auto phase = static_cast<std::int64_t>(model.NextPhase());
-            words.push_back(lumiro::UnitSine(plan, quarter, phase));
-            words.push_back(lumiro::UnitCosine(plan, quarter, phase));
+            const lumiro::SineCosine out = unit.At(static_cast<std::int64_t>(oscillator.NextPhase()));
+            words.push_back(out.sine);
+            words.push_back(out.cosine);
         }
         return words;
     }

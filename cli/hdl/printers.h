@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One printer per language, each turning any circuit into its text; and the
+// header every unit's text begins with, in prose the printers comment out.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "format.h"
+#include "layout.h"
+#include "sincos_unit.h"
+
+namespace lumiro::coe {
+
+// Verilog-2005: a module with ports clk, then the circuit's inputs and outputs.
+void PrintVerilog(std::FILE* out, const Circuit& circuit, const UnitText& text);
+// VHDL-93: an entity with those ports, and its architecture rtl.
+void PrintVhdl(std::FILE* out, const Circuit& circuit, const UnitText& text);
+
+// The header's lines for the unit `plan` lays out on `request.table`.
+std::vector<std::string> UnitHeader(const Request& request, const UnitPlan& plan);
+// The unit's text in the format's language: its circuit, its header, its name.
+UnitText UnitTextOf(const Request& request, const UnitPlan& plan);
+
+}  // namespace lumiro::coe

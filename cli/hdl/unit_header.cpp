@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a unit's file says of it first, in prose each printer comments out:
+// what it computes, from which table, after how many edges, and what its
+// oscillator does.
+#include <cstdio>
+#include <string>
+
+#include "nco.h"
+#include "printers.h"
+#include "provenance.h"
+#include "version.h"
+
+namespace lumiro::coe {
+namespace {
+
+std::string Number(std::int64_t value)
+{
+    return std::to_string(value);
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+std::string Latency(const UnitPlan& plan)
+{
+    return "Latency: " + Number(plan.latency) + " rising edges of clk from phase to sine and cosine, a new\nphase on every edge" +
+           (plan.clockEnable ? " with ce high; while ce is low, no register changes" : "") + ".\n";
+}
+
+std::string LeanHeader(const Request& request, const UnitPlan& plan)
+{
+    const SineTable& table = request.table;
+    const TableShape& shape = table.shape();
+    std::string text = Description(table) + "\nSine and cosine of phase x 2*pi/N, N = " + Number(shape.divisions) + ", " +
+                       (shape.halfStep ? "each moved by half a step, " : "") + "from one quarter-wave table of " +
+                       Number(table.Count()) + " words:\n";
+    // Only the exact angle is symmetric; the window's float32 step is not.
+    if (shape.angle == AngleMode::Exact)
+        text += "sine at phase p is word p of the full period, cosine word (p + N/4) mod N.\n";
+    else
+        text += "The quarter unfolds by the sine's symmetry: 90 degrees is the word for 1,\n"
+                "180 degrees the word for +0, the other quarters the quarter's words mirrored\n"
+                "and negated; these differ from the words of a full period at the window's angle.\n";
+    text += Latency(plan);
+    if (plan.divisions < (std::int64_t{1} << plan.phaseBits))
+        text += "Phases from N up to 2^" + Number(plan.phaseBits) + " - 1 give no defined word.\n";
+    return text + "The quarter table is one memory read at two addresses: one dual-port block RAM\n"
+                  "(two on iCE40, whose block RAM reads through one port).\n";
+}
+
+std::string InterpolatingHeader(const Request& request, const UnitPlan& plan)
+{
+    const Interpolation& in = *plan.interpolation;
+    char largest[32];
+    char bound[32];
+    std::snprintf(largest, sizeof largest, "%.3f", in.largestError);
+    std::snprintf(bound, sizeof bound, "%.2f", in.bound);
+    const std::string second = in.order == 2 ? "second" : "first";
+    return "Lumiro " + std::string(kVersion) + ": interpolating sine/cosine unit, N = " + Number(plan.divisions) +
+           ", " + request.table.shape().word.Name() + " words, angle 2*pi*i/N, M = " +
+           Number(std::int64_t{1} << in.tableBits) + " table words\nSine and cosine of phase x 2*pi/N, interpolated (" +
+           second + " order) between the M\npoints of a quarter table at (i + 1/2) * 90/M degrees, " +
+           Number(in.tableWidth) + "-bit words with " + Number(in.guardBits) + " guard bit" +
+           (in.guardBits == 1 ? "" : "s") + ":\n" +
+           (in.order == 2 ? "sin(a + d) = sin a + d cos a - (d/2) d sin a, cos(a + d) = cos a - d sin a\n"
+                            "- (d/2) d cos a, d the angle of"
+                          : "sin(a + d) = sin a + d cos a and cos(a + d) = cos a - d sin a, d the angle of") +
+           "\nthe phase's low " + Number(in.fractionBits) + " bits from the point. Every output is within 1 LSB of the\n"
+           "true value: at most " + largest + " LSB, proven on every phase when this file was\nwritten (the design's bound: " +
+           bound + " LSB).\n" + Latency(plan) +
+           "The table is one memory read at two addresses, one dual-port block RAM;\neach product takes one multiplier" +
+           (in.order == 2 ? ", four of them" : "") + ".\n";
+}
+
+std::string OscillatorHeader(const UnitPlan& plan)
+{
+    if (!plan.nco)
+        return "";
+    const NcoPlan& nco = *plan.nco;
+    return "Oscillator: an accumulator of " + Number(nco.accumulatorBits) + " bits, 0 at first" +
+           (nco.reset ? " and after reset" : "") + ", adds frequency on\nevery clock" +
+           (plan.clockEnable ? " with ce high" : "") + "; its top " + Number(plan.phaseBits) + " bits are the phase, the other " +
+           Number(nco.truncatedBits()) + " truncated" + (nco.phaseOffset ? "\nafter phase_offset is added" : "") + ".\n" +
+           (nco.dither ? "Dither below the truncated bits, added before the truncation: a 64-bit LFSR,\n" +
+                             DitherPolynomial() + ", seed " + DitherSeedText() +
+                             ", shifting left with the new\nbit in bit 0, stepped " + Number(nco.truncatedBits()) +
+                             " times a clock; its low bits are the dither.\n"
+                       : "") +
+           "The sine and cosine of the accumulator's k-th value appear " + Number(OscillatorDelay(plan)) +
+           " rising edges\nafter the accumulator holds it.\n";
+}
+
+}  // namespace
+
+std::vector<std::string> UnitHeader(const Request& request, const UnitPlan& plan)
+{
+    return Lines((plan.interpolation ? InterpolatingHeader(request, plan) : LeanHeader(request, plan)) +
+                 OscillatorHeader(plan));
+}
+
+UnitText UnitTextOf(const Request& request, const UnitPlan& plan)
+{
+    return {request.name, UnitHeader(request, plan), request.radix == Radix::Hex};
+}
+
+}  // namespace lumiro::coe

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One builder per kind of unit, each adding its part to a circuit: the
+// oscillator in front, the phase through the registers latency buys, the
+// lean unit on its quarter table, the interpolating unit on its small one.
+#pragma once
+
+#include "circuit.h"
+#include "sincos_unit.h"
+
+namespace lumiro::hardware {
+
+// The unit's ports before its phase: ce where the plan asks for it, which
+// then enables every register.
+void ControlPorts(Circuit& circuit, const UnitPlan& plan);
+// The phase: the port phase, or the oscillator's top bits.
+Signal PhaseSource(Circuit& circuit, const UnitPlan& plan);
+Signal Oscillator(Circuit& circuit, const UnitPlan& plan);
+// The phase through the registers that latency beyond the least buys.
+Signal PhaseIn(Circuit& circuit, const UnitPlan& plan, Signal phase);
+
+struct SineCosineSignals {
+    Signal sine;
+    Signal cosine;
+};
+SineCosineSignals LeanUnit(Circuit& circuit, const UnitPlan& plan, const SineTable& quarter, Signal at);
+SineCosineSignals InterpolatingUnit(Circuit& circuit, const UnitPlan& plan, Signal at);
+
+// A constant of `type`, and one of the type of `like`.
+Signal Number(Circuit& circuit, std::int64_t value, Type type);
+
+}  // namespace lumiro::hardware

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "units.h"
+
+#include <string>
+
+#include "builders.h"
+#include "nco.h"
+
+namespace lumiro::hardware {
+
+void ControlPorts(Circuit& c, const UnitPlan& plan)
+{
+    if (plan.clockEnable)
+        c.EnableBy(c.Input("ce", Unsigned(1)));
+}
+
+// An accumulator of A bits adding the frequency word on every clock, its top
+// log2 N bits the phase: the dither below them and the offset added first.
+Signal Oscillator(Circuit& c, const UnitPlan& plan)
+{
+    const NcoPlan& nco = *plan.nco;
+    const Type word = Unsigned(nco.accumulatorBits);
+    const int truncated = nco.truncatedBits();
+    const Signal reset = nco.reset ? c.Input("reset", Unsigned(1)) : Signal{};
+    const Signal frequency = c.Input("frequency", word);
+    const Signal offset = nco.phaseOffset ? c.Input("phase_offset", word) : Signal{};
+    c.Section("The oscillator: an accumulator of " + std::to_string(nco.accumulatorBits) +
+              " bits that adds frequency on every clock" + (nco.reset ? ",\ncleared by reset" : "") + "; its top " +
+              std::to_string(plan.phaseBits) + " bits are the unit's phase, the\nother " + std::to_string(truncated) +
+              " truncated.");
+    const Signal accumulator = c.Register("accumulator", word, RegisterOptions::ResetBy(reset));
+    c.Connect(accumulator, c.Add(accumulator, frequency, {}, word));
+    Signal last = accumulator;
+    if (nco.dither) {
+        c.Section("The dither: a 64-bit LFSR, " + DitherPolynomial() + ", seed " + DitherSeedText() + ",\nstepped " +
+                  std::to_string(truncated) + " times a clock; its low " + std::to_string(truncated) +
+                  " bits go below the phase before the truncation.");
+        const auto seed = static_cast<std::int64_t>(kDitherSeed);
+        const Signal lfsr = c.Register("lfsr", Unsigned(64), RegisterOptions::ResetBy(reset, seed));
+        c.Connect(lfsr, c.Lfsr(lfsr, {{kDitherTaps.begin(), kDitherTaps.end()}}, truncated));
+        last = c.Delayed(c.Add(accumulator, c.Slice(lfsr, 0, Unsigned(truncated)), {}, word), "dithered");
+    }
+    if (nco.phaseOffset) {
+        c.Section("The phase offset, added after the accumulator.");
+        last = c.Delayed(c.Add(last, offset, {}, word), "offset_sum");
+    }
+    return c.Slice(last, truncated, Unsigned(plan.phaseBits), "phase");
+}
+
+Signal PhaseSource(Circuit& c, const UnitPlan& plan)
+{
+    return plan.nco ? Oscillator(c, plan) : c.Input("phase", Unsigned(plan.phaseBits));
+}
+
+Signal PhaseIn(Circuit& c, const UnitPlan& plan, Signal phase)
+{
+    const int delay = plan.phaseDelay();
+    if (delay == 0)
+        return phase;
+    c.Section("The phase registered on its way in: more edges, a faster unit.");
+    return c.Delayed(phase, delay, "at");
+}
+
+Circuit UnitCircuit(const UnitPlan& plan, const SineTable& quarter)
+{
+    Circuit c;
+    ControlPorts(c, plan);
+    const Signal at = PhaseIn(c, plan, PhaseSource(c, plan));
+    const SineCosineSignals out =
+        plan.interpolation ? InterpolatingUnit(c, plan, at) : LeanUnit(c, plan, quarter, at);
+    c.Output("sine", out.sine);
+    c.Output("cosine", out.cosine);
+    return c;
+}
+
+Circuit CoreCircuit(const UnitPlan& plan, const SineTable& quarter)
+{
+    UnitPlan core = plan;
+    core.nco.reset();
+    return UnitCircuit(core, quarter);
+}
+
+UnitModel::UnitModel(const UnitPlan& plan, const SineTable& quarter)
+    : circuit_(CoreCircuit(plan, quarter)),
+      function_(circuit_),
+      phase_(circuit_.InputNamed("phase")),
+      sine_(circuit_.OutputNamed("sine")),
+      cosine_(circuit_.OutputNamed("cosine"))
+{
+}
+
+SineCosine UnitModel::At(std::int64_t phase)
+{
+    std::uint32_t sine = 0;
+    std::uint32_t cosine = 0;
+    Run(phase, {&sine, 1}, {&cosine, 1});
+    return {sine, cosine};
+}
+
+void UnitModel::Run(std::int64_t first, std::span<std::uint32_t> sines, std::span<std::uint32_t> cosines)
+{
+    std::int64_t phases[Function::kLanes];
+    std::int64_t sine[Function::kLanes];
+    std::int64_t cosine[Function::kLanes];
+    const std::pair<Signal, const std::int64_t*> inputs[] = {{phase_, phases}};
+    const std::pair<Signal, std::int64_t*> outputs[] = {{sine_, sine}, {cosine_, cosine}};
+    for (std::size_t done = 0; done < sines.size();) {
+        const auto count = static_cast<int>(std::min<std::size_t>(Function::kLanes, sines.size() - done));
+        for (int k = 0; k < count; ++k)
+            phases[k] = first + static_cast<std::int64_t>(done) + k;
+        function_.Evaluate(inputs, outputs, count);
+        for (int k = 0; k < count; ++k) {
+            sines[done + static_cast<std::size_t>(k)] = static_cast<std::uint32_t>(sine[k]);
+            if (!cosines.empty())
+                cosines[done + static_cast<std::size_t>(k)] = static_cast<std::uint32_t>(cosine[k]);
+        }
+        done += static_cast<std::size_t>(count);
+    }
+}
+
+OscillatorModel::OscillatorModel(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency,
+                                 std::uint64_t offset)
+    : circuit_(UnitCircuit(plan, quarter)),
+      simulation_(circuit_),
+      sine_(circuit_.OutputNamed("sine")),
+      cosine_(circuit_.OutputNamed("cosine")),
+      delay_(OscillatorDelay(plan))
+{
+    simulation_.Set(circuit_.InputNamed("frequency"), static_cast<std::int64_t>(frequency));
+    if (const Signal input = circuit_.InputNamed("phase_offset"))
+        simulation_.Set(input, static_cast<std::int64_t>(offset));
+    if (const Signal ce = circuit_.InputNamed("ce"))
+        simulation_.Set(ce, 1);
+}
+
+SineCosine OscillatorModel::Next()
+{
+    for (int edge = started_ ? 1 : delay_; edge > 0; --edge)
+        simulation_.Clock();
+    started_ = true;
+    return {static_cast<std::uint32_t>(simulation_.Get(sine_)), static_cast<std::uint32_t>(simulation_.Get(cosine_))};
+}
+
+}  // namespace lumiro::hardware

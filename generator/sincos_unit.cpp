@@ -138,7 +138,7 @@ InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t ta
     const auto n = static_cast<std::uint32_t>(quarter.divisions);
     if (!std::has_single_bit(n) || !std::has_single_bit(static_cast<std::uint32_t>(tableWords)))
         return InterpolationFault::NotPowerOfTwo;
-    if (tableWords < 4 || tableWords >= quarter.divisions / 4)
+    if (tableWords < kLeastTableWords || tableWords >= quarter.divisions / 4)
         return InterpolationFault::TableSize;
     if (quarter.angle != AngleMode::Exact)
         return InterpolationFault::Angle;
@@ -152,7 +152,7 @@ InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t ta
 
 std::int32_t LeastTableWords(const TableShape& quarter)
 {
-    for (std::int32_t words = 4; words < quarter.divisions / 4; words *= 2)
+    for (std::int32_t words = kLeastTableWords; words < quarter.divisions / 4; words *= 2)
         if (OrderFor(quarter, words) > 0)
             return words;
     return 0;

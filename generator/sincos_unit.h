@@ -82,6 +82,7 @@ std::int32_t LeastTableWords(const TableShape& quarter);
 // miss); 0 where neither keeps within 1 LSB.
 int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords);
 inline constexpr int kNarrowestInterpolated = 8;
+inline constexpr std::int32_t kLeastTableWords = 4;
 // The most phases an interpolating unit takes: 2^24, above any table's N.
 inline constexpr std::int32_t kMostInterpolatedDivisions = std::int32_t{1} << 24;
 inline constexpr int kWidestInterpolated = 24;

@@ -119,25 +119,11 @@ void Values(std::string& text, const char* option, std::span<const Choice<Value>
         Entry(text, Joined({"  --", option, " ", choice.name}), _(choice.help));
 }
 
-// The formats --check reads, from their own entries: "coe, mem, mif".
-std::string Readable()
-{
-    std::string names;
-    for (std::string_view name : FormatNames([](const Format& format) { return format.read != nullptr; }))
-        names.append(names.empty() ? "" : ", ").append(name);
-    return names;
-}
-
 void OptionsOf(std::string& text, Section section)
 {
-    for (const OptionSpec& option : OptionTable()) {
-        if (option.section != section || option.help == nullptr)
-            continue;
-        std::string help = _(option.help);
-        if (const std::size_t at = help.find("%s"); option.id == OptionId::Check && at != std::string::npos)
-            help.replace(at, 2, Readable());  // --check names what it reads
-        Entry(text, Left(option), help);
-    }
+    for (const OptionSpec& option : OptionTable())
+        if (option.section == section && option.help != nullptr)
+            Entry(text, Left(option), Expanded(_(option.help)));
 }
 
 }  // namespace
@@ -198,6 +184,10 @@ std::string HelpText()
     OptionsOf(text, Section::Span);
     text.append("\n").append(_("Report:")).append("\n");
     OptionsOf(text, Section::Report);
+    text.append("\n").append(_("The sine/cosine unit (--sincos):")).append("\n");
+    OptionsOf(text, Section::Unit);
+    text.append("\n").append(_("Its oscillator (--nco):")).append("\n");
+    OptionsOf(text, Section::Oscillator);
     text.append("\n").append(_("Options:")).append("\n");
     OptionsOf(text, Section::General);
     std::string statuses;

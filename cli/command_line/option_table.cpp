@@ -3,29 +3,64 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <stdexcept>
 
 #include "i18n.h"
+#include "names.h"
+#include "nco.h"
+#include "nco_report.h"
+#include "options.h"
+#include "plot.h"
+#include "table.h"
+#include "wording.h"
 
 namespace lumiro::coe {
 namespace {
 
+// The rules the options share.
+constexpr Rule NeedsUnit{false, {OptionId::Sincos}, 1, N_("option %s shapes the sine/cosine unit: it needs %s.")};
+constexpr Rule NeedsOscillator{false, {OptionId::Nco}, 1, N_("option %s belongs to the oscillator: it needs %s.")};
+
 constexpr std::array kOptions{
     // Described by their values' own sections of --help.
-    OptionSpec{OptionId::Format, "format", 0, N_("FORMAT"), nullptr, Completion::Formats},
-    OptionSpec{OptionId::Word, "word", 0, N_("WORD"), nullptr, Completion::Words, Section::General, true},
+    OptionSpec{OptionId::Format, "format", 0, N_("FORMAT"), nullptr, Completion::Formats, Section::General, false,
+               nullptr,
+               [](Options& o, std::string_view value) {
+                   o.format = FindFormat(value);
+                   if (o.format == nullptr)
+                       ThrowBadValue(Option(OptionId::Format), FormatNames(), value);
+               }},
+    OptionSpec{OptionId::Word, "word", 0, N_("WORD"), nullptr, Completion::Words, Section::General, true, nullptr,
+               [](Options& o, std::string_view value) {
+                   const auto word = WordKind::Named(value);
+                   if (!word)
+                       throw UsageError(Printf(_("option --word takes %s (got %s)."), WordsTaken().c_str(),
+                                               Shown(value).c_str()));
+                   o.shape.word = *word;
+               }},
     OptionSpec{OptionId::Function, "function", 0, N_("FUNCTION"), nullptr, Completion::Functions, Section::General,
-               true},
-    OptionSpec{OptionId::Angle, "angle", 0, N_("ANGLE"), nullptr, Completion::Angles, Section::General, true},
-    OptionSpec{OptionId::Span, "span", 0, N_("SPAN"), nullptr, Completion::Spans, Section::General, true},
+               true, nullptr,
+               [](Options& o, std::string_view value) {
+                   o.shape.function = Chosen(FunctionChoices(), OptionId::Function, value);
+               }},
+    OptionSpec{OptionId::Angle, "angle", 0, N_("ANGLE"), nullptr, Completion::Angles, Section::General, true, nullptr,
+               [](Options& o, std::string_view value) {
+                   o.shape.angle = Chosen(AngleChoices(), OptionId::Angle, value);
+               }},
+    OptionSpec{OptionId::Span, "span", 0, N_("SPAN"), nullptr, Completion::Spans, Section::General, true, nullptr,
+               [](Options& o, std::string_view value) { o.shape.span = Chosen(SpanChoices(), OptionId::Span, value); }},
     OptionSpec{OptionId::WithEnd, "with-end", 0, nullptr,
                N_("one sample more, at the end of the span (for a quarter\n"
                   "sin 90° = 1): 2^k + 1 words for interpolation; N must be\n"
                   "divisible by 4 (quarter) or 2 (half)"),
-               Completion::None, Section::Span, true},
+               Completion::None, Section::Span, true, nullptr,
+               [](Options& o, std::string_view) { o.shape.withEnd = true; }},
     OptionSpec{OptionId::HalfStep, "half-step", 0, nullptr,
                N_("every angle moved by half a step: (i + ½) × step\n"
                   "  lumiro-coe 1024 --span quarter --with-end -o sine.coe"),
-               Completion::None, Section::Span, true},
+               Completion::None, Section::Span, true, nullptr,
+               [](Options& o, std::string_view) { o.shape.halfStep = true; }},
     OptionSpec{OptionId::Report, "report", 0, nullptr,
                N_("after the table, on standard error: the number of words; the\n"
                   "largest and the RMS error against the exact sine of the ideal\n"
@@ -36,7 +71,10 @@ constexpr std::array kOptions{
                   "from the table by the sine's symmetry (a quarter without its end\n"
                   "sample holds 1 at 90° and -1 at 270°); not with --check\n"
                   "  lumiro-coe 1024 --word fixed:16 --report -o sine.coe"),
-               Completion::None, Section::Report, true},
+               Completion::None, Section::Report, true, nullptr,
+               [](Options& o, std::string_view) { o.report = true; },
+               {Rule{true, {OptionId::Check}, 1,
+                     N_("the report (%s) describes the table written, so it does not combine with %s.")}}},
     OptionSpec{OptionId::Plot, "plot", 0, N_("FILE"),
                N_("a picture of the table, beside whatever else is written: the error of\n"
                   "every word over the angle in the report's unit, with the band of the\n"
@@ -44,7 +82,16 @@ constexpr std::array kOptions{
                   "the SFDR and its spur marked; SVG or PNG after the name's extension\n"
                   "(.svg, .png), drawn by PLplot, replaced safely as -o does\n"
                   "  lumiro-coe 1024 --plot sine.svg -o sine.coe"),
-               Completion::Files, Section::Report, true},
+               Completion::Files, Section::Report, true, nullptr,
+               [](Options& o, std::string_view value) {
+                   if (!PlotKindOf(value))
+                       throw UsageError(Printf(_("option --plot draws SVG or PNG: give a name ending in .svg or "
+                                                 ".png (got %s)."),
+                                               Shown(value).c_str()));
+                   o.plotPath = std::string(value);
+               },
+               {Rule{true, {OptionId::Check}, 1,
+                     N_("the picture (%s) shows the table written, so it does not combine with %s.")}}},
     OptionSpec{OptionId::Sincos, "sincos", 0, nullptr,
                N_("with --format verilog or vhdl: instead of the ROM, a unit with ports clk,\n"
                   "phase (P = ceil(log2 N) bits), sine and cosine (a word each) that\n"
@@ -55,59 +102,122 @@ constexpr std::array kOptions{
                   "mirrored and negated, which differ from the window's full-period words.\n"
                   "The quarter table is one dual-port block RAM; a new phase every clock,\n"
                   "sine and cosine --latency rising edges later. N divisible by 4; not\n"
-                  "with --span half or full, --with-end or ufixed words; the default name\n"
-                  "is lumiro_sincos; --report measures both outputs over every phase\n"
+                  "with {sincos-refuses}; the default name is lumiro_sincos; --report\n"
+                  "measures both outputs over every phase\n"
                   "  lumiro-coe 4096 --format verilog --sincos -o sincos.v"),
-               Completion::None},
+               Completion::None, Section::Unit, false, nullptr,
+               [](Options& o, std::string_view) { o.sincos = true; }},
     OptionSpec{OptionId::TableWords, "table-words", 0, N_("M"),
-               N_("with --sincos: a quarter table of only M words (a power of two, from\n"
-                  "4 to below N/4) and first-order interpolation between its points,\n"
+               N_("a quarter table of only M words (a power of two, from\n"
+                  "{least-table-words} to below N/4) and first-order interpolation between its points,\n"
                   "sin(a + d) = sin a + d cos a with cos a from the block RAM's second\n"
                   "port, second order where the width needs it; every output within 1\n"
                   "LSB of the true value, proven on every phase before the file is\n"
-                  "written. N a power of two up to 16777216 (above any table's N), fixed:W\n"
-                  "words with W from 8 to 24, --angle exact; --latency from 5, or 7 at\n"
-                  "second order"),
-               Completion::None},
+                  "written. N a power of two up to {most-interpolated-divisions} (above any table's N),\n"
+                  "fixed:W words with W from {narrowest-interpolated} to {widest-interpolated}, "
+                  "--angle exact; --latency from\n"
+                  "{least-interpolating-latency}, or {least-second-order-latency} at second order"),
+               Completion::None, Section::Unit, false,
+               N_("Instead of the whole quarter table, one of //M// words (a power of two from "
+                  "{least-table-words} to below N/4) and first-order interpolation between its points, which sit "
+                  "in the middle of their steps at (i + ½) × 90/M degrees: sin(a + d) = sin a + d cos a and "
+                  "cos(a + d) = cos a - d sin a, with sin a and cos a read through the two ports of one block "
+                  "RAM (cos a is the word at the complement of i), d the angle of the phase's low bits from the "
+                  "point, scaled by π/2 through shifts and adds, and one multiplier for each output. Every sine "
+                  "and cosine is within 1 LSB of the true value: the generator computes the unit's output at "
+                  "every phase, bit for bit as the HDL does, against the exact value (with MPFR where a double "
+                  "cannot decide) before it writes the file, and states the largest error in the file's "
+                  "comment; a miss would be an internal error and no file. Where first order would miss, second "
+                  "order takes off (d/2)(d sin a) from the sine and (d/2)(d cos a) from the cosine, each the "
+                  "other output's first-order term times d/2: two more multipliers and two more stages. N must "
+                  "be a power of two, up to {most-interpolated-divisions} (above the {most-divisions} of a "
+                  "table), the words fixed:W with W from {narrowest-interpolated} to {widest-interpolated}, the "
+                  "angle **--angle exact**, and **--latency** from {least-interpolating-latency} "
+                  "({least-second-order-latency} at second order; the default). Too few words for the width are "
+                  "refused with the fewest that do."),
+               [](Options& o, std::string_view value) { o.tableWordsGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::Latency, "latency", 0, N_("L"),
-               N_("with --sincos: the rising edges of clk from a phase to its sine and\n"
-                  "cosine, from 3 (the default) to 16, or from 5 (7 at second order; the\n"
-                  "default) with --table-words; each edge more buys clock speed: the unit's 4th\n"
-                  "registers the words as the block RAM reads them, its 5th their\n"
-                  "address, any other the phase on its way in\n"
+               N_("the rising edges of clk from a phase to its sine and\n"
+                  "cosine, from {least-latency} (the default) to {most-latency}, or from "
+                  "{least-interpolating-latency} ({least-second-order-latency} at second order;\n"
+                  "the default) with --table-words; each edge more buys clock speed: the\n"
+                  "lean unit's 4th registers the words once more after the choice\n"
+                  "between its two ports, its 5th their address, any other the phase\n"
+                  "on its way in\n"
                   "  lumiro-coe 4096 --sincos --latency 4 -o unit.v"),
-               Completion::None},
+               Completion::None, Section::Unit, false,
+               N_("The rising edges from a phase to its outputs, from {least-latency} (the default) to "
+                  "{most-latency} for the lean unit, from {least-interpolating-latency} "
+                  "({least-second-order-latency} at second order) with **--table-words**. In the lean unit the "
+                  "4th registers the words once more after the choice between the block RAM's two ports, the "
+                  "5th the read's address, and each further one the phase on its way in; each buys clock "
+                  "speed."),
+               [](Options& o, std::string_view value) { o.latencyGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::ClockEnable, "clock-enable", 0, nullptr,
-               N_("with --sincos: an input ce; while it is low, no register of the\n"
+               N_("an input ce; while it is low, no register of the\n"
                   "unit changes"),
-               Completion::None},
+               Completion::None, Section::Unit, false,
+               N_("An input **ce**: while it is low, no register of the unit changes, so that the unit "
+                  "follows a slower data rate on a fast clock."),
+               [](Options& o, std::string_view) { o.clockEnable = true; }, {NeedsUnit}},
     OptionSpec{OptionId::Nco, "nco", 0, N_("A"),
-               N_("with --sincos, N a power of two: an accumulator of A bits (log2 N to\n"
-                  "64) in front of the unit, a numerically controlled oscillator with\n"
+               N_("N a power of two: an accumulator of A bits (log2 N to\n"
+                  "{widest-accumulator}) in front of the unit, a numerically controlled oscillator with\n"
                   "ports clk, frequency (A bits, added on every clock), sine and cosine;\n"
                   "its top log2 N bits are the unit's phase, the others truncated\n"
                   "  lumiro-coe 4096 --sincos --nco 32 -o nco.v"),
-               Completion::None},
+               Completion::None, Section::Oscillator, false,
+               N_("An oscillator in front of the unit: an accumulator of //A// bits (log2 N to "
+                  "{widest-accumulator}; N a power of two), 0 at first, adds the input **frequency** (//A// "
+                  "bits) on every clock, and its top log2 N bits are the unit's phase, the others truncated; "
+                  "the ports are **clk**, **frequency**, **sine** and **cosine** (and **ce** with "
+                  "**--clock-enable**). The sine and cosine of the accumulator's k-th value appear **--latency** "
+                  "rising edges after the accumulator holds it, one more for each of **--dither** and "
+                  "**--phase-offset**; the file's comment says how many. It works with the lean and the "
+                  "interpolating unit."),
+               [](Options& o, std::string_view value) { o.ncoGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::PhaseOffset, "phase-offset", 0, nullptr,
-               N_("with --nco: an input phase_offset of A bits, added after the\n"
+               N_("an input phase_offset of A bits, added after the\n"
                   "accumulator"),
-               Completion::None},
+               Completion::None, Section::Oscillator, false,
+               N_("An input **phase_offset** (//A// bits), added after the accumulator, before the truncation."),
+               [](Options& o, std::string_view) { o.phaseOffset = true; }, {NeedsOscillator}},
     OptionSpec{OptionId::Reset, "reset", 0, nullptr,
-               N_("with --nco: an input reset, synchronous and active high, that clears\n"
+               N_("an input reset, synchronous and active high, that clears\n"
                   "the accumulator and restarts the dither"),
-               Completion::None},
+               Completion::None, Section::Oscillator, false,
+               N_("An input **reset**, synchronous and active high, that clears the accumulator and restarts "
+                  "the dither from its seed."),
+               [](Options& o, std::string_view) { o.reset = true; }, {NeedsOscillator}},
     OptionSpec{OptionId::Dither, "dither", 0, nullptr,
-               N_("with --nco: pseudo-random dither below the truncated bits, added\n"
+               N_("pseudo-random dither below the truncated bits, added\n"
                   "before the truncation, so that its spurs become noise; from a 64-bit\n"
-                  "LFSR, x^64 + x^63 + x^61 + x^60 + 1, whose seed the file states"),
-               Completion::None},
+                  "LFSR, {dither-polynomial}, whose seed the file states"),
+               Completion::None, Section::Oscillator, false,
+               N_("Pseudo-random dither below the truncated bits, added before the truncation, so that the "
+                  "truncation's spurs become noise: the low bits of a 64-bit Fibonacci LFSR, "
+                  "{dither-polynomial}, shifting left with the new bit in bit 0, stepped as many times a clock "
+                  "as bits are truncated, from the seed the file states."),
+               [](Options& o, std::string_view) { o.dither = true; }, {NeedsOscillator}},
     OptionSpec{OptionId::Frequency, "frequency", 0, N_("F"),
-               N_("with --nco, and --report or --plot: the frequency word whose output\n"
+               N_("with --report or --plot: the frequency word whose output\n"
                   "they measure (decimal, or hexadecimal after 0x): the SFDR that phase\n"
                   "truncation predicts and the SFDR an FFT of its quadrature output\n"
-                  "measures, over the exact period up to 2^22 clocks, else over 2^22\n"
+                  "measures, over the exact period up to {windowed-clocks} clocks, else over "
+                  "{windowed-clocks}\n"
                   "clocks through a Blackman-Harris window; the picture is that spectrum"),
-               Completion::None},
+               Completion::None, Section::Oscillator, false,
+               N_("With **--report**, the oscillator's output for the frequency word //F// (decimal, or "
+                  "hexadecimal after 0x) instead of the unit's phases, from the same circuit the HDL is written "
+                  "from: the SFDR that phase truncation predicts (for t truncated bits and a word with s "
+                  "trailing zeros the error repeats every M = 2^(t-s) clocks and its worst spur is "
+                  "(π/2^P)/(M sin(π/M)) of the carrier), and the SFDR an FFT of the quadrature output, cosine + "
+                  "j sine, measures over one exact period when that is at most {windowed-clocks} clocks, else "
+                  "over {windowed-clocks} clocks through a Blackman-Harris window whose lobes are summed, so "
+                  "that a tone's place between two bins does not change its figure."),
+               [](Options& o, std::string_view value) { o.frequencyGiven = Counted(value, true); },
+               {NeedsOscillator, Rule{false, {OptionId::Report, OptionId::Plot}, 2,
+                                      N_("option %s chooses the word that %s measure: give either.")}}},
     OptionSpec{OptionId::Radix, "radix", 0, N_("2|10|16"),
                N_("the words as binary digits, as many as a word has bits\n"
                   "(2, the default), as hexadecimal digits (16), or, in coe and\n"
@@ -119,7 +229,8 @@ constexpr std::array kOptions{
                   "files of fixed-point words, as decimal numbers: signed for fixed:W (a MIF file "
                   "says DATA_RADIX=DEC), the codes for ufixed:W and offset:W (DATA_RADIX=UNS). "
                   "Float words and the other formats have no decimal form. **--check** reads "
-                  "negative decimal words in both.")},
+                  "negative decimal words in both."),
+               [](Options& o, std::string_view value) { o.radix = Chosen(RadixChoices(), OptionId::Radix, value); }},
     OptionSpec{OptionId::Name, "name", 0, N_("NAME"),
                N_("the name of the package, module or array of the vhdl, verilog\n"
                   "and c formats: a letter, then letters, digits and single\n"
@@ -132,7 +243,8 @@ constexpr std::array kOptions{
                   "libraries (std, work, ieee), no name that the C headers reserve (ending in _t, "
                   "or in capitals ending in _MAX, _MIN or _C), no port name of the generated "
                   "modules and none of what their VHDL takes from ieee and std (rising_edge, "
-                  "to_integer, boolean); at most 64 characters.")},
+                  "to_integer, boolean); at most {longest-name} characters."),
+               [](Options& o, std::string_view value) { o.nameGiven = std::string(value); }},
     OptionSpec{OptionId::Output, "output", 'o', N_("FILE"),
                N_("write to FILE instead of standard output (- is standard\n"
                   "output); without --format, FILE's extension chooses the format,\n"
@@ -151,22 +263,40 @@ constexpr std::array kOptions{
                   "opened (appending after **>>**); **-o -** is standard output. A socket is "
                   "refused. Without **--format**, the extension of //file// chooses the format, as "
                   "FORMATS says. The safe replace writes the new file beside the old one, so the "
-                  "folder must allow writing.")},
+                  "folder must allow writing."),
+               [](Options& o, std::string_view value) {
+                   if (value.empty())
+                       throw UsageError(_("option --output needs a file name."));
+                   // "-" is standard output, as for most tools.
+                   o.outputPath = value == "-" ? std::nullopt : std::optional<std::string>(value);
+               }},
     OptionSpec{OptionId::Check, "check", 0, N_("FILE"),
-               N_("compare an existing file of a format it reads (%s; the kind\n"
+               N_("compare an existing file of a format it reads ({check-formats}; the kind\n"
                   "from its extension or from --format; - is standard input) with the table\n"
                   "for N, word by word, and say which words differ\n"
                   "  lumiro-coe 1024 --check sine.coe"),
-               Completion::Files},
-    OptionSpec{OptionId::Quiet, "quiet", 'q', nullptr,
-               N_("with --check: print nothing; the exit status tells"), Completion::None, Section::General, false,
+               Completion::Files, Section::General, false, nullptr,
+               [](Options& o, std::string_view value) {
+                   if (value.empty())
+                       throw UsageError(_("option --check needs a file name."));
+                   o.checkPath = std::string(value);
+               },
+               {Rule{true, {OptionId::Output}, 1, N_("%s writes no file, so it does not combine with %s.")},
+                Rule{true, {OptionId::Sincos}, 1,
+                     N_("%s compares a memory file with the table, so it does not combine with %s, which writes "
+                        "a unit.")}}},
+    OptionSpec{OptionId::Quiet, "quiet", 'q', nullptr, N_("with --check: print nothing; the exit status tells"),
+               Completion::None, Section::General, false,
                N_("With **--check**: print nothing; the exit status tells: 0 the file holds exactly "
                   "the table, 3 it differs, 1 it could not be read or is no such file (where **cmp "
-                  "-s** says 1 for a difference).")},
-    OptionSpec{OptionId::Version, "version", 0, nullptr, N_("the program's version"), Completion::None, Section::General, false,
-               N_("Print the version.")},
+                  "-s** says 1 for a difference)."),
+               [](Options& o, std::string_view) { o.quiet = true; },
+               {Rule{false, {OptionId::Check}, 1, N_("option %s goes with %s only.")}}},
+    OptionSpec{OptionId::Version, "version", 0, nullptr, N_("the program's version"), Completion::None,
+               Section::General, false, N_("Print the version."),
+               [](Options& o, std::string_view) { o.version = true; }},
     OptionSpec{OptionId::Help, "help", 'h', nullptr, N_("this help"), Completion::None, Section::General, false,
-               N_("Describe the options.")},
+               N_("Describe the options."), [](Options& o, std::string_view) { o.help = true; }},
 };
 
 constexpr std::array kSpans{
@@ -228,8 +358,69 @@ const char* WordHelp(WordKind::Family family)
     return nullptr;
 }
 
+// The formats --check reads, from their own entries: "coe, mem, mif".
+std::string Readable()
+{
+    std::string names;
+    for (std::string_view name : FormatNames([](const Format& format) { return format.read != nullptr; }))
+        names.append(names.empty() ? "" : ", ").append(name);
+    return names;
+}
+
+std::string PowerOfTwo(std::uint64_t value)
+{
+    return "2^" + std::to_string(std::countr_zero(value));
+}
+
+// The numbers and texts the code owns, as the option texts name them.
+std::string Owned(std::string_view name)
+{
+    const std::pair<std::string_view, std::int64_t> numbers[] = {
+        {"least-latency", kLeastUnitLatency},
+        {"most-latency", kMostUnitLatency},
+        {"least-interpolating-latency", kLeastInterpolatingLatency},
+        {"least-second-order-latency", kLeastSecondOrderLatency},
+        {"least-table-words", kLeastTableWords},
+        {"most-interpolated-divisions", kMostInterpolatedDivisions},
+        {"most-divisions", kMaxDivisions},
+        {"narrowest-interpolated", kNarrowestInterpolated},
+        {"widest-interpolated", kWidestInterpolated},
+        {"widest-accumulator", kWidestAccumulator},
+        {"longest-name", static_cast<std::int64_t>(kLongestName)},
+    };
+    for (const auto& [known, value] : numbers)
+        if (known == name)
+            return std::to_string(value);
+    if (name == "windowed-clocks")
+        return PowerOfTwo(kWindowedClocks);
+    if (name == "dither-polynomial")
+        return DitherPolynomial();
+    if (name == "check-formats")
+        return Readable();
+    if (name == "sincos-refuses")
+        return _("--span half or full, --with-end, --function cos or ufixed words");
+    throw std::logic_error("option text: no number named {" + std::string(name) + "}");
+}
 
 }  // namespace
+
+std::string Expanded(std::string_view text)
+{
+    std::string expanded;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t open = text.find('{', at);
+        if (open == std::string_view::npos) {
+            expanded.append(text.substr(at));
+            break;
+        }
+        const std::size_t close = text.find('}', open);
+        if (close == std::string_view::npos)
+            throw std::logic_error("option text: an unclosed {");
+        expanded.append(text.substr(at, open - at)).append(Owned(text.substr(open + 1, close - open - 1)));
+        at = close + 1;
+    }
+    return expanded;
+}
 
 std::span<const OptionSpec> OptionTable()
 {
@@ -238,7 +429,12 @@ std::span<const OptionSpec> OptionTable()
 
 const OptionSpec& Option(OptionId id)
 {
-    return *std::find_if(kOptions.begin(), kOptions.end(), [id](const OptionSpec& o) { return o.id == id; });
+    return kOptions[static_cast<std::size_t>(id)];
+}
+
+std::string Spelled(OptionId id)
+{
+    return Joined({"--", Option(id).longName});
 }
 
 namespace {
@@ -252,6 +448,16 @@ std::string_view NameOf(std::span<const Choice<Value>> choices, Value value)
     return {};
 }
 
+// The table is in OptionId's order, so that Option() finds an entry by its place.
+constexpr bool InOrder()
+{
+    for (std::size_t at = 0; at < kOptions.size(); ++at)
+        if (static_cast<std::size_t>(kOptions[at].id) != at)
+            return false;
+    return kOptions.size() == kOptionCount;
+}
+static_assert(InOrder());
+
 }  // namespace
 
 std::string OptionsFor(const TableShape& shape)
@@ -259,7 +465,7 @@ std::string OptionsFor(const TableShape& shape)
     const TableShape defaults;
     std::string text;
     const auto add = [&text](OptionId id, std::string_view value) {
-        text.append(text.empty() ? "--" : " --").append(Option(id).longName);
+        text.append(text.empty() ? "" : " ").append(Spelled(id));
         if (!value.empty())
             text.append(" ").append(value);
     };

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Everything lumiro-coe accepts, once: every option, and the values of those
-// that take one from a list. The parser, --help, the messages, the bash
-// completion and the test of the manual pages all read these tables, so a
-// new option or value touches this file and its translation only.
+// Everything lumiro-coe accepts, once: each option's definition (its name,
+// value, help, manual text, completion, what it stores and its rules with
+// other options) and the values of those that take one from a list. The
+// parser, every refusal, --help, the manual pages and the bash completion
+// read these tables, so a new option or value touches this file and its
+// translation only. Numbers the code owns stand in the texts as {name} and
+// are put in by Expanded.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,33 +18,57 @@
 
 namespace lumiro::coe {
 
+struct Options;
+
 enum class OptionId {
     Format, Word, Function, Angle, Span, WithEnd, HalfStep, Report, Plot,
-    Sincos, TableWords, Latency, ClockEnable, Nco, PhaseOffset, Reset, Dither, Frequency, Radix, Name, Output, Check, Quiet, Version, Help,
+    Sincos, TableWords, Latency, ClockEnable, Nco, PhaseOffset, Reset, Dither, Frequency,
+    Radix, Name, Output, Check, Quiet, Version, Help,
 };
+inline constexpr std::size_t kOptionCount = static_cast<std::size_t>(OptionId::Help) + 1;
 
 // What bash completes an option's value with.
 enum class Completion { None, Files, Formats, Words, Functions, Angles, Spans, Radices };
 
-// Where --help describes an option that has a description of its own.
-enum class Section { Span, Report, General };
+// Where --help and the manual pages describe an option.
+enum class Section { Span, Report, Unit, Oscillator, General };
+
+// A rule of an option with others: where it is given, one of `others` must be
+// too (or, where it excludes them, none of them), for the reason `why` gives
+// (N_(), %s the option, %s the others).
+struct Rule {
+    bool excludes = false;
+    std::array<OptionId, 2> others{};
+    int count = 0;  // of others
+    const char* why = nullptr;
+};
 
 struct OptionSpec {
     OptionId id;
-    std::string_view longName;   // without the leading "--"
-    char shortName = 0;          // 0: none
+    std::string_view longName;       // without the leading "--"
+    char shortName = 0;              // 0: none
     const char* argument = nullptr;  // its value's name in --help, N_("FILE"); none: takes no value
-    const char* help = nullptr;  // N_(): its lines in --help, in English
+    const char* help = nullptr;      // N_(): its lines in --help, in English
     Completion values = Completion::None;
     Section section = Section::General;
-    bool shapesTable = false;    // says what the table holds: not for the window's listing
-    // N_(): its paragraph in the manual pages' OPTIONS, in English (**bold**,
-    // //italic//); none for the options their own sections describe.
+    bool shapesTable = false;        // says what the table holds: not for the window's listing
+    // N_(): its paragraph in the manual pages, in English (**bold**, //italic//);
+    // none for the options their own sections describe.
     const char* manual = nullptr;
+    // Stores what the command line gave; a refusal of the value itself throws UsageError.
+    void (*take)(Options& options, std::string_view value) = nullptr;
+    std::array<Rule, 2> rules{};
 };
 
 std::span<const OptionSpec> OptionTable();
 const OptionSpec& Option(OptionId id);
+// "--latency"
+std::string Spelled(OptionId id);
+
+// A text of the tables with each {name} replaced by the number or text the
+// code owns: {most-latency} is 16. Throws std::logic_error on a name it does
+// not know, so that no text can say a number the code does not.
+std::string Expanded(std::string_view text);
 
 // A value of an option that takes one from a list.
 template <class Value>

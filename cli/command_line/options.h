@@ -2,6 +2,7 @@
 // The command line of lumiro-coe, as GNU tools read theirs (getopt_long).
 #pragma once
 
+#include <bitset>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -11,15 +12,19 @@
 
 #include "errors.h"
 #include "format.h"
+#include "option_table.h"
 #include "sine_table.h"
+#include "wording.h"
 
 namespace lumiro::coe {
 
 struct Options {
     bool help = false;
     bool version = false;
-    const Format* format = nullptr;  // as given; the default or the checked file's kind after parsing
-    std::optional<Radix> radix;      // as given
+    std::bitset<kOptionCount> given;  // the options the command line holds
+    const Format* format = nullptr;   // as given; the default or the checked file's kind after parsing
+    std::optional<Radix> radix;       // as given
+    std::optional<std::string> nameGiven;
     std::string name;                       // the identifier the format declares
     std::optional<std::string> outputPath;  // standard output when empty
     std::optional<std::string> checkPath;   // compare this file instead of writing; "-": standard input
@@ -30,30 +35,23 @@ struct Options {
     TableShape shape;                       // the table: divisions, words, angles, span
     bool report = false;                    // the accuracy report on standard error
     bool sincos = false;                    // the sine/cosine unit in verilog or vhdl
-    std::optional<int> latency;             // as given, for the unit
     bool clockEnable = false;               // the unit's ce
-    std::int32_t tableWords = 0;            // interpolated between; 0: a full quarter table
-    int ncoBits = 0;                        // the accumulator's; 0: no oscillator
     bool phaseOffset = false;
     bool reset = false;
     bool dither = false;
-    std::optional<std::uint64_t> frequency; // the word --report measures the oscillator at
     std::optional<std::string> plotPath;    // the picture of the table's quality
+    // The values taken as numbers, as given, until N and the unit are known.
+    std::optional<Given> latencyGiven, tableWordsGiven, ncoGiven, frequencyGiven;
+    // ...and as they are then.
+    std::optional<int> latency;
+    std::int32_t tableWords = 0;            // interpolated between; 0: a full quarter table
+    int ncoBits = 0;                        // the accumulator's; 0: no oscillator
+    std::optional<std::uint64_t> frequency; // the word --report measures the oscillator at
 
+    bool Has(OptionId id) const { return given.test(static_cast<std::size_t>(id)); }
     Radix Digits() const { return radix.value_or(Radix::Binary); }
-    int LeastLatency() const
-    {
-        if (tableWords == 0)
-            return kLeastUnitLatency;
-        return InterpolationOrder(shape, tableWords) == 2 ? kLeastSecondOrderLatency : kLeastInterpolatingLatency;
-    }
-    UnitChoices Unit() const
-    {
-        std::optional<NcoPlan> nco;
-        if (ncoBits > 0)
-            nco = NcoPlan{ncoBits, 0, phaseOffset, reset, dither};
-        return {latency.value_or(LeastLatency()), clockEnable, tableWords, nco};
-    }
+    int LeastLatency() const;
+    UnitChoices Unit() const;
 };
 
 // The arguments after the program's name. Throws UsageError, or FileError

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a manual page of lumiro-coe at build time: the template's prose as it
-// stands, and in place of its lines @FORMATS@, @WORDS@, @OPTIONS@ and
-// @EXIT_STATUS@ the entries of the tables the program reads, in the language
+// stands, and in place of its lines @FORMATS@, @WORDS@, @OPTIONS@,
+// @UNIT_OPTIONS@ and @EXIT_STATUS@ the entries of the tables the program reads, in the language
 // of the page, so that the page and --help cannot tell different stories.
 // Usage: lumiro_write_manual TEMPLATE LANGUAGE CATALOGS > PAGE
 #include <libintl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <clocale>
 #include <cstdio>
@@ -155,21 +156,29 @@ std::string WordsSection()
     return page;
 }
 
-std::string OptionsSection()
+// The options of these sections that the page describes, in the table's order.
+std::string OptionsSection(std::initializer_list<Section> sections)
 {
     std::string page;
     for (const OptionSpec& option : OptionTable()) {
-        if (option.manual == nullptr)
+        if (option.manual == nullptr ||
+            std::find(sections.begin(), sections.end(), option.section) == sections.end())
             continue;
         // "**-o** //file//, **--output**=//file//", "**-q**, **--quiet**", "**--name** //name//"
-        const std::string value = option.argument != nullptr ? "//" + Lowered(_(option.argument)) + "//" : "";
+        // A value's name as the page's prose names it: "file", but "M" as the formulas do.
+        const std::string argument = option.argument != nullptr ? _(option.argument) : "";
+        const std::string value =
+            argument.empty() ? "" : "//" + (argument.size() > 1 ? Lowered(argument) : argument) + "//";
         std::string label = Joined({"**--", option.longName, "**"});
         if (option.shortName != 0)
             label = Joined({"**-", std::string(1, option.shortName), "**", value.empty() ? "" : " ", value, ", ",
                             label, value.empty() ? "" : "=", value});
         else if (!value.empty())
             label += " " + value;
-        page += ".TP\n" + Roff(label) + Roff(_(option.manual));
+        page += ".TP\n" + Roff(label) + Roff(Expanded(_(option.manual)));
+        if (option.help != nullptr)
+            if (const std::string example = ExampleOf(_(option.help)); !example.empty())
+                page += Example(example);
     }
     return page;
 }
@@ -218,11 +227,13 @@ int main(int argc, char** argv)
         else if (line == "@WORDS@")
             page += WordsSection();
         else if (line == "@OPTIONS@")
-            page += OptionsSection();
+            page += OptionsSection({Section::Span, Section::Report, Section::General});
+        else if (line == "@UNIT_OPTIONS@")
+            page += OptionsSection({Section::Unit, Section::Oscillator});
         else if (line == "@EXIT_STATUS@")
             page += ExitStatusSection();
         else
-            page += line + "\n";
+            page += Expanded(line) + "\n";  // the prose says the numbers the code owns as it does
     }
     std::cout << page;
     return std::cout.flush() ? 0 : 1;

@@ -111,7 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{{"8", "-o"}, "option %s needs a value.", "-o"},
         Refused{{"8", "--report=yes"}, "option %s takes no value.", "--report"},
         Refused{{"8", "-o", ""}, "option --output needs a file name."},
-        Refused{{"8", "-q"}, "option --quiet goes with --check only."},
         Refused{{"--format", "listing", "--radix", "16", "8"}, "option --radix does not apply to format %s.",
                 "listing"},
         Refused{{"abc"}, "%s is not a whole number.", Plain("abc")}));
@@ -228,7 +227,8 @@ TEST(Options, ShapesThatMakeNoSenseAreRefused)
                      "fixed:W words."),
                    "ufixed:8"));
     refused({"8", "--check", "x.coe", "--report"},
-            _("the report (--report) describes the table written, so it does not combine with --check."));
+            Printf(_("the report (%s) describes the table written, so it does not combine with %s."), "--report",
+                   "--check"));
     // The exact angle's end is 180° itself, where the sine is 0.
     EXPECT_TRUE(Parse({"12", "--word", "ufixed:8", "--span", "half", "--with-end", "--angle", "exact"})
                     .shape.withEnd);
@@ -248,8 +248,10 @@ TEST(Options, CallsThatWouldMisleadAreRefusedWithTheRemedy)
               Printf(_("name %s is too long: --name takes at most %zu characters."), coe::Quoted(longName).c_str(),
                      kLongestName));
     EXPECT_EQ(Refusal({"8", "--sincos", "--check", "x.mem"}),
-              _("--check compares a memory file with the table, so it does not combine with --sincos, which "
-                "writes a unit."));
+              Printf(_("%s compares a memory file with the table, so it does not combine with %s, which writes a "
+                       "unit."),
+                     "--check", "--sincos"));
+    EXPECT_EQ(Refusal({"8", "-q"}), Printf(_("option %s goes with %s only."), "--quiet", "--check"));
     // The unit's own span, given: the same unit.
     EXPECT_EQ(Parse({"8", "--sincos", "--format", "verilog", "--span", "quarter"}).shape.span, Span::Quarter);
 }

@@ -1,0 +1,159 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The options of the sine/cosine unit, resolved once N, the table and the
+// format are known: each number said against the one range it has here, in
+// the same words whichever side of it the value falls on.
+#include <bit>
+
+#include "i18n.h"
+#include "nco.h"
+#include "options.h"
+#include "sincos_unit.h"
+
+namespace lumiro::coe {
+namespace {
+
+std::string Count(std::uint64_t value)
+{
+    return std::to_string(value);
+}
+
+// The format must write a unit; where -o's name chose none, that is said first.
+void CheckUnitFormat(const Options& options)
+{
+    if (options.format->writeUnit != nullptr)
+        return;
+    const std::string formats =
+        Listed(FormatNames([](const Format& format) { return format.writeUnit != nullptr; }));
+    if (!options.Has(OptionId::Format) && options.outputPath && FormatsForFile(*options.outputPath).sharing.empty()) {
+        const std::string& path = *options.outputPath;
+        const std::size_t slash = path.rfind('/');
+        const std::size_t dot = path.rfind('.');
+        const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+        throw UsageError(Printf(extension ? _("%s names no format, so %s was taken; --sincos writes a unit in a "
+                                              "hardware language: give --format %s.")
+                                          : _("the name %s has no extension that names a format, so %s was taken; "
+                                              "--sincos writes a unit in a hardware language: give --format %s."),
+                                Shown(extension ? path.substr(dot) : path).c_str(),
+                                std::string(options.format->name).c_str(), formats.c_str()));
+    }
+    throw UsageError(Printf(_("--sincos writes a unit in a hardware language: give --format %s (not %s)."),
+                            formats.c_str(), std::string(options.format->name).c_str()));
+}
+
+// The unit unfolds a quarter table of its own into the full turn.
+void CheckUnitShape(const Options& options)
+{
+    const TableShape& shape = options.shape;
+    if (shape.span != Span::Quarter || shape.withEnd || shape.function != Function::Sine)
+        throw UsageError(Printf(_("--sincos unfolds a quarter table of its own: it takes no %s."),
+                                Expanded("{sincos-refuses}").c_str()));
+    if (shape.word.isUnsigned())
+        throw UsageError(Printf(_("--sincos needs words with a sign for the second half turn, not %s."),
+                                shape.word.Name().c_str()));
+    if (shape.divisions % 4 != 0)
+        throw UsageError(Printf(_("--sincos needs N divisible by 4, so that the quarter table ends at 90 "
+                                  "degrees (N = %d)."),
+                                shape.divisions));
+}
+
+void ResolveTableWords(Options& options)
+{
+    const TableShape& shape = options.shape;
+    const Given& given = *options.tableWordsGiven;
+    if (!std::has_single_bit(static_cast<std::uint32_t>(shape.divisions)))
+        throw UsageError(Printf(_("--table-words interpolates by the phase's bits: N must be a power of two "
+                                  "(N = %d)."),
+                                shape.divisions));
+    const std::uint64_t most = static_cast<std::uint64_t>(shape.divisions) / 4;
+    if (!given.number || !std::has_single_bit(*given.number) || *given.number < kLeastTableWords ||
+        *given.number >= most)
+        throw UsageError(Printf(_("option --table-words takes a power of two from %d to below N/4 = %s "
+                                  "(got %s)."),
+                                kLeastTableWords, Count(most).c_str(), Shown(given.text).c_str()));
+    options.tableWords = static_cast<std::int32_t>(*given.number);
+    switch (CheckInterpolation(shape, options.tableWords)) {
+    case InterpolationFault::None: return;
+    case InterpolationFault::NotPowerOfTwo:
+    case InterpolationFault::TableSize: break;  // said above
+    case InterpolationFault::Angle:
+        throw UsageError(_("--table-words needs --angle exact: between the table's points the window's "
+                           "single-precision step has no meaning."));
+    case InterpolationFault::Word:
+        throw UsageError(Printf(_("--table-words interpolates fixed:W words with W from %d to %d, not %s."),
+                                kNarrowestInterpolated, kWidestInterpolated, shape.word.Name().c_str()));
+    case InterpolationFault::TooFewWords:
+        if (const std::int32_t least = LeastTableWords(shape); least > 0)
+            throw UsageError(Printf(_("%d table words are too few for %s words to stay within 1 LSB: give "
+                                      "--table-words %d or more."),
+                                    options.tableWords, shape.word.Name().c_str(), least));
+        throw UsageError(Printf(_("no quarter table smaller than N/4 keeps %s words within 1 LSB by "
+                                  "interpolation: leave out --table-words."),
+                                shape.word.Name().c_str()));
+    }
+}
+
+void ResolveLatency(Options& options)
+{
+    const Given& given = *options.latencyGiven;
+    const int least = options.LeastLatency();
+    if (!given.number || *given.number < static_cast<std::uint64_t>(least) ||
+        *given.number > static_cast<std::uint64_t>(kMostUnitLatency)) {
+        const int order = options.tableWords > 0 ? InterpolationOrder(options.shape, options.tableWords) : 0;
+        throw UsageError(Printf(order == 0   ? _("option --latency takes from %d to %d rising edges (got %s).")
+                                : order == 1 ? _("option --latency takes from %d to %d rising edges for the "
+                                                 "interpolating unit (got %s).")
+                                             : _("option --latency takes from %d to %d rising edges for the "
+                                                 "interpolating unit of second order (got %s)."),
+                                least, kMostUnitLatency, Shown(given.text).c_str()));
+    }
+    options.latency = static_cast<int>(*given.number);
+}
+
+void ResolveNco(Options& options)
+{
+    const TableShape& shape = options.shape;
+    const Given& given = *options.ncoGiven;
+    if (!std::has_single_bit(static_cast<std::uint32_t>(shape.divisions)))
+        throw UsageError(Printf(_("--nco takes the accumulator's top bits as the phase: N must be a power of "
+                                  "two (N = %d)."),
+                                shape.divisions));
+    const int phaseBits = std::countr_zero(static_cast<std::uint32_t>(shape.divisions));
+    if (!given.number || *given.number < static_cast<std::uint64_t>(phaseBits) ||
+        *given.number > static_cast<std::uint64_t>(kWidestAccumulator))
+        throw UsageError(Printf(_("option --nco takes from %d to %d bits for N = %d, the phase's bits and "
+                                  "more (got %s)."),
+                                phaseBits, kWidestAccumulator, shape.divisions, Shown(given.text).c_str()));
+    options.ncoBits = static_cast<int>(*given.number);
+    if (options.dither && options.ncoBits == phaseBits)
+        throw UsageError(_("--dither goes below the truncated bits, and an accumulator as wide as the "
+                           "phase truncates none."));
+}
+
+void ResolveFrequency(Options& options)
+{
+    const Given& given = *options.frequencyGiven;
+    const int bits = options.ncoBits;
+    if (!given.number || (bits < 64 && *given.number >> bits != 0))
+        throw UsageError(Printf(_("option --frequency takes a word of %d bits, the accumulator's, decimal or "
+                                  "hexadecimal after 0x (got %s)."),
+                                bits, Shown(given.text).c_str()));
+    options.frequency = *given.number;
+}
+
+}  // namespace
+
+void ResolveUnit(Options& options)
+{
+    CheckUnitFormat(options);
+    CheckUnitShape(options);
+    if (options.tableWordsGiven)
+        ResolveTableWords(options);
+    if (options.latencyGiven)
+        ResolveLatency(options);
+    if (options.ncoGiven)
+        ResolveNco(options);
+    if (options.frequencyGiven)
+        ResolveFrequency(options);
+}
+
+}  // namespace lumiro::coe

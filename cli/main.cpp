@@ -78,91 +78,121 @@ int Check(const Options& options, const SineTable& table)
     }
 }
 
+// Writes with `write` to -o's file, or to standard output.
+template <class Writer>
+void Write(const Options& options, const Writer& write)
+{
+    if (!options.outputPath) {
+        WriteToStandardOutput(write);
+        return;
+    }
+    OutputFile file(*options.outputPath);
+    write(file.Stream());
+    file.Commit();
+}
+
+// The report on standard error, then the picture, which may still fail:
+// what was measured is said.
+template <class Drawer>
+int ReportAndPlot(const Options& options, const std::string& report, const Drawer& draw)
+{
+    bool reported = true;
+    if (options.report) {
+        const std::string text = ForTerminal(report);
+        // Nothing is left to say it on when standard error fails; the status says it.
+        reported = std::fwrite(text.data(), 1, text.size(), stderr) == text.size() && std::fflush(stderr) == 0;
+    }
+    if (options.plotPath) {
+        OutputFile picture(*options.plotPath);
+        if (!draw(picture.Stream(), *PlotKindOf(*options.plotPath)))
+            throw FileError(Printf(_("could not draw the picture %s."), ShownPath(*options.plotPath).c_str()));
+        picture.Commit();
+    }
+    return reported ? kSucceeded : kFailed;
+}
+
+// A table, and what --report and --plot say of it, measured on the other
+// core while this one writes.
+int WriteTable(const Options& options, SineTable& table)
+{
+    const Request request{table, options.Digits(), options.name};
+    const auto write = [&](std::FILE* out) { options.format->write(out, request); };
+    if (!options.report && !options.plotPath) {
+        Write(options, write);
+        return kSucceeded;
+    }
+    table.Precompute();  // worked out once, for both
+    std::future<Accuracy> measured = std::async(std::launch::async, [&table, &options] {
+        return MeasureAccuracy(table, options.plotPath.has_value());
+    });
+    Write(options, write);
+    const Accuracy accuracy = measured.get();
+    return ReportAndPlot(options, ReportText(accuracy, table), [&](std::FILE* out, PlotKind kind) {
+        return WritePlot(out, kind, table, accuracy);
+    });
+}
+
+// The sine/cosine unit, proven before it is written where it interpolates;
+// --report measures its outputs at every phase, or with --frequency its
+// oscillator's for that word.
+int WriteUnit(const Options& options, const SineTable& table)
+{
+    const lumiro::UnitPlan plan = lumiro::PlanUnit(table, options.Unit());
+    if (plan.interpolation && plan.interpolation->missedPhase)
+        throw std::logic_error(Printf(_("internal error: the interpolating unit is 1 LSB or more from the "
+                                        "true value at phase %lld; nothing was written."),
+                                      static_cast<long long>(*plan.interpolation->missedPhase)));
+    const Request request{table, options.Digits(), options.name};
+    const auto write = [&](std::FILE* out) { options.format->writeUnit(out, request, plan); };
+    if (options.frequency) {
+        Write(options, write);
+        const NcoSpectrum spectrum = MeasureNco(plan, table, *options.frequency, options.plotPath.has_value());
+        return ReportAndPlot(options, NcoReportText(spectrum, plan, table), [&](std::FILE* out, PlotKind kind) {
+            return WriteNcoPlot(out, kind, spectrum, plan, table);
+        });
+    }
+    if (!options.report && !options.plotPath) {
+        Write(options, write);
+        return kSucceeded;
+    }
+    const SineTable sweep(lumiro::UnitPeriod(table.shape()));
+    std::vector<std::uint32_t> words(static_cast<std::size_t>(plan.divisions));
+    lumiro::hardware::UnitModel(plan, table).Run(0, words, {});
+    std::future<Accuracy> measured = std::async(std::launch::async, [&] {
+        return MeasureAccuracy(sweep, options.plotPath.has_value(), words);
+    });
+    Write(options, write);
+    const Accuracy accuracy = measured.get();
+    return ReportAndPlot(options, ReportText(accuracy, sweep, true), [&](std::FILE* out, PlotKind kind) {
+        return WritePlot(out, kind, sweep, accuracy);
+    });
+}
+
+int Run(const Options& options)
+{
+    if (options.help) {
+        ToStandardOutput(HelpText());
+        return kSucceeded;
+    }
+    if (options.version) {
+        ToStandardOutput("lumiro-coe " + std::string(kVersion) + "\n");
+        return kSucceeded;
+    }
+    SineTable table(options.shape);
+    if (options.checkPath)
+        return Check(options, table);
+    return options.sincos ? WriteUnit(options, table) : WriteTable(options, table);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     InitLocale();
     // argc may be 0 when a caller execs with an empty argument vector.
-    const std::vector<std::string_view> arguments(argc > 0 ? argv + 1 : argv,
-                                                  argc > 0 ? argv + argc : argv);
+    const std::vector<std::string_view> arguments(argc > 0 ? argv + 1 : argv, argc > 0 ? argv + argc : argv);
     try {
-        const Options options = ParseOptions(arguments);
-        if (options.help) {
-            ToStandardOutput(HelpText());
-            return kSucceeded;
-        }
-        if (options.version) {
-            ToStandardOutput("lumiro-coe " + std::string(kVersion) + "\n");
-            return kSucceeded;
-        }
-        SineTable table(options.shape);
-        if (options.report || options.plotPath)  // a table that is also measured is worked out once
-            table.Precompute();
-        if (options.checkPath)
-            return Check(options, table);
-        // --sincos: the unit built on the table, measured over every phase.
-        const lumiro::UnitPlan plan = lumiro::PlanUnit(table, options.Unit());
-        // An interpolating unit is proven on every phase before it is written.
-        if (plan.interpolation && plan.interpolation->missedPhase)
-            throw std::logic_error(Printf(_("internal error: the interpolating unit is 1 LSB or more from the "
-                                            "true value at phase %lld; nothing was written."),
-                                          static_cast<long long>(*plan.interpolation->missedPhase)));
-        std::optional<SineTable> sweep;
-        std::vector<std::uint32_t> unitWords;
-        if (options.sincos && (options.report || options.plotPath)) {
-            sweep.emplace(lumiro::UnitPeriod(table.shape()));
-            unitWords.resize(static_cast<std::size_t>(plan.divisions));
-            lumiro::hardware::UnitModel(plan, table).Run(0, unitWords, {});
-        }
-        const SineTable& measuredTable = sweep ? *sweep : table;
-        // Measured on the other core while this one writes the table.
-        std::future<Accuracy> measured;
-        if ((options.report || options.plotPath) && !options.frequency)
-            measured = std::async(std::launch::async,
-                                  [&measuredTable, &unitWords, detail = options.plotPath.has_value()] {
-                                      return MeasureAccuracy(measuredTable, detail, unitWords);
-                                  });
-        const Request request{table, options.Digits(), options.name};
-        const auto write = [&](std::FILE* out) {
-            if (options.sincos)
-                options.format->writeUnit(out, request, plan);
-            else
-                options.format->write(out, request);
-        };
-        if (options.outputPath) {
-            OutputFile file(*options.outputPath);
-            write(file.Stream());
-            file.Commit();
-        } else {
-            WriteToStandardOutput(write);
-        }
-        std::optional<Accuracy> accuracy;
-        if (measured.valid())
-            accuracy = measured.get();
-        // With --frequency, the oscillator's output for that word instead of the unit's phases.
-        std::optional<NcoSpectrum> oscillator;
-        if (options.frequency)
-            oscillator = MeasureNco(plan, table, *options.frequency, options.plotPath.has_value());
-        // The report before the picture, which may still fail: what was measured is said.
-        bool reported = true;
-        if (options.report) {
-            const std::string report =
-                ForTerminal(oscillator ? NcoReportText(*oscillator, plan, table)
-                                       : ReportText(*accuracy, measuredTable, options.sincos));
-            // Nothing is left to say it on when standard error fails; the status says it.
-            reported = std::fwrite(report.data(), 1, report.size(), stderr) == report.size() &&
-                       std::fflush(stderr) == 0;
-        }
-        if (options.plotPath) {
-            OutputFile picture(*options.plotPath);
-            const PlotKind kind = *PlotKindOf(*options.plotPath);
-            if (!(oscillator ? WriteNcoPlot(picture.Stream(), kind, *oscillator, plan, table)
-                             : WritePlot(picture.Stream(), kind, measuredTable, *accuracy)))
-                throw FileError(Printf(_("could not draw the picture %s."), ShownPath(*options.plotPath).c_str()));
-            picture.Commit();
-        }
-        return reported ? kSucceeded : kFailed;
+        return Run(ParseOptions(arguments));
     } catch (const UsageError& error) {
         return Fail(kWrongCall, error.what());
     } catch (const std::exception& error) {

@@ -74,9 +74,18 @@ Layout::Layout(const Circuit& circuit)
       drivesPort_(circuit.Nodes().size()),
       contexts_(circuit.Nodes().size())
 {
-    const std::vector<Node>& nodes = circuit.Nodes();
+    MarkContexts();
+    for (std::size_t at = 0; at < circuit.Nodes().size(); ++at)
+        Decide(at);
+    MarkReads();
+    PlaceBlocks();
+}
+
+void Layout::MarkContexts()
+{
+    const Circuit& circuit = circuit_;
     const auto mark = [&](Signal operand, unsigned context) { contexts_[Index(operand)] |= context; };
-    for (const Node& node : nodes) {
+    for (const Node& node : circuit.Nodes()) {
         for (const hardware::Term& term : node.terms)
             mark(term.value, circuit.At(term.value).type == node.type ? kSameType : kOtherType);
         for (std::size_t k = 0; k < node.operands.size(); ++k) {
@@ -120,9 +129,12 @@ Layout::Layout(const Circuit& circuit)
     }
     for (const hardware::OutputPort& output : circuit.Outputs())
         mark(output.value, kSameType);
-    for (std::size_t at = 0; at < nodes.size(); ++at)
-        Decide(at);
-    // What is read of each signal, by what is written.
+}
+
+// What is read of each signal, by what is written.
+void Layout::MarkReads()
+{
+    const std::vector<Node>& nodes = circuit_.Nodes();
     for (std::size_t at = 0; at < nodes.size(); ++at) {
         const Node& node = nodes[at];
         if (inline_[at] && uses_[at] == 0)
@@ -136,8 +148,13 @@ Layout::Layout(const Circuit& circuit)
             if (other)
                 readBits_[Index(other)] = ~std::uint64_t{0};
     }
-    for (const hardware::OutputPort& output : circuit.Outputs())
+    for (const hardware::OutputPort& output : circuit_.Outputs())
         readBits_[Index(output.value)] = ~std::uint64_t{0};
+}
+
+void Layout::PlaceBlocks()
+{
+    const std::vector<Node>& nodes = circuit_.Nodes();
     for (std::size_t at = 0; at < nodes.size(); ++at) {
         const Node& node = nodes[at];
         if (node.op != Op::Register)
@@ -148,7 +165,7 @@ Layout::Layout(const Circuit& circuit)
                 section = std::max(section, LatestSection(other));
         blockSection_[at] = section;
         const Signal self{static_cast<std::int32_t>(at)};
-        drivesPort_[at] = uses_[at] == 1 && circuit.OutputNamed(node.name) == self;
+        drivesPort_[at] = uses_[at] == 1 && circuit_.OutputNamed(node.name) == self;
     }
 }
 

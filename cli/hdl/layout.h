@@ -55,7 +55,10 @@ public:
 
 private:
     static std::size_t Index(Signal signal) { return static_cast<std::size_t>(signal.id); }
+    void MarkContexts();
     void Decide(std::size_t at);
+    void MarkReads();
+    void PlaceBlocks();
     int LatestSection(Signal signal) const;
 
     const Circuit& circuit_;

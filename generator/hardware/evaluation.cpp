@@ -80,6 +80,9 @@ private:
     void Compile(const Circuit& circuit, const Node& node, std::int32_t id);
     void Order(const Circuit& circuit, std::int32_t id, std::vector<char>& state);
     void Execute(const Step& step, std::uint64_t* values, std::size_t stride, std::size_t n) const;
+    void Sum(const Step& step, std::uint64_t* values, std::size_t stride, std::size_t n) const;
+    void Concatenation(const Step& step, std::uint64_t* values, std::size_t stride, std::size_t n) const;
+    void Lfsr(const Step& step, std::uint64_t* values, std::size_t stride, std::size_t n) const;
     void Balance(const Circuit& circuit, const Node& node, std::int32_t id);
 
     std::vector<Step> steps_;
@@ -246,111 +249,94 @@ void Program::Latch(std::vector<std::uint64_t>& values, std::vector<std::uint64_
         values[static_cast<std::size_t>(latches_[at].reg)] = next[at];
 }
 
+// Each lane's result from its operands.
+template <class Each>
+void Lanes(std::size_t n, const Each& each)
+{
+    for (std::size_t k = 0; k < n; ++k)
+        each(k);
+}
+
+void Program::Sum(const Step& s, std::uint64_t* values, std::size_t stride, std::size_t n) const
+{
+    std::uint64_t* r = values + static_cast<std::size_t>(s.result) * stride;
+    const Part* parts = parts_.data() + s.firstPart;
+    Lanes(n, [&](std::size_t k) { r[k] = 0; });
+    for (int t = 0; t < s.parts; ++t) {
+        const std::uint64_t* v = values + static_cast<std::size_t>(parts[t].value) * stride;
+        const int shift = parts[t].shift;
+        if (parts[t].subtracted)
+            Lanes(n, [&](std::size_t k) { r[k] -= v[k] << shift; });
+        else
+            Lanes(n, [&](std::size_t k) { r[k] += v[k] << shift; });
+    }
+    Lanes(n, [&](std::size_t k) { r[k] = Wrapped(r[k], s.spare, s.isSigned); });
+}
+
+void Program::Concatenation(const Step& s, std::uint64_t* values, std::size_t stride, std::size_t n) const
+{
+    std::uint64_t* r = values + static_cast<std::size_t>(s.result) * stride;
+    const Part* parts = parts_.data() + s.firstPart;
+    Lanes(n, [&](std::size_t k) { r[k] = 0; });
+    for (int t = 0; t < s.parts; ++t) {
+        const std::uint64_t* v = values + static_cast<std::size_t>(parts[t].value) * stride;
+        const int width = parts[t].shift;
+        const std::uint64_t mask = width >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << width) - 1;
+        Lanes(n, [&](std::size_t k) { r[k] = (width >= 64 ? 0 : r[k] << width) | (v[k] & mask); });
+    }
+}
+
+void Program::Lfsr(const Step& s, std::uint64_t* values, std::size_t stride, std::size_t n) const
+{
+    std::uint64_t* r = values + static_cast<std::size_t>(s.result) * stride;
+    const std::uint64_t* a = values + static_cast<std::size_t>(s.a) * stride;
+    const Part* taps = parts_.data() + s.firstPart;
+    Lanes(n, [&](std::size_t k) {
+        std::uint64_t state = a[k];
+        for (std::int64_t step = 0; step < s.value; ++step) {
+            std::uint64_t bit = 0;
+            for (int t = 0; t < s.parts; ++t)
+                bit ^= state >> taps[t].shift;
+            state = (state << 1) | (bit & 1U);
+        }
+        r[k] = Wrapped(state, s.spare, false);
+    });
+}
+
 void Program::Execute(const Step& s, std::uint64_t* values, std::size_t stride, std::size_t n) const
 {
     std::uint64_t* r = values + static_cast<std::size_t>(s.result) * stride;
     const std::uint64_t* a = s.a >= 0 ? values + static_cast<std::size_t>(s.a) * stride : nullptr;
     const std::uint64_t* b = s.b >= 0 ? values + static_cast<std::size_t>(s.b) * stride : nullptr;
     const std::uint64_t* c = s.c >= 0 ? values + static_cast<std::size_t>(s.c) * stride : nullptr;
-    const Part* parts = parts_.data() + s.firstPart;
     const int spare = s.spare;
     const bool sign = s.isSigned;
     switch (s.op) {
     case Op::Register:
-    case Op::Extension:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = Wrapped(a[k], spare, sign);
-        return;
-    case Op::Sum:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = 0;
-        for (int t = 0; t < s.parts; ++t) {
-            const std::uint64_t* v = values + static_cast<std::size_t>(parts[t].value) * stride;
-            const int shift = parts[t].shift;
-            if (parts[t].subtracted)
-                for (std::size_t k = 0; k < n; ++k)
-                    r[k] -= v[k] << shift;
-            else
-                for (std::size_t k = 0; k < n; ++k)
-                    r[k] += v[k] << shift;
-        }
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = Wrapped(r[k], spare, sign);
-        return;
-    case Op::Product:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = Wrapped(a[k] * b[k], spare, sign);
-        return;
-    case Op::Negation:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = Wrapped(0 - a[k], spare, sign);
-        return;
-    case Op::Not:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = Wrapped(~a[k], spare, sign);
-        return;
-    case Op::And:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = a[k] & b[k];
-        return;
-    case Op::Or:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = a[k] | b[k];
-        return;
-    case Op::Xor:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = a[k] ^ b[k];
-        return;
-    case Op::Slice:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = Wrapped(a[k] >> s.value, spare, sign);
-        return;
-    case Op::Concatenation:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = 0;
-        for (int t = 0; t < s.parts; ++t) {
-            const std::uint64_t* v = values + static_cast<std::size_t>(parts[t].value) * stride;
-            const int width = parts[t].shift;
-            const std::uint64_t mask = width >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << width) - 1;
-            for (std::size_t k = 0; k < n; ++k)
-                r[k] = (width >= 64 ? 0 : r[k] << width) | (v[k] & mask);
-        }
-        return;
-    case Op::Choice:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = (a[k] & 1U) != 0 ? b[k] : c[k];
-        return;
-    case Op::Equal:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = a[k] == b[k] ? 1 : 0;
-        return;
+    case Op::Extension: return Lanes(n, [&](std::size_t k) { r[k] = Wrapped(a[k], spare, sign); });
+    case Op::Sum: return Sum(s, values, stride, n);
+    case Op::Product: return Lanes(n, [&](std::size_t k) { r[k] = Wrapped(a[k] * b[k], spare, sign); });
+    case Op::Negation: return Lanes(n, [&](std::size_t k) { r[k] = Wrapped(0 - a[k], spare, sign); });
+    case Op::Not: return Lanes(n, [&](std::size_t k) { r[k] = Wrapped(~a[k], spare, sign); });
+    case Op::And: return Lanes(n, [&](std::size_t k) { r[k] = a[k] & b[k]; });
+    case Op::Or: return Lanes(n, [&](std::size_t k) { r[k] = a[k] | b[k]; });
+    case Op::Xor: return Lanes(n, [&](std::size_t k) { r[k] = a[k] ^ b[k]; });
+    case Op::Slice: return Lanes(n, [&](std::size_t k) { r[k] = Wrapped(a[k] >> s.value, spare, sign); });
+    case Op::Concatenation: return Concatenation(s, values, stride, n);
+    case Op::Choice: return Lanes(n, [&](std::size_t k) { r[k] = (a[k] & 1U) != 0 ? b[k] : c[k]; });
+    case Op::Equal: return Lanes(n, [&](std::size_t k) { r[k] = a[k] == b[k] ? 1 : 0; });
     case Op::Less:
         if (sign)
-            for (std::size_t k = 0; k < n; ++k)
+            return Lanes(n, [&](std::size_t k) {
                 r[k] = static_cast<std::int64_t>(a[k]) < static_cast<std::int64_t>(b[k]) ? 1 : 0;
-        else
-            for (std::size_t k = 0; k < n; ++k)
-                r[k] = a[k] < b[k] ? 1 : 0;
-        return;
+            });
+        return Lanes(n, [&](std::size_t k) { r[k] = a[k] < b[k] ? 1 : 0; });
     case Op::Read:
-        for (std::size_t k = 0; k < n; ++k)
-            r[k] = a[k] < s.words->size() ? (*s.words)[a[k]] : 0;
-        return;
-    case Op::Lfsr:
-        for (std::size_t k = 0; k < n; ++k) {
-            std::uint64_t state = a[k];
-            for (std::int64_t step = 0; step < s.value; ++step) {
-                std::uint64_t bit = 0;
-                for (int t = 0; t < s.parts; ++t)
-                    bit ^= state >> parts[t].shift;
-                state = (state << 1) | (bit & 1U);
-            }
-            r[k] = Wrapped(state, spare, false);
-        }
-        return;
+        // A read beyond the table (a phase beyond N) has no defined word.
+        return Lanes(n, [&](std::size_t k) { r[k] = a[k] < s.words->size() ? (*s.words)[a[k]] : 0; });
+    case Op::Lfsr: return Lfsr(s, values, stride, n);
     case Op::Input:
-    case Op::Constant:
-        return;
+    case Op::Constant: return;
     }
 }
 

@@ -51,16 +51,68 @@ void WriteIhex(std::FILE* out, const Request& request)
     PutRecord(out, kEnd, 0, nullptr, 0);
 }
 
+// The bytes a file gives, whether each was given, and the line of each
+// word's first byte: about 5 bytes a byte of table.
+class Image {
+public:
+    explicit Image(std::size_t bytes)
+        : bytes_(bytes), largest_((static_cast<std::size_t>(kMaxDivisions) + 2) * bytes)
+    {
+    }
+
+    void Put(const Record& record, std::uint32_t base)
+    {
+        const std::size_t address = std::size_t{base} + record.address;
+        if (address + record.data.size() > largest_)
+            throw LineError(record.line, _("an address beyond any table."));
+        if (address + record.data.size() > image_.size()) {
+            image_.resize(address + record.data.size());
+            given_.resize(image_.size());
+            lines_.resize((image_.size() + bytes_ - 1) / bytes_);
+        }
+        for (std::size_t i = 0; i < record.data.size(); ++i) {
+            if (given_[address + i])
+                throw LineError(record.line, Printf(_("byte %llu is given twice."),
+                                                    static_cast<unsigned long long>(address + i)));
+            image_[address + i] = record.data[i];
+            given_[address + i] = true;
+            if ((address + i) % bytes_ == 0)
+                lines_[(address + i) / bytes_] = static_cast<std::uint32_t>(record.line);
+        }
+    }
+
+    // The words in address order; records may leave gaps, and a word with a
+    // byte in one is not in the file.
+    void Hand(TextScanner& scanner, WordSink& sink) const
+    {
+        if (image_.size() % bytes_ != 0)
+            scanner.Fail(Printf(_("%zu bytes are no whole number of words of %zu bytes."), image_.size(), bytes_));
+        for (std::size_t at = 0; at < image_.size(); at += bytes_) {
+            std::uint32_t word = 0;
+            bool whole = true;
+            for (std::size_t i = 0; i < bytes_; ++i) {
+                word = word << 8 | image_[at + i];
+                whole = whole && given_[at + i];
+            }
+            if (whole)
+                sink.Word(word, lines_[at / bytes_]);
+            else
+                sink.Missing();
+        }
+    }
+
+private:
+    std::size_t bytes_;
+    std::size_t largest_;
+    std::vector<std::uint8_t> image_;
+    std::vector<bool> given_;
+    std::vector<std::uint32_t> lines_;
+};
+
 void ReadIhex(TextScanner& scanner, int width, std::optional<Radix>, WordSink& sink)
 {
     RefuseByteOrderMark(scanner);
-    const auto bytes = static_cast<std::size_t>(BytesPerWord(width));
-    const std::size_t largest = (static_cast<std::size_t>(kMaxDivisions) + 2) * bytes;
-    // The bytes, whether each was given, and the line of each word's first byte:
-    // about 5 bytes a byte of table.
-    std::vector<std::uint8_t> image;
-    std::vector<bool> given;
-    std::vector<std::uint32_t> lines;
+    Image image(static_cast<std::size_t>(BytesPerWord(width)));
     std::uint32_t base = 0;
     Record record;
     bool ended = false;
@@ -77,44 +129,12 @@ void ReadIhex(TextScanner& scanner, int width, std::optional<Radix>, WordSink& s
             break;
         case kStartSegment:
         case kStartLinear: break;  // where a processor starts: nothing of the memory
-        default: {
-            const std::size_t address = std::size_t{base} + record.address;
-            if (address + record.data.size() > largest)
-                throw LineError(record.line, _("an address beyond any table."));
-            if (address + record.data.size() > image.size()) {
-                image.resize(address + record.data.size());
-                given.resize(image.size());
-                lines.resize((image.size() + bytes - 1) / bytes);
-            }
-            for (std::size_t i = 0; i < record.data.size(); ++i) {
-                if (given[address + i])
-                    throw LineError(record.line, Printf(_("byte %llu is given twice."),
-                                                        static_cast<unsigned long long>(address + i)));
-                image[address + i] = record.data[i];
-                given[address + i] = true;
-                if ((address + i) % bytes == 0)
-                    lines[(address + i) / bytes] = static_cast<std::uint32_t>(record.line);
-            }
-        }
+        default: image.Put(record, base);
         }
     }
     if (!ended)
         scanner.Fail(_("the end record :00000001FF is missing."));
-    if (image.size() % bytes != 0)
-        scanner.Fail(Printf(_("%zu bytes are no whole number of words of %zu bytes."), image.size(), bytes));
-    // Records may leave gaps: a word with a byte in one is not in the file.
-    for (std::size_t at = 0; at < image.size(); at += bytes) {
-        std::uint32_t word = 0;
-        bool whole = true;
-        for (std::size_t i = 0; i < bytes; ++i) {
-            word = word << 8 | image[at + i];
-            whole = whole && given[at + i];
-        }
-        if (whole)
-            sink.Word(word, lines[at / bytes]);
-        else
-            sink.Missing();
-    }
+    image.Hand(scanner, sink);
 }
 
 const bool registered = RegisterFormat({

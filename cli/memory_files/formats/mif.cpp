@@ -105,13 +105,17 @@ std::uint64_t TakeNumber(TextScanner& scanner, std::string_view radix, std::uint
     return *value;
 }
 
-void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
-{
-    RefuseByteOrderMark(scanner);
-    std::uint64_t fileWidth = 0;
+// What a MIF file says before CONTENT BEGIN.
+struct MifHeader {
+    std::uint64_t width = 0;
     std::uint64_t depth = 0;
     std::string addressRadix;
     std::string dataRadix;
+};
+
+MifHeader ReadHeader(TextScanner& scanner)
+{
+    MifHeader header;
     std::string keyword;
     // No table is deeper; a file cannot make the reader take more memory than this.
     constexpr std::uint64_t kDeepest = std::uint64_t{kMaxDivisions} + 2;
@@ -119,88 +123,116 @@ void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
         Expect(scanner, '=');
         if (keyword == "width" || keyword == "depth") {
             if (keyword == "width")
-                fileWidth = TakeNumber(scanner, "dec", kWidestWord + 1, N_("width of 1 to 32 bits"));
+                header.width = TakeNumber(scanner, "dec", kWidestWord + 1, N_("width of 1 to 32 bits"));
             else
-                depth = TakeNumber(scanner, "dec", kDeepest, N_("depth"));
+                header.depth = TakeNumber(scanner, "dec", kDeepest, N_("depth"));
         } else if (keyword == "address_radix" || keyword == "data_radix") {
             const std::string radix = Keyword(scanner);
             if (radix != "bin" && radix != "hex" && radix != "oct" && radix != "dec" && radix != "uns")
                 scanner.Fail(Printf(_("there is no radix %s in MIF."), Quoted(radix).c_str()));
-            (keyword == "address_radix" ? addressRadix : dataRadix) = radix;
+            (keyword == "address_radix" ? header.addressRadix : header.dataRadix) = radix;
         } else {
             scanner.Fail(keyword.empty() ? std::string(_("a keyword expected."))
                                          : Printf(_("unknown keyword %s."), Quoted(keyword).c_str()));
         }
         Expect(scanner, ';');
     }
-    if (fileWidth == 0)
+    if (header.width == 0)
         scanner.Fail(_("WIDTH missing, or WIDTH=0."));
-    if (depth == 0)
+    if (header.depth == 0)
         scanner.Fail(_("DEPTH missing, or DEPTH=0."));
-    if (addressRadix.empty() || dataRadix.empty())
+    if (header.addressRadix.empty() || header.dataRadix.empty())
         scanner.Fail(_("ADDRESS_RADIX or DATA_RADIX missing."));
     if (Keyword(scanner) != "begin")
         scanner.Fail(_("BEGIN expected after CONTENT."));
-    sink.DeclaredWidth(static_cast<int>(fileWidth));
-    sink.DeclaredRadix(dataRadix == "bin" ? 2 : dataRadix == "hex" ? 16 : dataRadix == "oct" ? 8 : 10);
+    return header;
+}
 
-    std::vector<std::uint32_t> words(depth);
-    std::vector<std::uint32_t> lines(depth);  // 0: no word yet
-    const std::uint64_t wordLimit = std::uint64_t{1} << fileWidth;
+// The words of the content, each with the line it stands on (0: none yet).
+struct MifContent {
+    std::vector<std::uint32_t> words;
+    std::vector<std::uint32_t> lines;
+};
+
+// The addresses an entry gives its words: "[first..last]" or one address,
+// or more, one after another, each with a word of its own.
+struct Addresses {
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
+    bool range = false;
+};
+
+Addresses ReadAddresses(TextScanner& scanner, const MifHeader& header, const std::string& token)
+{
+    Addresses at;
+    if (token.empty() && scanner.Take('[')) {
+        at.range = true;
+        at.first = TakeNumber(scanner, header.addressRadix, header.depth, N_("address"));
+        SkipBlanksAndComments(scanner);
+        if (!scanner.LooksAt(".."))
+            scanner.Fail(_("'..' expected in a range of addresses."));
+        scanner.Advance(2);
+        at.last = TakeNumber(scanner, header.addressRadix, header.depth, N_("address"));
+        Expect(scanner, ']');
+        if (at.last < at.first)
+            scanner.Fail(_("the range of addresses falls."));
+        return at;
+    }
+    const std::string shown = token.empty() ? TakeValue(scanner) : token;
+    const auto address = Number(shown, header.addressRadix);
+    if (!address || *address >= header.depth)
+        scanner.Fail(Printf(_("%s is no address of this memory."), Quoted(shown).c_str()));
+    at.first = at.last = *address;
+    return at;
+}
+
+void ReadEntry(TextScanner& scanner, const MifHeader& header, const std::string& token, MifContent& content)
+{
+    const Addresses at = ReadAddresses(scanner, header, token);
+    Expect(scanner, ':');
+    const std::uint64_t wordLimit = std::uint64_t{1} << header.width;
+    std::uint64_t address = at.first;
+    do {
+        const std::size_t line = scanner.Line();
+        const std::uint64_t word =
+            TakeNumber(scanner, header.dataRadix, wordLimit, N_("word"), static_cast<int>(header.width));
+        for (const std::uint64_t end = at.range ? at.last : address; address <= end; ++address) {
+            if (address >= header.depth)
+                scanner.Fail(_("address beyond DEPTH."));
+            if (content.lines[address] != 0)
+                scanner.Fail(Printf(_("address %llu has a word already."), static_cast<unsigned long long>(address)));
+            content.words[address] = static_cast<std::uint32_t>(word);
+            content.lines[address] = static_cast<std::uint32_t>(line);
+        }
+        SkipBlanksAndComments(scanner);
+    } while (!at.range && scanner.Peek() != ';' && !scanner.AtEnd());
+    Expect(scanner, ';');
+}
+
+void ReadMif(TextScanner& scanner, int, std::optional<Radix>, WordSink& sink)
+{
+    RefuseByteOrderMark(scanner);
+    const MifHeader header = ReadHeader(scanner);
+    sink.DeclaredWidth(static_cast<int>(header.width));
+    const std::string& radix = header.dataRadix;
+    sink.DeclaredRadix(radix == "bin" ? 2 : radix == "hex" ? 16 : radix == "oct" ? 8 : 10);
+    MifContent content{std::vector<std::uint32_t>(header.depth), std::vector<std::uint32_t>(header.depth)};
     for (;;) {
         SkipBlanksAndComments(scanner);
         const std::string token(scanner.TakeWhile(TextScanner::IsWordChar));
         if (Lowered(token) == "end")
             break;
-        std::uint64_t first = 0;
-        std::uint64_t last = 0;
-        bool range = false;
-        if (token.empty() && scanner.Take('[')) {
-            range = true;
-            first = TakeNumber(scanner, addressRadix, depth, N_("address"));
-            SkipBlanksAndComments(scanner);
-            if (!scanner.LooksAt(".."))
-                scanner.Fail(_("'..' expected in a range of addresses."));
-            scanner.Advance(2);
-            last = TakeNumber(scanner, addressRadix, depth, N_("address"));
-            Expect(scanner, ']');
-            if (last < first)
-                scanner.Fail(_("the range of addresses falls."));
-        } else {
-            const std::string shown = token.empty() ? TakeValue(scanner) : token;
-            const auto address = Number(shown, addressRadix);
-            if (!address || *address >= depth)
-                scanner.Fail(Printf(_("%s is no address of this memory."), Quoted(shown).c_str()));
-            first = last = *address;
-        }
-        Expect(scanner, ':');
-        std::uint64_t address = first;
-        do {
-            const std::size_t line = scanner.Line();
-            const std::uint64_t word =
-                TakeNumber(scanner, dataRadix, wordLimit, N_("word"), static_cast<int>(fileWidth));
-            for (const std::uint64_t end = range ? last : address; address <= end; ++address) {
-                if (address >= depth)
-                    scanner.Fail(_("address beyond DEPTH."));
-                if (lines[address] != 0)
-                    scanner.Fail(Printf(_("address %llu has a word already."),
-                                        static_cast<unsigned long long>(address)));
-                words[address] = static_cast<std::uint32_t>(word);
-                lines[address] = static_cast<std::uint32_t>(line);
-            }
-            SkipBlanksAndComments(scanner);
-        } while (!range && scanner.Peek() != ';' && !scanner.AtEnd());
-        Expect(scanner, ';');
+        ReadEntry(scanner, header, token, content);
     }
-    for (std::uint64_t address = 0; address < depth; ++address)
-        if (lines[address] == 0)
+    for (std::uint64_t address = 0; address < header.depth; ++address)
+        if (content.lines[address] == 0)
             scanner.Fail(Printf(_("address %llu has no word."), static_cast<unsigned long long>(address)));
     Expect(scanner, ';');
     SkipBlanksAndComments(scanner);
     if (!scanner.AtEnd())
         scanner.Fail(_("text after END;."));
-    for (std::uint64_t address = 0; address < depth; ++address)
-        sink.Word(words[address], lines[address]);
+    for (std::uint64_t address = 0; address < header.depth; ++address)
+        sink.Word(content.words[address], content.lines[address]);
 }
 
 const bool registered = RegisterFormat({

@@ -317,4 +317,51 @@ TEST_F(NameCheck, TheUnitTakesItsOwnNamesOrRefusesThem)
     }
 }
 
+// --- Icarus Verilog reads the mem files ---------------------------------------------
+
+class Simulator : public lumiro::testing::Scratch, public ::testing::WithParamInterface<std::tuple<int, int>> {};
+
+TEST_P(Simulator, ReadmemLoadsEveryWord)
+{
+    const auto [divisions, radix] = GetParam();
+    const int depth = divisions / 4;
+    const fs::path mem = dir / "sine.mem";
+    ASSERT_EQ(Coe({std::to_string(divisions), "--format", "mem", "--radix", std::to_string(radix),
+                   "-o", mem.string()})
+                  .status,
+              0);
+
+    // Unread words stay x and would print as such; too many draw a warning.
+    std::ofstream(dir / "tb.v") << "module tb;\n"
+                                << "  reg [31:0] words [0:" << depth - 1 << "];\n"
+                                << "  integer i;\n"
+                                << "  initial begin\n"
+                                << "    $readmem" << (radix == 16 ? 'h' : 'b') << "(\""
+                                << mem.string() << "\", words);\n"
+                                << "    for (i = 0; i < " << depth << "; i = i + 1)\n"
+                                << "      $display(\"%h\", words[i]);\n"
+                                << "    $finish;\n"
+                                << "  end\n"
+                                << "endmodule\n";
+    const Outcome compile = Start({IVERILOG, "-o", (dir / "tb.vvp").string(), (dir / "tb.v").string()});
+    ASSERT_EQ(compile.status, 0) << compile.err;
+    const Outcome sim = Start({VVP, "-n", (dir / "tb.vvp").string()});
+    ASSERT_EQ(sim.status, 0) << sim.err;
+    EXPECT_EQ(sim.out.find("WARNING"), std::string::npos) << sim.out.substr(0, 400);
+
+    std::istringstream lines(sim.out);
+    const float step = lumiro::RadStep(divisions);
+    int index = 0;
+    for (std::string line; std::getline(lines, line) && index < depth; ++index) {
+        ASSERT_EQ(line.size(), 8U) << "word " << index << ": " << line;
+        ASSERT_EQ(std::stoul(line, nullptr, 16), lumiro::WordOf(lumiro::SineSample(index, step)))
+            << "word " << index;
+    }
+    EXPECT_EQ(index, depth);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tables, Simulator,
+                         ::testing::Combine(::testing::Values(8, 1024, 65536),
+                                            ::testing::Values(2, 16)));
+
 }  // namespace

@@ -15,6 +15,7 @@ enum Context : unsigned {
     kNamed = 8,      // a slice's or an extension's, which every language takes of a name only
     kSelect = 16,    // a choice's select, a register's enable or reset
     kRegister = 32,  // a register's next value
+    kExtended = 64,  // an extension's, which takes a name or a slice of one
 };
 
 std::uint64_t Bits(int width, int low = 0)
@@ -104,8 +105,10 @@ void Layout::MarkContexts()
                 mark(operand, k == 0 ? kSelect : kSameType);
                 break;
             case Op::Slice:
-            case Op::Extension:
                 mark(operand, kNamed);
+                break;
+            case Op::Extension:
+                mark(operand, kExtended);
                 break;
             case Op::Input:
             case Op::Constant:
@@ -165,7 +168,8 @@ void Layout::PlaceBlocks()
                 section = std::max(section, LatestSection(other));
         blockSection_[at] = section;
         const Signal self{static_cast<std::int32_t>(at)};
-        drivesPort_[at] = uses_[at] == 1 && circuit_.OutputNamed(node.name) == self;
+        // A single bit goes to its port through a signal: VHDL's ports are std_logic.
+        drivesPort_[at] = uses_[at] == 1 && node.type.width > 1 && circuit_.OutputNamed(node.name) == self;
     }
 }
 
@@ -178,11 +182,13 @@ void Layout::Decide(std::size_t at)
     const bool once = uses_[at] <= 1;
     bool fits = false;
     switch (node.op) {
-    case Op::Constant:
     case Op::Slice:
+        fits = Within(contexts, ~unsigned{kNamed});
+        break;
+    case Op::Constant:
     case Op::Extension:
     case Op::Concatenation:
-        fits = Within(contexts, ~unsigned{kNamed});
+        fits = Within(contexts, ~unsigned{kNamed | kExtended});
         break;
     case Op::Not:
     case Op::And:

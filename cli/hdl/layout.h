@@ -4,7 +4,8 @@
 // used, which bits of each anything reads, and in which part of the text each
 // register's clocked block stands. A nameless signal is written where it is
 // used only where every language can: constants, slices, extensions and
-// concatenations anywhere; a bitwise operation where its own type is the
+// concatenations anywhere but as what a slice is taken of (and only a slice
+// as what an extension widens); a bitwise operation where its own type is the
 // context's; any other operation only as the one value of a register, an
 // output or an operand of that exact type; a comparison also as a choice's
 // select; a read and a choice only as a register's value.
@@ -48,7 +49,8 @@ public:
     // The section after whose signals a register's clocked block is written:
     // the last of its own and of those its value, enable and reset read.
     int BlockSection(Signal reg) const { return blockSection_[Index(reg)]; }
-    // A register written straight to the output port of its name, read by nothing else.
+    // A register of more than one bit written straight to the output port of
+    // its name, read by nothing else.
     bool DrivesPort(Signal reg) const { return drivesPort_[Index(reg)]; }
     // The declared signals an expression reads, through what is written inline.
     std::vector<Signal> Reads(Signal signal) const;

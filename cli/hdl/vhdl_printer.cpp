@@ -314,12 +314,12 @@ void Vhdl::Functions()
         functions_[{taps, steps}] = name;
         std::string feedback;
         for (const int tap : c_.Taps()[static_cast<std::size_t>(taps)].bits)
-            feedback += (feedback.empty() ? "" : " xor ") + std::string("s(") + Number(tap) + ")";
+            feedback += (feedback.empty() ? "" : " xor ") + std::string("stepping(") + Number(tap) + ")";
         Put("    -- The LFSR stepped " + Number(steps) +
             " times: shifting left, the new bit the XOR of its taps.\n    function " + name +
-            " (state : unsigned(63 downto 0)) return unsigned is\n        variable s : unsigned(63 downto 0) := "
-            "state;\n    begin\n        for step in 1 to " + Number(steps) + " loop\n            s := s(62 downto 0) & (" +
-            feedback + ");\n        end loop;\n        return s;\n    end function;\n");
+            " (state : unsigned(63 downto 0)) return unsigned is\n        variable stepping : unsigned(63 downto 0) := "
+            "state;\n    begin\n        for step in 1 to " + Number(steps) + " loop\n            stepping := stepping(62 downto 0) & (" +
+            feedback + ");\n        end loop;\n        return stepping;\n    end function;\n");
     }
 }
 

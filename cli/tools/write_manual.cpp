@@ -228,6 +228,8 @@ int main(int argc, char** argv)
             page += WordsSection();
         else if (line == "@OPTIONS@")
             page += OptionsSection({Section::Span, Section::Report, Section::General});
+        else if (line == "@UNIT_REFUSES@")
+            page += Roff(Expanded(_("N must be divisible by 4; the unit takes no {sincos-refuses}.")));
         else if (line == "@UNIT_OPTIONS@")
             page += OptionsSection({Section::Unit, Section::Oscillator});
         else if (line == "@EXIT_STATUS@")

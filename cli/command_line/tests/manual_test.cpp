@@ -127,6 +127,33 @@ TEST_P(Manual, TellsEveryExitStatus)
     }
 }
 
+// What the unit refuses, the page says in its own language as --help and the
+// refusal do.
+TEST_P(Manual, SayWhatTheUnitRefusesAsTheRefusalDoes)
+{
+    std::string page = Page(GetParam());
+    for (const std::string escape : {"\\-", "\\fB", "\\fR", "\\fI"})
+        for (std::size_t at; (at = page.find(escape)) != std::string::npos;)
+            page.replace(at, escape.size(), escape == "\\-" ? "-" : "");
+    std::replace(page.begin(), page.end(), '\n', ' ');
+    const bool polish = std::string(GetParam()) == LUMIRO_MANUAL_PL;
+    EXPECT_NE(page.find(polish ? "--span half ani full, --with-end, --function cos ani słów ufixed"
+                               : "--span half or full, --with-end, --function cos or ufixed words"),
+              std::string::npos);
+    std::string help = HelpText();
+    std::replace(help.begin(), help.end(), '\n', ' ');
+    for (std::size_t at; (at = help.find("  ")) != std::string::npos;)
+        help.erase(at, 1);
+    const std::string refused = Expanded("{sincos-refuses}");
+    EXPECT_NE(help.find(refused), std::string::npos) << refused;
+    try {
+        ParseOptions(std::vector<std::string_view>{"64", "--sincos", "--format", "verilog", "--function", "cos"});
+        ADD_FAILURE() << "--function cos taken";
+    } catch (const UsageError& error) {
+        EXPECT_NE(std::string(error.what()).find(refused), std::string::npos) << error.what();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Pages, Manual, ::testing::Values(LUMIRO_MANUAL_EN, LUMIRO_MANUAL_PL));
 
 // The README's examples write every format, by its name or its extension.

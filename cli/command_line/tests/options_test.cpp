@@ -256,6 +256,64 @@ TEST(Options, CallsThatWouldMisleadAreRefusedWithTheRemedy)
     EXPECT_EQ(Parse({"8", "--sincos", "--format", "verilog", "--span", "quarter"}).shape.span, Span::Quarter);
 }
 
+// A number of the unit is refused with the one range it has there, in the same
+// words below it, above it (however far) and for what is no number at all.
+TEST(Options, UnitNumbersAreRefusedWithTheirRange)
+{
+    const std::vector<std::string_view> unit{"4096", "--sincos", "--format", "verilog", "--angle", "exact",
+                                             "--word", "fixed:16"};
+    const auto refusal = [&](std::vector<std::string_view> more) {
+        std::vector<std::string_view> call = unit;
+        call.insert(call.end(), more.begin(), more.end());
+        return Refusal(call);
+    };
+    for (const char* words : {"8589934592", "4294967296", "1024", "100", "2", "-4", "abc"})
+        EXPECT_EQ(refusal({"--table-words", words}),
+                  Printf(_("option --table-words takes a power of two from %d to below N/4 = %s (got %s)."), 4,
+                         "1024", Plain(words).c_str()))
+            << words;
+    for (const char* latency : {"2", "17", "99999999999999999999", "x"})
+        EXPECT_EQ(refusal({"--latency", latency}),
+                  Printf(_("option --latency takes from %d to %d rising edges (got %s)."), 3, 16,
+                         Plain(latency).c_str()));
+    // Second order from 256 words of fixed:20, whose least is 7 on both sides.
+    for (const char* latency : {"2", "4", "17"})
+        EXPECT_EQ(Refusal({"16384", "--sincos", "--format", "vhdl", "--angle", "exact", "--word", "fixed:20",
+                           "--table-words", "256", "--latency", latency}),
+                  Printf(_("option --latency takes from %d to %d rising edges for the interpolating unit of "
+                           "second order (got %s)."),
+                         7, 16, Plain(latency).c_str()));
+    for (const char* bits : {"11", "65", "0", "thirty"})
+        EXPECT_EQ(refusal({"--nco", bits}),
+                  Printf(_("option --nco takes from %d to %d bits for N = %d, the phase's bits and more (got %s)."),
+                         12, 64, 4096, Plain(bits).c_str()));
+    for (const char* word : {"16384", "0x4000", "99999999999999999999999", "0x", "12a"})
+        EXPECT_EQ(refusal({"--nco", "14", "--report", "--frequency", word}),
+                  Printf(_("option --frequency takes a word of %d bits, the accumulator's, decimal or hexadecimal "
+                           "after 0x (got %s)."),
+                         14, Plain(word).c_str()))
+            << word;
+    EXPECT_EQ(Parse({"4096", "--sincos", "--format", "verilog", "--nco", "14", "--report", "--frequency", "0x3FFF"})
+                  .frequency,
+              0x3FFFU);
+}
+
+// Where -o's name chose no format and the unit needs one, that is said.
+TEST(Options, TheUnitSaysWhenTheOutputsNameChoseNoFormat)
+{
+    EXPECT_EQ(Refusal({"64", "--sincos", "-o", "u.sv"}),
+              Printf(_("%s names no format, so %s was taken; --sincos writes a unit in a hardware language: give "
+                       "--format %s."),
+                     Plain(".sv").c_str(), "coe", Printf(_("%s or %s"), "vhdl", "verilog").c_str()));
+    EXPECT_EQ(Refusal({"64", "--sincos", "-o", "dir.v/unit"}),
+              Printf(_("the name %s has no extension that names a format, so %s was taken; --sincos writes a unit "
+                       "in a hardware language: give --format %s."),
+                     Plain("dir.v/unit").c_str(), "coe", Printf(_("%s or %s"), "vhdl", "verilog").c_str()));
+    EXPECT_EQ(Refusal({"64", "--sincos", "--format", "coe"}),
+              Printf(_("--sincos writes a unit in a hardware language: give --format %s (not %s)."),
+                     Printf(_("%s or %s"), "vhdl", "verilog").c_str(), "coe"));
+}
+
 // -o sine.mif writes MIF: a file is what its name says, unless --format says otherwise.
 TEST(Options, TheOutputsExtensionChoosesTheFormat)
 {

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The units' circuits: their outputs come the edges after their phase that
+// the plan (and so the header) states, and the oscillator's model is the
+// oscillator its header describes, written apart from the circuit.
+#include <gtest/gtest.h>
+
+#include "hardware/units.h"
+#include "reference_oscillator.h"
+
+namespace lumiro::hardware {
+namespace {
+
+TableShape Exact(std::int32_t divisions, const char* word)
+{
+    TableShape shape;
+    shape.divisions = divisions;
+    shape.word = *WordKind::Named(word);
+    shape.angle = AngleMode::Exact;
+    return shape;
+}
+
+TEST(Units, OutputsComeAsManyEdgesLaterAsThePlanSays)
+{
+    struct Case {
+        TableShape shape;
+        std::int32_t tableWords;
+        int least;
+    };
+    for (const Case& unit : {Case{Exact(4096, "fixed:16"), 0, kLeastUnitLatency},
+                             Case{Exact(1000, "fixed:12"), 0, kLeastUnitLatency},
+                             Case{Exact(65536, "fixed:16"), 256, kLeastInterpolatingLatency},
+                             Case{Exact(16384, "fixed:24"), 256, kLeastSecondOrderLatency}}) {
+        const SineTable quarter(unit.shape);
+        for (int latency = unit.least; latency <= kMostUnitLatency; ++latency) {
+            const UnitPlan plan = PlanUnit(quarter, {latency, false, unit.tableWords, {}});
+            EXPECT_EQ(Function(CoreCircuit(plan, quarter)).Latency(), latency)
+                << unit.shape.divisions << " " << unit.tableWords;
+        }
+    }
+}
+
+TEST(Units, OscillatorIsItsAccumulatorDitherAndOffsetBeforeTheUnit)
+{
+    struct Case {
+        int accumulator;
+        bool dither;
+        bool offset;
+        std::uint64_t frequency;
+    };
+    const SineTable quarter(Exact(4096, "fixed:16"));
+    for (const Case& nco : {Case{32, false, false, 0x01234567}, Case{32, true, true, 0x7FFFFFF0},
+                            Case{64, true, false, 0xFEDCBA9876543210}, Case{12, false, true, 0x135}}) {
+        const UnitPlan plan = PlanUnit(quarter, {4, false, 0, NcoPlan{nco.accumulator, 0, nco.offset, true, nco.dither}});
+        const std::uint64_t offset = nco.offset ? 0x0F0F0F0F0F0F0F0FULL & plan.nco->mask() : 0;
+        OscillatorModel model(plan, quarter, nco.frequency, offset);
+        testing::ReferenceOscillator reference(nco.accumulator, plan.phaseBits, nco.dither, nco.frequency, offset);
+        UnitModel unit(plan, quarter);
+        for (int clock = 0; clock < 5000; ++clock) {
+            const SineCosine got = model.Next();
+            const SineCosine wanted = unit.At(static_cast<std::int64_t>(reference.NextPhase()));
+            ASSERT_EQ(got.sine, wanted.sine) << nco.accumulator << " bits, clock " << clock;
+            ASSERT_EQ(got.cosine, wanted.cosine) << nco.accumulator << " bits, clock " << clock;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lumiro::hardware

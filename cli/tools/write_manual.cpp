@@ -3,7 +3,8 @@
 // stands, and in place of its lines @FORMATS@, @WORDS@, @OPTIONS@,
 // @UNIT_OPTIONS@ and @EXIT_STATUS@ the entries of the tables the program reads, in the language
 // of the page, so that the page and --help cannot tell different stories.
-// Usage: lumiro_write_manual TEMPLATE LANGUAGE CATALOGS > PAGE
+// Usage: lumiro_write_manual TEMPLATE LANGUAGE CATALOGS window|alone > PAGE
+// (alone: lumiro-coe is built without the window, whose page it then does not name).
 #include <libintl.h>
 
 #include <algorithm>
@@ -194,12 +195,21 @@ std::string ExitStatusSection()
     return page;
 }
 
+// The pages of what reads lumiro-coe's files, and the window's where it is built.
+std::string SeeAlso(bool window)
+{
+    std::string page = window ? ".BR lumiro (1),\n" : "";
+    for (const char* tool : {"iverilog", "ghdl", "verilator", "yosys"})
+        page += Joined({".BR ", tool, " (1),\n"});
+    return page + ".BR srec_cat (1)\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fputs("usage: lumiro_write_manual TEMPLATE LANGUAGE CATALOGS\n", stderr);
+    if (argc != 5) {
+        std::fputs("usage: lumiro_write_manual TEMPLATE LANGUAGE CATALOGS window|alone\n", stderr);
         return 2;
     }
     // The language of the page, whatever the builder's: LANGUAGE chooses it
@@ -234,6 +244,8 @@ int main(int argc, char** argv)
             page += OptionsSection({Section::Unit, Section::Oscillator});
         else if (line == "@EXIT_STATUS@")
             page += ExitStatusSection();
+        else if (line == "@SEE_ALSO@")
+            page += SeeAlso(std::string(argv[4]) == "window");
         else
             page += Expanded(line) + "\n";  // the prose says the numbers the code owns as it does
     }

@@ -33,6 +33,12 @@ struct IntCase {
     std::int32_t value;
 };
 
+// Test names that read as the case: the text and what it gives.
+void PrintTo(const IntCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(c.text) << " is " << c.value;
+}
+
 class StrToIntAccepts : public ::testing::TestWithParam<IntCase> {};
 
 TEST_P(StrToIntAccepts, Value)
@@ -116,6 +122,11 @@ struct FloatCase {
     const char* text;
     std::uint32_t bits;
 };
+
+void PrintTo(const FloatCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(c.text) << " is 0x" << std::hex << c.bits;
+}
 
 class StrToFloatAccepts : public ::testing::TestWithParam<FloatCase> {};
 

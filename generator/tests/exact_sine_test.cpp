@@ -42,6 +42,11 @@ struct Boundary {
     std::int32_t index;
 };
 
+void PrintTo(const Boundary& b, std::ostream* os)
+{
+    *os << "N " << b.divisions << " word " << b.index;
+}
+
 class SineAtSingleBoundary : public ::testing::TestWithParam<Boundary> {};
 
 // Samples whose sine lies within two double ulps of a midpoint between singles,

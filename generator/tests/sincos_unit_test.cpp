@@ -17,6 +17,12 @@ struct Case {
     bool halfStep;
 };
 
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << "N " << c.divisions << " " << c.word << (c.angle == AngleMode::Exact ? " exact" : " window")
+        << (c.halfStep ? " half-step" : "");
+}
+
 class LeanUnit : public ::testing::TestWithParam<Case> {};
 
 TEST_P(LeanUnit, GivesTheFullPeriodsWordsAtEveryPhase)

@@ -18,6 +18,11 @@ struct Word {
     std::uint64_t frequency;
 };
 
+void PrintTo(const Word& w, std::ostream* os)
+{
+    *os << "N " << w.divisions << " A " << w.accumulator << " word 0x" << std::hex << w.frequency;
+}
+
 NcoSpectrum Measured(const Word& word, bool dither)
 {
     TableShape shape;

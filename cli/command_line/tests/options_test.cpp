@@ -88,6 +88,14 @@ struct Refused {
     std::string value{};  // what the message quotes, if anything
 };
 
+// Test names that read as the call.
+void PrintTo(const Refused& refused, std::ostream* os)
+{
+    *os << "lumiro-coe";
+    for (std::string_view argument : refused.arguments)
+        *os << " " << ::testing::PrintToString(std::string(argument));
+}
+
 class OptionsRefuse : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(OptionsRefuse, InTheUsersLanguage)

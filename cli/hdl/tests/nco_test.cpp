@@ -32,6 +32,14 @@ struct Oscillator {
     int tableWords = 0;   // interpolated between
 };
 
+void PrintTo(const Oscillator& o, std::ostream* os)
+{
+    *os << "N " << o.divisions << " " << o.word << " A " << o.accumulator << (o.dither ? " dither" : "")
+        << (o.options ? " offset reset ce" : "");
+    if (o.tableWords > 0)
+        *os << " M " << o.tableWords;
+}
+
 class Nco : public lumiro::testing::Scratch, public ::testing::WithParamInterface<Oscillator> {
 protected:
     const Oscillator& nco() const { return GetParam(); }

@@ -36,6 +36,15 @@ struct Unit {
     int tableWords = 0;        // interpolated between
 };
 
+// Test names that read as the unit: "N 4096 fixed:16 exact latency 5 ce M 256".
+void PrintTo(const Unit& u, std::ostream* os)
+{
+    *os << "N " << u.divisions << " " << u.word << (u.exact ? " exact" : "") << (u.halfStep ? " half-step" : "")
+        << " latency " << u.latency << (u.clockEnable ? " ce" : "");
+    if (u.tableWords > 0)
+        *os << " M " << u.tableWords;
+}
+
 std::string Bits(std::uint32_t word, int width)
 {
     std::string bits;

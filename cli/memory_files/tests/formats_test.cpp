@@ -13,7 +13,15 @@
 #include "row_of.h"
 #include "table.h"
 
-namespace lumiro::coe::testing {
+namespace lumiro::coe {
+
+// Test names that say the radix, not its bytes.
+void PrintTo(Radix radix, std::ostream* os)
+{
+    *os << "radix " << static_cast<int>(radix);
+}
+
+namespace testing {
 namespace {
 
 using lumiro::testing::WindowTable;
@@ -171,4 +179,5 @@ TEST(EmptyQuarter, BelowFourDivisions)
 }
 
 }  // namespace
-}  // namespace lumiro::coe::testing
+}  // namespace testing
+}  // namespace lumiro::coe

@@ -141,16 +141,17 @@ constexpr std::array kOptions{
                   "cosine, from {least-latency} (the default) to {most-latency}, or from "
                   "{least-interpolating-latency} ({least-second-order-latency} at second order;\n"
                   "the default) with --table-words; each edge more buys clock speed: the\n"
-                  "lean unit's 4th registers the words once more after the choice\n"
-                  "between its two ports, its 5th their address, any other the phase\n"
-                  "on its way in\n"
+                  "lean unit's 4th registers the words once more as the block RAM reads\n"
+                  "them (the RAM's own output register), its 5th their address, any\n"
+                  "other the phase on its way in\n"
                   "  lumiro-coe 4096 --sincos --latency 4 -o unit.v"),
                Completion::None, Section::Unit, false,
                N_("The rising edges from a phase to its outputs, from {least-latency} (the default) to "
                   "{most-latency} for the lean unit, from {least-interpolating-latency} "
                   "({least-second-order-latency} at second order) with **--table-words**. In the lean unit the "
-                  "4th registers the words once more after the choice between the block RAM's two ports, the "
-                  "5th the read's address, and each further one the phase on its way in; each buys clock "
+                  "4th registers the words once more as the block RAM reads them, before anything chooses "
+                  "between its two ports, so that the RAM's own output register can take them; the 5th "
+                  "registers the read's address, and each further one the phase on its way in; each buys clock "
                   "speed."),
                [](Options& o, std::string_view value) { o.latencyGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::ClockEnable, "clock-enable", 0, nullptr,

@@ -25,6 +25,11 @@ struct Words {
 struct Read {
     Words sine;
     Words cosine;
+    // N a power of two: the two ports' words and which of them each output
+    // takes, chosen only after the stages that register the words as read.
+    Signal direct;
+    Signal mirror;
+    Signal odd;
 };
 
 constexpr RegisterOptions kUndefinedAtFirst = RegisterOptions::Undefined();
@@ -69,14 +74,23 @@ Read ByQuadrant(Circuit& c, const UnitPlan& plan, int table, Signal at)
     const Signal mirror = c.Delayed(c.Read(table, mirrored), "mirror_word", kUndefinedAtFirst);
     const Signal odd = c.Delayed(c.Bit(quadrant, 0), "odd");
     Read read{{{}, c.Delayed(c.Bit(quadrant, 1), "sine_negative"), {}},
-              {{}, c.Delayed(c.Xor(c.Bit(quadrant, 1), c.Bit(quadrant, 0)), "cosine_negative"), {}}};
+              {{}, c.Delayed(c.Xor(c.Bit(quadrant, 1), c.Bit(quadrant, 0)), "cosine_negative"), {}},
+              direct, mirror, odd};
     if (!plan.halfStep) {
         const Signal atZero = c.Equal(offset, Number(c, 0, Unsigned(bits)), "at_zero");
         read.sine.peak = c.Delayed(c.And(c.Bit(quadrant, 0), atZero), "sine_peak");
         read.cosine.peak = c.Delayed(c.And(c.Not(c.Bit(quadrant, 0)), atZero), "cosine_peak");
     }
-    read.sine.word = c.Choice(odd, mirror, direct, "sine_word");
-    read.cosine.word = c.Choice(odd, direct, mirror, "cosine_word");
+    return read;
+}
+
+// The sine takes the mirror's word in odd quadrants, the cosine the other.
+Read Chosen(Circuit& c, Read read)
+{
+    if (!read.odd)
+        return read;
+    read.sine.word = c.Choice(read.odd, read.mirror, read.direct, "sine_word");
+    read.cosine.word = c.Choice(read.odd, read.direct, read.mirror, "cosine_word");
     return read;
 }
 
@@ -138,15 +152,23 @@ Read ByPlace(Circuit& c, const UnitPlan& plan, int table, Signal at)
     return read;
 }
 
-// The stage that latency 4 adds: the words, and how to turn them, once more.
+// The stage that latency 4 adds: the words as the block RAM reads them, and
+// how to turn them, once more, so that the RAM's own output register can
+// take them.
 Read Reread(Circuit& c, const Read& read)
 {
-    c.Section("The words registered once more, after the choice between the two ports.");
+    c.Section("The words registered once more as read: the block RAM's output register.");
     Read again;
+    if (read.odd) {
+        again.direct = c.Delayed(read.direct, "direct_read", kUndefinedAtFirst);
+        again.mirror = c.Delayed(read.mirror, "mirror_read", kUndefinedAtFirst);
+        again.odd = c.Delayed(read.odd, "odd_read");
+    }
     for (auto [from, to, which] :
          {std::tuple{&read.sine, &again.sine, "sine"}, std::tuple{&read.cosine, &again.cosine, "cosine"}}) {
         const std::string name(which);
-        to->word = c.Delayed(from->word, name + "_read", kUndefinedAtFirst);
+        if (!read.odd)
+            to->word = c.Delayed(from->word, name + "_read", kUndefinedAtFirst);
         to->negative = c.Delayed(from->negative, name + "_read_negative");
         if (from->peak)
             to->peak = c.Delayed(from->peak, name + "_read_peak");
@@ -207,7 +229,7 @@ SineCosineSignals LeanUnit(Circuit& c, const UnitPlan& plan, const SineTable& qu
     Read read = plan.quadrantFromTopBits ? ByQuadrant(c, plan, table, at) : ByPlace(c, plan, table, at);
     if (plan.registersRead())
         read = Reread(c, read);
-    return Turned(c, plan, read);
+    return Turned(c, plan, Chosen(c, read));
 }
 
 }  // namespace lumiro::hardware

@@ -39,6 +39,27 @@ TEST(Units, OutputsComeAsManyEdgesLaterAsThePlanSays)
     }
 }
 
+// From latency 4 on, the words leave the block RAM into a register that
+// nothing but another register reads: the RAM's own output register.
+TEST(Units, TheLeanUnitsFourthStageRegistersTheWordsAsRead)
+{
+    for (const std::int32_t divisions : {4096, 1000}) {
+        const SineTable quarter(Exact(divisions, "fixed:16"));
+        const Circuit c = CoreCircuit(PlanUnit(quarter, {4, false, 0, {}}), quarter);
+        int reads = 0;
+        for (std::size_t at = 0; at < c.Nodes().size(); ++at) {
+            const Node& reg = c.Nodes()[at];
+            if (reg.op != Op::Register || c.At(reg.next).op != Op::Read)
+                continue;
+            ++reads;
+            for (const Node& reader : c.Nodes())
+                for (const Signal operand : reader.operands)
+                    EXPECT_NE(operand.id, static_cast<std::int32_t>(at)) << reg.name << " read by " << reader.name;
+        }
+        EXPECT_EQ(reads, 2) << divisions;
+    }
+}
+
 TEST(Units, OscillatorIsItsAccumulatorDitherAndOffsetBeforeTheUnit)
 {
     struct Case {

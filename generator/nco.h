@@ -31,6 +31,11 @@ struct NcoPlan {
     bool reset;           // a synchronous, active-high reset of the accumulator (and the dither)
     bool dither;
     int truncatedBits() const { return accumulatorBits - phaseBits; }
+    // Its adders work in carry segments of this many bits, each a clock after
+    // the one below, so that no carry chain is longer whatever A: the
+    // accumulator's value leaves them Segments() - 1 clocks later.
+    static constexpr int kSegmentBits = 6;
+    int Segments() const { return (accumulatorBits + kSegmentBits - 1) / kSegmentBits; }
     std::uint64_t mask() const
     {
         return accumulatorBits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << accumulatorBits) - 1;

@@ -158,6 +158,18 @@ std::int32_t LeastTableWords(const TableShape& quarter)
     return 0;
 }
 
+int LeastLatency(const TableShape& quarter, std::int32_t tableWords)
+{
+    if (tableWords == 0)
+        return kLeastUnitLatency;
+    return OrderFor(quarter, tableWords) == 2 ? kLeastSecondOrderLatency : kLeastInterpolatingLatency;
+}
+
+int DefaultLatency(const TableShape& quarter, std::int32_t tableWords, bool oscillator)
+{
+    return tableWords == 0 && oscillator ? kOscillatorLatency : LeastLatency(quarter, tableWords);
+}
+
 int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords)
 {
     return OrderFor(quarter, tableWords);
@@ -228,7 +240,9 @@ UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices)
 
 int OscillatorDelay(const UnitPlan& plan)
 {
-    return plan.latency + (plan.nco && plan.nco->dither ? 1 : 0) + (plan.nco && plan.nco->phaseOffset ? 1 : 0);
+    if (!plan.nco)
+        return plan.latency;
+    return plan.latency + (plan.nco->dither ? 1 : 0) + (plan.nco->phaseOffset ? 1 : 0) + plan.nco->Segments() - 1;
 }
 
 TableShape UnitPeriod(const TableShape& quarter)

@@ -26,6 +26,9 @@ inline constexpr int kMostUnitLatency = 16;
 // rounding and their own products with d/2.
 inline constexpr int kLeastInterpolatingLatency = 5;
 inline constexpr int kLeastSecondOrderLatency = 7;
+// Behind an oscillator the lean unit registers its read's address by
+// default, so that the mirror's carry chain has a clock of its own.
+inline constexpr int kOscillatorLatency = 5;
 
 struct UnitChoices {
     int latency = kLeastUnitLatency;
@@ -76,6 +79,9 @@ enum class InterpolationFault {
     TooFewWords,     // M too small for first-order interpolation to stay within 1 LSB
 };
 InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t tableWords);
+// The least --latency a unit takes, and the one it has by default.
+int LeastLatency(const TableShape& quarter, std::int32_t tableWords);
+int DefaultLatency(const TableShape& quarter, std::int32_t tableWords, bool oscillator);
 // The fewest table words with which W-bit words of N stay within 1 LSB.
 std::int32_t LeastTableWords(const TableShape& quarter);
 // The order of interpolation for M words (1, or 2 where first order would
@@ -130,8 +136,9 @@ struct SineCosine {
     std::uint32_t cosine;
 };
 
-// Rising edges from the accumulator holding a value to that value's sine and
-// cosine at the outputs: the unit's latency and the oscillator's stages.
+// Enabled rising edges from the k-th one after power-up or reset to the sine
+// and cosine of the oscillator's k-th value, k x frequency: the unit's
+// latency, the oscillator's stages and its carry segments' skew.
 int OscillatorDelay(const UnitPlan& plan);
 
 // The shape of the full period the unit's outputs are measured against.

@@ -138,7 +138,7 @@ constexpr std::array kOptions{
                [](Options& o, std::string_view value) { o.tableWordsGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::Latency, "latency", 0, N_("L"),
                N_("the rising edges of clk from a phase to its sine and\n"
-                  "cosine, from {least-latency} (the default) to {most-latency}, or from "
+                  "cosine, from {least-latency} (the default; {oscillator-latency} with --nco) to {most-latency}, or from "
                   "{least-interpolating-latency} ({least-second-order-latency} at second order;\n"
                   "the default) with --table-words; each edge more buys clock speed: the\n"
                   "lean unit's 4th registers the words once more as the block RAM reads\n"
@@ -146,8 +146,8 @@ constexpr std::array kOptions{
                   "other the phase on its way in\n"
                   "  lumiro-coe 4096 --sincos --latency 4 -o unit.v"),
                Completion::None, Section::Unit, false,
-               N_("The rising edges from a phase to its outputs, from {least-latency} (the default) to "
-                  "{most-latency} for the lean unit, from {least-interpolating-latency} "
+               N_("The rising edges from a phase to its outputs, from {least-latency} (the default, and "
+                  "{oscillator-latency} behind **--nco**) to {most-latency} for the lean unit, from {least-interpolating-latency} "
                   "({least-second-order-latency} at second order) with **--table-words**. In the lean unit the "
                   "4th registers the words once more as the block RAM reads them, before anything chooses "
                   "between its two ports, so that the RAM's own output register can take them; the 5th "
@@ -165,7 +165,8 @@ constexpr std::array kOptions{
                N_("N a power of two: an accumulator of A bits (log2 N to\n"
                   "{widest-accumulator}) in front of the unit, a numerically controlled oscillator with\n"
                   "ports clk, frequency (A bits, added on every clock), sine and cosine;\n"
-                  "its top log2 N bits are the unit's phase, the others truncated\n"
+                  "its top log2 N bits are the unit's phase, the others truncated; its\n"
+                  "adders work in carry segments of {segment-bits} bits, a clock apart\n"
                   "  lumiro-coe 4096 --sincos --nco 32 -o nco.v"),
                Completion::None, Section::Oscillator, false,
                N_("An oscillator in front of the unit: an accumulator of //A// bits (log2 N to "
@@ -173,9 +174,11 @@ constexpr std::array kOptions{
                   "bits) on every clock, and its top log2 N bits are the unit's phase, the others truncated; "
                   "the ports are **clk**, **frequency**, **sine** and **cosine** (and **ce** with "
                   "**--clock-enable**). The sine and cosine of the accumulator's k-th value appear **--latency** "
-                  "rising edges after the accumulator holds it, one more for each of **--dither** and "
-                  "**--phase-offset**; the file's comment says how many. It works with the lean and the "
-                  "interpolating unit."),
+                  "rising edges after the k-th edge, one more for each of **--dither** and **--phase-offset**, and "
+                  "more for the accumulator's carry segments: each of its adders works in segments of "
+                  "{segment-bits} bits, every one a clock after the one below with the carry between them "
+                  "registered, so that no carry chain grows with //A//; the file's comment says how many edges "
+                  "in all. It works with the lean and the interpolating unit."),
                [](Options& o, std::string_view value) { o.ncoGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::PhaseOffset, "phase-offset", 0, nullptr,
                N_("an input phase_offset of A bits, added after the\n"
@@ -388,6 +391,8 @@ std::string Owned(std::string_view name)
         {"most-latency", kMostUnitLatency},
         {"least-interpolating-latency", kLeastInterpolatingLatency},
         {"least-second-order-latency", kLeastSecondOrderLatency},
+        {"oscillator-latency", kOscillatorLatency},
+        {"segment-bits", NcoPlan::kSegmentBits},
         {"least-table-words", kLeastTableWords},
         {"most-interpolated-divisions", kMostInterpolatedDivisions},
         {"most-divisions", kMaxDivisions},

@@ -219,9 +219,7 @@ void CheckShape(const Options& options)
 
 int Options::LeastLatency() const
 {
-    if (tableWords == 0)
-        return kLeastUnitLatency;
-    return InterpolationOrder(shape, tableWords) == 2 ? kLeastSecondOrderLatency : kLeastInterpolatingLatency;
+    return lumiro::LeastLatency(shape, tableWords);
 }
 
 UnitChoices Options::Unit() const
@@ -229,7 +227,7 @@ UnitChoices Options::Unit() const
     std::optional<NcoPlan> nco;
     if (ncoBits > 0)
         nco = NcoPlan{ncoBits, 0, phaseOffset, reset, dither};
-    return {latency.value_or(LeastLatency()), clockEnable, tableWords, nco};
+    return {latency.value_or(DefaultLatency(shape, tableWords, ncoBits > 0)), clockEnable, tableWords, nco};
 }
 
 void CheckKindTakes(const Options& options, const Format& format)

@@ -95,8 +95,11 @@ std::string OscillatorHeader(const UnitPlan& plan)
                              ", shifting left with the new\nbit in bit 0, stepped " + Number(nco.truncatedBits()) +
                              " times a clock; its low bits are the dither.\n"
                        : "") +
-           "The sine and cosine of the accumulator's k-th value appear " + Number(OscillatorDelay(plan)) +
-           " rising edges\nafter the accumulator holds it.\n";
+           "Its adders work in " + Number(nco.Segments()) + " carry segments of " + Number(NcoPlan::kSegmentBits) +
+           " bits, each a clock after the one below.\n"
+           "The sine and cosine of its k-th value, k x frequency, come D edges after the\n"
+           "k-th edge from power-up" + (nco.reset ? " or reset" : "") + (plan.clockEnable ? " (edges with ce high)" : "") +
+           ": D = " + Number(OscillatorDelay(plan)) + ".\n";
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "builders.h"
-#include "nco.h"
 
 namespace lumiro::hardware {
 
@@ -12,39 +11,6 @@ void ControlPorts(Circuit& c, const UnitPlan& plan)
 {
     if (plan.clockEnable)
         c.EnableBy(c.Input("ce", Unsigned(1)));
-}
-
-// An accumulator of A bits adding the frequency word on every clock, its top
-// log2 N bits the phase: the dither below them and the offset added first.
-Signal Oscillator(Circuit& c, const UnitPlan& plan)
-{
-    const NcoPlan& nco = *plan.nco;
-    const Type word = Unsigned(nco.accumulatorBits);
-    const int truncated = nco.truncatedBits();
-    const Signal reset = nco.reset ? c.Input("reset", Unsigned(1)) : Signal{};
-    const Signal frequency = c.Input("frequency", word);
-    const Signal offset = nco.phaseOffset ? c.Input("phase_offset", word) : Signal{};
-    c.Section("The oscillator: an accumulator of " + std::to_string(nco.accumulatorBits) +
-              " bits that adds frequency on every clock" + (nco.reset ? ",\ncleared by reset" : "") + "; its top " +
-              std::to_string(plan.phaseBits) + " bits are the unit's phase, the\nother " + std::to_string(truncated) +
-              " truncated.");
-    const Signal accumulator = c.Register("accumulator", word, RegisterOptions::ResetBy(reset));
-    c.Connect(accumulator, c.Add(accumulator, frequency, {}, word));
-    Signal last = accumulator;
-    if (nco.dither) {
-        c.Section("The dither: a 64-bit LFSR, " + DitherPolynomial() + ", seed " + DitherSeedText() + ",\nstepped " +
-                  std::to_string(truncated) + " times a clock; its low " + std::to_string(truncated) +
-                  " bits go below the phase before the truncation.");
-        const auto seed = static_cast<std::int64_t>(kDitherSeed);
-        const Signal lfsr = c.Register("lfsr", Unsigned(64), RegisterOptions::ResetBy(reset, seed));
-        c.Connect(lfsr, c.Lfsr(lfsr, {{kDitherTaps.begin(), kDitherTaps.end()}}, truncated));
-        last = c.Delayed(c.Add(accumulator, c.Slice(lfsr, 0, Unsigned(truncated)), {}, word), "dithered");
-    }
-    if (nco.phaseOffset) {
-        c.Section("The phase offset, added after the accumulator.");
-        last = c.Delayed(c.Add(last, offset, {}, word), "offset_sum");
-    }
-    return c.Slice(last, truncated, Unsigned(plan.phaseBits), "phase");
 }
 
 Signal PhaseSource(Circuit& c, const UnitPlan& plan)

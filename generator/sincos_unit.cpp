@@ -167,7 +167,9 @@ int LeastLatency(const TableShape& quarter, std::int32_t tableWords)
 
 int DefaultLatency(const TableShape& quarter, std::int32_t tableWords, bool oscillator)
 {
-    return tableWords == 0 && oscillator ? kOscillatorLatency : LeastLatency(quarter, tableWords);
+    if (tableWords == 0)
+        return oscillator ? kOscillatorLatency : kLeastUnitLatency;
+    return OrderFor(quarter, tableWords) == 2 ? kLeastSecondOrderLatency : kDefaultInterpolatingLatency;
 }
 
 int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords)

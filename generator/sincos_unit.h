@@ -6,6 +6,7 @@
 // from the plan and the report measures the model, so the two cannot disagree.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -26,6 +27,12 @@ inline constexpr int kMostUnitLatency = 16;
 // rounding and their own products with d/2.
 inline constexpr int kLeastInterpolatingLatency = 5;
 inline constexpr int kLeastSecondOrderLatency = 7;
+// First order has stages of its own up to this latency (the multiplier's
+// register, its operands apart from the block RAM, the sum in two parts, d
+// an adder a stage); beyond it the phase is registered on its way in. Its
+// default packs the DSP slices' registers and adders of Xilinx 7.
+inline constexpr int kFullInterpolatingLatency = 9;
+inline constexpr int kDefaultInterpolatingLatency = 7;
 // Behind an oscillator the lean unit registers its read's address by
 // default, so that the mirror's carry chain has a clock of its own.
 inline constexpr int kOscillatorLatency = 5;
@@ -119,7 +126,8 @@ struct UnitPlan {
     int phaseDelay() const
     {
         if (interpolation)
-            return latency - (interpolation->order == 2 ? kLeastSecondOrderLatency : kLeastInterpolatingLatency);
+            return interpolation->order == 2 ? latency - kLeastSecondOrderLatency
+                                             : std::max(0, latency - kFullInterpolatingLatency);
         return latency > kLeastUnitLatency + 2 ? latency - kLeastUnitLatency - 2 : 0;
     }
 };

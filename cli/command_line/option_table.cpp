@@ -116,7 +116,7 @@ constexpr std::array kOptions{
                   "written. N a power of two up to {most-interpolated-divisions} (above any table's N),\n"
                   "fixed:W words with W from {narrowest-interpolated} to {widest-interpolated}, "
                   "--angle exact; --latency from\n"
-                  "{least-interpolating-latency}, or {least-second-order-latency} at second order"),
+                  "{least-interpolating-latency} ({interpolating-latency} the default), or {least-second-order-latency} at second order"),
                Completion::None, Section::Unit, false,
                N_("Instead of the whole quarter table, one of //M// words (a power of two from "
                   "{least-table-words} to below N/4) and first-order interpolation between its points, which sit "
@@ -132,27 +132,35 @@ constexpr std::array kOptions{
                   "other output's first-order term times d/2: two more multipliers and two more stages. N must "
                   "be a power of two, up to {most-interpolated-divisions} (above the {most-divisions} of a "
                   "table), the words fixed:W with W from {narrowest-interpolated} to {widest-interpolated}, the "
-                  "angle **--angle exact**, and **--latency** from {least-interpolating-latency} "
-                  "({least-second-order-latency} at second order; the default). Too few words for the width are "
+                  "angle **--angle exact**, and **--latency** from {least-interpolating-latency} (the default "
+                  "{interpolating-latency}), or from {least-second-order-latency} (the default) at second order. "
+                  "Too few words for the width are "
                   "refused with the fewest that do."),
                [](Options& o, std::string_view value) { o.tableWordsGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::Latency, "latency", 0, N_("L"),
                N_("the rising edges of clk from a phase to its sine and\n"
-                  "cosine, from {least-latency} (the default; {oscillator-latency} with --nco) to {most-latency}, or from "
-                  "{least-interpolating-latency} ({least-second-order-latency} at second order;\n"
-                  "the default) with --table-words; each edge more buys clock speed: the\n"
+                  "cosine, from {least-latency} (the default; {oscillator-latency} with --nco) to {most-latency}, or with "
+                  "--table-words from {least-interpolating-latency} ({interpolating-latency} the default), "
+                  "{least-second-order-latency} at second order; each edge more buys clock speed: the\n"
                   "lean unit's 4th registers the words once more as the block RAM reads\n"
-                  "them (the RAM's own output register), its 5th their address, any\n"
+                  "them (the RAM's own output register), its 5th their address; first "
+                  "order's 6th its products, its 7th their operands, its 8th splits its "
+                  "sums, its {full-interpolating-latency}th builds d an adder a stage; any\n"
                   "other the phase on its way in\n"
                   "  lumiro-coe 4096 --sincos --latency 4 -o unit.v"),
                Completion::None, Section::Unit, false,
                N_("The rising edges from a phase to its outputs, from {least-latency} (the default, and "
-                  "{oscillator-latency} behind **--nco**) to {most-latency} for the lean unit, from {least-interpolating-latency} "
-                  "({least-second-order-latency} at second order) with **--table-words**. In the lean unit the "
-                  "4th registers the words once more as the block RAM reads them, before anything chooses "
-                  "between its two ports, so that the RAM's own output register can take them; the 5th "
-                  "registers the read's address, and each further one the phase on its way in; each buys clock "
-                  "speed."),
+                  "{oscillator-latency} behind **--nco**) to {most-latency} for the lean unit; with "
+                  "**--table-words** from {least-interpolating-latency} (the default {interpolating-latency}) at "
+                  "first order and from {least-second-order-latency} (the default) at second order. In the lean "
+                  "unit the 4th registers the words once more as the block RAM reads them, before anything "
+                  "chooses between its two ports, so that the RAM's own output register can take them; the 5th "
+                  "registers the read's address. At first order the 6th registers the products (a multiplier's "
+                  "own output register), the 7th their operands and the bases apart from the block RAM (its "
+                  "input registers), the 8th splits each sum in two with the carry between them registered, and "
+                  "the {full-interpolating-latency}th builds d an adder a stage and registers the operands once "
+                  "more: what an iCE40 UP5K needs, whose multipliers' registers Yosys does not take. Each "
+                  "further edge registers the phase on its way in; each buys clock speed."),
                [](Options& o, std::string_view value) { o.latencyGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::ClockEnable, "clock-enable", 0, nullptr,
                N_("an input ce; while it is low, no register of the\n"
@@ -391,6 +399,8 @@ std::string Owned(std::string_view name)
         {"most-latency", kMostUnitLatency},
         {"least-interpolating-latency", kLeastInterpolatingLatency},
         {"least-second-order-latency", kLeastSecondOrderLatency},
+        {"interpolating-latency", kDefaultInterpolatingLatency},
+        {"full-interpolating-latency", kFullInterpolatingLatency},
         {"oscillator-latency", kOscillatorLatency},
         {"segment-bits", NcoPlan::kSegmentBits},
         {"least-table-words", kLeastTableWords},

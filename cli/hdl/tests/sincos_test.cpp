@@ -264,6 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Interpolating: M from 4 to N/8, the narrowest and widest words, latency and ce.
                       Unit{1024, "fixed:8", true, false, 5, false, 32}, Unit{4096, "fixed:16", true, false, 6, true, 256},
                       Unit{8192, "fixed:12", true, false, 5, true, 128}, Unit{16384, "fixed:18", true, false, 7, false, 2048},
+                      Unit{4096, "fixed:14", true, false, 8, true, 64}, Unit{8192, "fixed:16", true, false, 10, false, 256},
                       // Second order, where first would miss.
                       Unit{16384, "fixed:20", true, false, 7, true, 256}, Unit{16384, "fixed:24", true, false, 8, false, 256}));
 
@@ -384,6 +385,13 @@ TEST_F(SincosCall, InterpolatingUnitMapsToOneBlockRamAndTwoMultipliers)
         EXPECT_LE(CellCount(stat, family.multiplier), family.multipliers) << family.synth << stat;
         EXPECT_NE(stat.find("Number of memories:               0"), std::string::npos) << family.synth;
     }
+    // At the default latency each DSP48E1 takes the product's register and
+    // the sum's, so that no register of the arithmetic is left in the fabric.
+    const Outcome registers =
+        RunIn({YOSYS, "-p",
+               "read_verilog unit.v; synth_xilinx -top lumiro_sincos; "
+               "select -assert-count 2 t:DSP48E1 r:MREG=1'1 %i r:PREG=1'1 %i r:AREG=2 %i r:BREG=2 %i"});
+    EXPECT_EQ(registers.status, 0) << registers.err;
 }
 
 // The full period's words are the unit's only at the exact angle: at the

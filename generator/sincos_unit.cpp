@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "hardware/units.h"
@@ -83,8 +84,10 @@ bool WithinOne(std::int64_t value, std::int64_t point, int bits, std::int64_t sc
 
 // The parts of an interpolation for a shape and M, and its error bound in
 // LSB: the final rounding, the table's (also through the slope), the Taylor
-// remainder d^2/2, the fine angle's and the products' roundings.
-Interpolation Layout(const TableShape& quarter, std::int32_t tableWords, int order)
+// remainder d^2/2, the fine angle's and the products' roundings, and what
+// cutting the operands to the multipliers' ports leaves out. Where d cannot
+// fit the narrow port, the bound is infinite.
+Interpolation Layout(const TableShape& quarter, std::int32_t tableWords, int order, const Ports& ports)
 {
     const int width = quarter.word.width();
     const auto scale = (std::int64_t{1} << (width - 1)) - 1;
@@ -94,36 +97,50 @@ Interpolation Layout(const TableShape& quarter, std::int32_t tableWords, int ord
     in.fractionBits = quarterBits - in.tableBits;
     in.guardBits = std::max(1, 18 - width);  // 17-bit table words up to fixed:17: one DSP port
     in.tableWidth = width - 1 + in.guardBits;
+    in.order = order;
+    in.ports = ports;
     const double q = std::ldexp(1.0, quarterBits);
-    // The fine angle to within 2^-6 LSB of its product.
+    // The fine angle to within 2^-6 LSB of its product, or as near as d's port allows.
     in.slopeBits = std::max(0, static_cast<int>(std::ceil(std::log2(static_cast<double>(scale) * 64 / q))));
+    if (ports) {
+        in.slopeBits = std::min(in.slopeBits, ports->narrow - 1 - in.fractionBits);
+        in.wordCut = std::max(0, in.tableWidth + 1 - ports->wide);
+    }
     in.piBits = in.fractionBits + in.slopeBits + 1;
     in.pi = std::llround(std::ldexp(std::numbers::pi / 2, in.piBits));
-    in.extraBits = std::min(4, quarterBits + in.slopeBits - 1);
-    in.productShift = quarterBits + in.slopeBits - in.extraBits;
-    in.order = order;
+    in.extraBits = std::min(4, quarterBits + in.slopeBits - in.wordCut - 1);
+    in.productShift = quarterBits + in.slopeBits - in.extraBits - in.wordCut;
+    if (in.slopeBits < 0 || in.extraBits < 0) {
+        in.bound = std::numeric_limits<double>::infinity();
+        return in;
+    }
     const double d = std::ldexp(std::numbers::pi / 2, -(in.tableBits + 1));  // half a step
     const double a = static_cast<double>(scale);
     const double remainder = order == 1 ? d * d / 2 * a : d * d * d / 6 * a;
     const double rounding = std::ldexp(1.0, -(in.extraBits + in.guardBits + 1));
+    // A word cut by t bits is off by less than 2^t of the table's last place
+    // in the product; a second-order term cut to the wide port, by less than
+    // 4 / 2^wide of itself.
+    const double cut = d * std::ldexp(1.0, in.wordCut - in.guardBits) * (order == 1 ? 1 : 1 + d) +
+                       (ports && order == 2 ? 2 * d * d * a * std::ldexp(1.0, -ports->wide) : 0);
     in.bound = 0.5 + std::ldexp(1.0, -(in.guardBits + 1)) * (1 + d) + remainder +
-               a / (q * std::ldexp(1.0, in.slopeBits)) * (1 + d) + rounding * (order == 1 ? 1 : 2 + d);
+               a / (q * std::ldexp(1.0, in.slopeBits)) * (1 + d) + rounding * (order == 1 ? 1 : 2 + d) + cut;
     return in;
 }
 
 // The lowest order whose bound stays below 1 LSB: 0 where none does.
-int OrderFor(const TableShape& quarter, std::int32_t tableWords)
+int OrderFor(const TableShape& quarter, std::int32_t tableWords, const Ports& ports)
 {
     for (int order = 1; order <= 2; ++order)
-        if (Layout(quarter, tableWords, order).bound < 1.0)
+        if (Layout(quarter, tableWords, order, ports).bound < 1.0)
             return order;
     return 0;
 }
 
 // The layout and its table: word i the sine at (i + 1/2) quarter turns / M.
-Interpolation Interpolated(const TableShape& quarter, std::int32_t tableWords)
+Interpolation Interpolated(const TableShape& quarter, std::int32_t tableWords, const Ports& ports)
 {
-    Interpolation in = Layout(quarter, tableWords, OrderFor(quarter, tableWords));
+    Interpolation in = Layout(quarter, tableWords, OrderFor(quarter, tableWords, ports), ports);
     const auto scale = ((std::int64_t{1} << (quarter.word.width() - 1)) - 1) << in.guardBits;
     in.table.resize(static_cast<std::size_t>(tableWords));
     for (std::int64_t i = 0; i < tableWords; ++i)
@@ -133,7 +150,7 @@ Interpolation Interpolated(const TableShape& quarter, std::int32_t tableWords)
 
 }  // namespace
 
-InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t tableWords)
+InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t tableWords, const Ports& ports)
 {
     const auto n = static_cast<std::uint32_t>(quarter.divisions);
     if (!std::has_single_bit(n) || !std::has_single_bit(static_cast<std::uint32_t>(tableWords)))
@@ -145,36 +162,36 @@ InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t ta
     if (quarter.word.family() != WordKind::Family::Fixed || quarter.word.width() < kNarrowestInterpolated ||
         quarter.word.width() > kWidestInterpolated)
         return InterpolationFault::Word;
-    if (OrderFor(quarter, tableWords) == 0)
+    if (OrderFor(quarter, tableWords, ports) == 0)
         return InterpolationFault::TooFewWords;
     return InterpolationFault::None;
 }
 
-std::int32_t LeastTableWords(const TableShape& quarter)
+std::int32_t LeastTableWords(const TableShape& quarter, const Ports& ports)
 {
     for (std::int32_t words = kLeastTableWords; words < quarter.divisions / 4; words *= 2)
-        if (OrderFor(quarter, words) > 0)
+        if (OrderFor(quarter, words, ports) > 0)
             return words;
     return 0;
 }
 
-int LeastLatency(const TableShape& quarter, std::int32_t tableWords)
+int LeastLatency(const TableShape& quarter, std::int32_t tableWords, const Ports& ports)
 {
     if (tableWords == 0)
         return kLeastUnitLatency;
-    return OrderFor(quarter, tableWords) == 2 ? kLeastSecondOrderLatency : kLeastInterpolatingLatency;
+    return OrderFor(quarter, tableWords, ports) == 2 ? kLeastSecondOrderLatency : kLeastInterpolatingLatency;
 }
 
-int DefaultLatency(const TableShape& quarter, std::int32_t tableWords, bool oscillator)
+int DefaultLatency(const TableShape& quarter, std::int32_t tableWords, bool oscillator, const Ports& ports)
 {
     if (tableWords == 0)
         return oscillator ? kOscillatorLatency : kLeastUnitLatency;
-    return OrderFor(quarter, tableWords) == 2 ? kLeastSecondOrderLatency : kDefaultInterpolatingLatency;
+    return OrderFor(quarter, tableWords, ports) == 2 ? kLeastSecondOrderLatency : kDefaultInterpolatingLatency;
 }
 
-int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords)
+int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords, const Ports& ports)
 {
-    return OrderFor(quarter, tableWords);
+    return OrderFor(quarter, tableWords, ports);
 }
 
 namespace {
@@ -229,8 +246,9 @@ UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices)
         .signBitNegation = shape.word.isFloat(),
         .latency = choices.latency,
         .clockEnable = choices.clockEnable,
-        .interpolation = choices.tableWords > 0 ? std::optional(Interpolated(shape, choices.tableWords))
-                                                : std::nullopt,
+        .interpolation = choices.tableWords > 0
+                             ? std::optional(Interpolated(shape, choices.tableWords, choices.ports))
+                             : std::nullopt,
         .nco = choices.nco,
     };
     if (plan.interpolation)

@@ -37,11 +37,22 @@ inline constexpr int kDefaultInterpolatingLatency = 7;
 // default, so that the mirror's carry chain has a clock of its own.
 inline constexpr int kOscillatorLatency = 5;
 
+// The signed widths of a target's multiplier ports, 25 and 18 for a
+// DSP48E1: each product's d goes to the narrow one, its other operand to the
+// wide one, cut to fit where the error budget allows.
+struct MultiplierPorts {
+    int wide = 0;
+    int narrow = 0;
+};
+inline constexpr int kNarrowestPort = 8;
+inline constexpr int kWidestPort = 64;
+
 struct UnitChoices {
     int latency = kLeastUnitLatency;
     bool clockEnable = false;  // a port ce: while low, no register changes
     std::int32_t tableWords = 0;  // M, interpolated between; 0: the whole quarter table
     std::optional<NcoPlan> nco;   // an accumulator in front (its phaseBits set by PlanUnit)
+    std::optional<MultiplierPorts> ports;  // of the interpolating unit's multipliers
 };
 
 // Interpolation between the M points of a quarter table, for N a power of
@@ -65,7 +76,9 @@ struct Interpolation {
     std::int64_t pi;
     int slopeBits;            // F: d * (N/4) * 2^F = round(f * pi / 2^(c - F))
     int extraBits;            // X: the products' bits kept below the table's last place
-    int productShift;         // log2(N/4) + F - X, the products rounded there
+    int wordCut;              // t: a word's low bits the product leaves out, to fit a port
+    int productShift;         // log2(N/4) + F - X - t, the products rounded there
+    std::optional<MultiplierPorts> ports;  // the products' operands fit these
     int order;                // 1 or 2
     double bound;             // the error bound in LSB, final rounding included
     std::vector<std::int64_t> table;  // sin(a_i) * (2^(W-1) - 1) * 2^g, rounded
@@ -85,19 +98,21 @@ enum class InterpolationFault {
     Word,            // not fixed:W with W from 8 to 24
     TooFewWords,     // M too small for first-order interpolation to stay within 1 LSB
 };
-InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t tableWords);
+// Each takes the multipliers' ports, where the products must fit them.
+using Ports = std::optional<MultiplierPorts>;
+InterpolationFault CheckInterpolation(const TableShape& quarter, std::int32_t tableWords, const Ports& ports = {});
 // The least --latency a unit takes, and the one it has by default.
-int LeastLatency(const TableShape& quarter, std::int32_t tableWords);
-int DefaultLatency(const TableShape& quarter, std::int32_t tableWords, bool oscillator);
+int LeastLatency(const TableShape& quarter, std::int32_t tableWords, const Ports& ports = {});
+int DefaultLatency(const TableShape& quarter, std::int32_t tableWords, bool oscillator, const Ports& ports = {});
 // The fewest table words with which W-bit words of N stay within 1 LSB.
-std::int32_t LeastTableWords(const TableShape& quarter);
+std::int32_t LeastTableWords(const TableShape& quarter, const Ports& ports = {});
 // The order of interpolation for M words (1, or 2 where first order would
 // miss); 0 where neither keeps within 1 LSB.
-int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords);
+int InterpolationOrder(const TableShape& quarter, std::int32_t tableWords, const Ports& ports = {});
 inline constexpr int kNarrowestInterpolated = 8;
 inline constexpr std::int32_t kLeastTableWords = 4;
-// The most phases an interpolating unit takes: 2^24, above any table's N.
-inline constexpr std::int32_t kMostInterpolatedDivisions = std::int32_t{1} << 24;
+// The most phases an interpolating unit takes: 2^26, above any table's N.
+inline constexpr std::int32_t kMostInterpolatedDivisions = std::int32_t{1} << 26;
 inline constexpr int kWidestInterpolated = 24;
 
 struct UnitPlan {

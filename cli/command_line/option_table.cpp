@@ -137,6 +137,23 @@ constexpr std::array kOptions{
                   "Too few words for the width are "
                   "refused with the fewest that do."),
                [](Options& o, std::string_view value) { o.tableWordsGiven = Counted(value); }, {NeedsUnit}},
+    OptionSpec{OptionId::Multiplier, "multiplier", 0, N_("AxB"),
+               N_("the widths of the multipliers' signed ports, as 25x18 for a DSP48E1: the\n"
+                  "interpolating unit cuts each product's operands to them (d to the narrower, the word or\n"
+                  "term to the wider) while every output stays within 1 LSB, proven as ever; without it the\n"
+                  "operands keep all their bits"),
+               Completion::None, Section::Unit, false,
+               N_("The widths //A// and //B// of the signed ports of the target's multipliers, each from "
+                  "{narrowest-port} to {widest-port}: 25x18 for Xilinx 7's DSP48E1, 27x18 for UltraScale's "
+                  "DSP48E2 and Intel's, 18x18 for ECP5, 16x16 for iCE40 UP5K. The interpolating unit then makes "
+                  "each product fit one multiplier: d gets fewer bits below its step, to fit the narrower port, "
+                  "and a table word or second-order term wider than the wider port leaves out its low bits "
+                  "(rounding down), where the error budget allows; every output is still within 1 LSB, proven "
+                  "on every phase, or the unit is refused with the fewest table words that do. Without it, the "
+                  "operands keep all their bits, and a wide product takes more than one multiplier."),
+               [](Options& o, std::string_view value) { o.multiplierGiven = std::string(value); },
+               {NeedsUnit, Rule{false, {OptionId::TableWords}, 1,
+                                N_("option %s sets the interpolating unit's multipliers: it needs %s.")}}},
     OptionSpec{OptionId::Latency, "latency", 0, N_("L"),
                N_("the rising edges of clk from a phase to its sine and\n"
                   "cosine, from {least-latency} (the default; {oscillator-latency} with --nco) to {most-latency}, or with "
@@ -404,6 +421,8 @@ std::string Owned(std::string_view name)
         {"oscillator-latency", kOscillatorLatency},
         {"segment-bits", NcoPlan::kSegmentBits},
         {"least-table-words", kLeastTableWords},
+        {"narrowest-port", kNarrowestPort},
+        {"widest-port", kWidestPort},
         {"most-interpolated-divisions", kMostInterpolatedDivisions},
         {"most-divisions", kMaxDivisions},
         {"narrowest-interpolated", kNarrowestInterpolated},

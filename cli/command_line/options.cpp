@@ -219,7 +219,7 @@ void CheckShape(const Options& options)
 
 int Options::LeastLatency() const
 {
-    return lumiro::LeastLatency(shape, tableWords);
+    return lumiro::LeastLatency(shape, tableWords, ports);
 }
 
 UnitChoices Options::Unit() const
@@ -227,7 +227,8 @@ UnitChoices Options::Unit() const
     std::optional<NcoPlan> nco;
     if (ncoBits > 0)
         nco = NcoPlan{ncoBits, 0, phaseOffset, reset, dither};
-    return {latency.value_or(DefaultLatency(shape, tableWords, ncoBits > 0)), clockEnable, tableWords, nco};
+    return {latency.value_or(DefaultLatency(shape, tableWords, ncoBits > 0, ports)), clockEnable, tableWords, nco,
+            ports};
 }
 
 void CheckKindTakes(const Options& options, const Format& format)

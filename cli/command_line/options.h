@@ -42,9 +42,11 @@ struct Options {
     std::optional<std::string> plotPath;    // the picture of the table's quality
     // The values taken as numbers, as given, until N and the unit are known.
     std::optional<Given> latencyGiven, tableWordsGiven, ncoGiven, frequencyGiven;
+    std::optional<std::string> multiplierGiven;
     // ...and as they are then.
     std::optional<int> latency;
     std::int32_t tableWords = 0;            // interpolated between; 0: a full quarter table
+    Ports ports;                            // the interpolating unit's multipliers
     int ncoBits = 0;                        // the accumulator's; 0: no oscillator
     std::optional<std::uint64_t> frequency; // the word --report measures the oscillator at
 

@@ -2,6 +2,7 @@
 // The options of the sine/cosine unit, resolved once N, the table and the
 // format are known: each number said against the one range it has here, in
 // the same words whichever side of it the value falls on.
+#include <algorithm>
 #include <bit>
 
 #include "i18n.h"
@@ -56,6 +57,29 @@ void CheckUnitShape(const Options& options)
                                 shape.divisions));
 }
 
+// "25x18": the two ports in either order, the wider first once read.
+void ResolveMultiplier(Options& options)
+{
+    const std::string& text = *options.multiplierGiven;
+    const std::size_t x = text.find('x');
+    const std::optional<std::uint64_t> a = x == std::string::npos ? std::nullopt : Counted(text.substr(0, x)).number;
+    const std::optional<std::uint64_t> b = x == std::string::npos ? std::nullopt : Counted(text.substr(x + 1)).number;
+    const auto fits = [](const std::optional<std::uint64_t>& port) {
+        return port && *port >= static_cast<std::uint64_t>(kNarrowestPort) &&
+               *port <= static_cast<std::uint64_t>(kWidestPort);
+    };
+    if (!fits(a) || !fits(b))
+        throw UsageError(Printf(_("option --multiplier takes the widths of a multiplier's two ports, each from %d "
+                                  "to %d bits, as 25x18 (got %s)."),
+                                kNarrowestPort, kWidestPort, Shown(text).c_str()));
+    options.ports = MultiplierPorts{static_cast<int>(std::max(*a, *b)), static_cast<int>(std::min(*a, *b))};
+}
+
+std::string PortsSaid(const Ports& ports)
+{
+    return Count(static_cast<std::uint64_t>(ports->wide)) + "x" + Count(static_cast<std::uint64_t>(ports->narrow));
+}
+
 void ResolveTableWords(Options& options)
 {
     const TableShape& shape = options.shape;
@@ -71,7 +95,7 @@ void ResolveTableWords(Options& options)
                                   "(got %s)."),
                                 kLeastTableWords, Count(most).c_str(), Shown(given.text).c_str()));
     options.tableWords = static_cast<std::int32_t>(*given.number);
-    switch (CheckInterpolation(shape, options.tableWords)) {
+    switch (CheckInterpolation(shape, options.tableWords, options.ports)) {
     case InterpolationFault::None: return;
     case InterpolationFault::NotPowerOfTwo:
     case InterpolationFault::TableSize: break;  // said above
@@ -82,6 +106,16 @@ void ResolveTableWords(Options& options)
         throw UsageError(Printf(_("--table-words interpolates fixed:W words with W from %d to %d, not %s."),
                                 kNarrowestInterpolated, kWidestInterpolated, shape.word.Name().c_str()));
     case InterpolationFault::TooFewWords:
+        if (options.ports) {
+            if (const std::int32_t least = LeastTableWords(shape, options.ports); least > 0)
+                throw UsageError(Printf(_("%d table words are too few for %s words to stay within 1 LSB through "
+                                          "%s multipliers: give --table-words %d or more."),
+                                        options.tableWords, shape.word.Name().c_str(),
+                                        PortsSaid(options.ports).c_str(), least));
+            throw UsageError(Printf(_("no quarter table smaller than N/4 keeps %s words within 1 LSB through %s "
+                                      "multipliers: give wider ports to --multiplier."),
+                                    shape.word.Name().c_str(), PortsSaid(options.ports).c_str()));
+        }
         if (const std::int32_t least = LeastTableWords(shape); least > 0)
             throw UsageError(Printf(_("%d table words are too few for %s words to stay within 1 LSB: give "
                                       "--table-words %d or more."),
@@ -98,7 +132,8 @@ void ResolveLatency(Options& options)
     const int least = options.LeastLatency();
     if (!given.number || *given.number < static_cast<std::uint64_t>(least) ||
         *given.number > static_cast<std::uint64_t>(kMostUnitLatency)) {
-        const int order = options.tableWords > 0 ? InterpolationOrder(options.shape, options.tableWords) : 0;
+        const int order =
+            options.tableWords > 0 ? InterpolationOrder(options.shape, options.tableWords, options.ports) : 0;
         throw UsageError(Printf(order == 0   ? _("option --latency takes from %d to %d rising edges (got %s).")
                                 : order == 1 ? _("option --latency takes from %d to %d rising edges for the "
                                                  "interpolating unit (got %s).")
@@ -146,6 +181,8 @@ void ResolveUnit(Options& options)
 {
     CheckUnitFormat(options);
     CheckUnitShape(options);
+    if (options.multiplierGiven)
+        ResolveMultiplier(options);
     if (options.tableWordsGiven)
         ResolveTableWords(options);
     if (options.latencyGiven)

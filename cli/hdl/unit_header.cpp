@@ -78,7 +78,11 @@ std::string InterpolatingHeader(const Request& request, const UnitPlan& plan)
            "true value: at most " + largest + " LSB, proven on every phase when this file was\nwritten (the design's bound: " +
            bound + " LSB).\n" + Latency(plan) +
            "The table is one memory read at two addresses, one dual-port block RAM;\neach product takes one multiplier" +
-           (in.order == 2 ? ", four of them" : "") + ".\n";
+           (in.order == 2 ? ", four of them" : "") +
+           (in.ports ? ",\nits operands cut to fit " + Number(in.ports->wide) + "x" + Number(in.ports->narrow) +
+                           " ports (d to the narrow one)"
+                     : "") +
+           ".\n";
 }
 
 std::string OscillatorHeader(const UnitPlan& plan)

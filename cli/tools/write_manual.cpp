@@ -166,10 +166,12 @@ std::string OptionsSection(std::initializer_list<Section> sections)
             std::find(sections.begin(), sections.end(), option.section) == sections.end())
             continue;
         // "**-o** //file//, **--output**=//file//", "**-q**, **--quiet**", "**--name** //name//"
-        // A value's name as the page's prose names it: "file", but "M" as the formulas do.
+        // A value's name as the page's prose names it: "file", but "M" and "AxB" as the formulas do.
         const std::string argument = option.argument != nullptr ? _(option.argument) : "";
-        const std::string value =
-            argument.empty() ? "" : "//" + (argument.size() > 1 ? Lowered(argument) : argument) + "//";
+        const bool word = argument.size() > 1 && std::none_of(argument.begin(), argument.end(), [](char c) {
+            return std::islower(static_cast<unsigned char>(c)) != 0;
+        });
+        const std::string value = argument.empty() ? "" : "//" + (word ? Lowered(argument) : argument) + "//";
         std::string label = Joined({"**--", option.longName, "**"});
         if (option.shortName != 0)
             label = Joined({"**-", std::string(1, option.shortName), "**", value.empty() ? "" : " ", value, ", ",

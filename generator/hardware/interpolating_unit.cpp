@@ -50,6 +50,13 @@ struct Pair {
     Signal cosine;
 };
 
+// An operand of a product with its low `cut` bits left out (rounding down),
+// so that it fits a multiplier's port.
+Signal Cut(Circuit& c, Signal operand, int cut)
+{
+    return cut == 0 ? operand : c.ShiftedDown(operand, cut, c.At(operand).name + "_cut");
+}
+
 // A sum of terms over `stages` registered stages, one carry chain a stage
 // where it can: the first sums the terms in 2^(stages - 1) groups, each
 // later one adds pairs, and the last shifts down by `shift` (rounding down).
@@ -165,12 +172,14 @@ struct Products {
     Signal quadrant;
 };
 
-Products Multiply(Circuit& c, const Kept& kept)
+Products Multiply(Circuit& c, const Interpolation& in, const Kept& kept)
 {
     c.Section("The products, one multiplier each: d cos a for the sine, d sin a for the cosine.");
     Products p;
-    p.products.sine = c.Delayed(c.Product(kept.slope, kept.words.cosine), "sine_product", kUndefinedAtFirst);
-    p.products.cosine = c.Delayed(c.Product(kept.slope, kept.words.sine), "cosine_product", kUndefinedAtFirst);
+    p.products.sine = c.Delayed(c.Product(kept.slope, Cut(c, kept.words.cosine, in.wordCut)), "sine_product",
+                                kUndefinedAtFirst);
+    p.products.cosine = c.Delayed(c.Product(kept.slope, Cut(c, kept.words.sine, in.wordCut)), "cosine_product",
+                                  kUndefinedAtFirst);
     p.bases.sine = c.Delayed(kept.words.sine, "sine_base", kUndefinedAtFirst);
     p.bases.cosine = c.Delayed(kept.words.cosine, "cosine_base", kUndefinedAtFirst);
     p.slope = kept.slope;
@@ -200,16 +209,21 @@ Sums SecondOrder(Circuit& c, const Interpolation& in, const Products& p)
     const Signal sineBase = c.Delayed(p.bases.sine, "sine_base_4", kUndefinedAtFirst);
     const Signal cosineBase = c.Delayed(p.bases.cosine, "cosine_base_4", kUndefinedAtFirst);
     const Signal quadrant = c.Delayed(p.quadrant, "quadrant_terms");
-    const Signal sineSecond = c.Delayed(c.Product(slope4, cosineTerm), "sine_second", kUndefinedAtFirst);
-    const Signal cosineSecond = c.Delayed(c.Product(slope4, sineTerm), "cosine_second", kUndefinedAtFirst);
+    // A term wider than the wide port leaves its low bits out of the product.
+    const int termCut = in.ports ? std::max(0, c.At(sineTerm).type.width - in.ports->wide) : 0;
+    const Signal sineSecond =
+        c.Delayed(c.Product(slope4, Cut(c, cosineTerm, termCut)), "sine_second", kUndefinedAtFirst);
+    const Signal cosineSecond =
+        c.Delayed(c.Product(slope4, Cut(c, sineTerm, termCut)), "cosine_second", kUndefinedAtFirst);
     const Signal sineTerm5 = c.Delayed(sineTerm, "sine_term_5", kUndefinedAtFirst);
     const Signal cosineTerm5 = c.Delayed(cosineTerm, "cosine_term_5", kUndefinedAtFirst);
     const Signal sineBase5 = c.Delayed(sineBase, "sine_base_5", kUndefinedAtFirst);
     const Signal cosineBase5 = c.Delayed(cosineBase, "cosine_base_5", kUndefinedAtFirst);
     const Signal quadrant5 = c.Delayed(quadrant, "quadrant_seconds");
     c.Section("The sums: the base, the first-order term and the second-order one.");
-    // (d/2) d sin a and (d/2) d cos a: d is d * (N/4) * 2^F, so a further F + log2(N/4) + 1 bits.
-    const int shift = in.productShift + in.extraBits + 1;
+    // (d/2) d sin a and (d/2) d cos a: d is d * (N/4) * 2^F, so a further F + log2(N/4) + 1 bits,
+    // fewer the term's bits cut.
+    const int shift = in.productShift + in.extraBits + in.wordCut + 1 - termCut;
     const Signal sineLess = Rounded(c, sineSecond, shift, "sine_second_term");
     const Signal cosineLess = Rounded(c, cosineSecond, shift, "cosine_second_term");
     return {{c.Sum({{sineBase5, in.extraBits}, {sineTerm5}, {sineLess, 0, true}}, "sine_sum"),
@@ -317,8 +331,8 @@ Pair FirstOrder(Circuit& c, const UnitPlan& plan, Kept kept, Signal& quadrant)
     Pair bases{base(kept.words.sine, std::int64_t{1} << (k - 1), "sine_base"),
                base(kept.words.cosine, (std::int64_t{1} << (k - 1)) - 1, "cosine_base")};
     RegisterOperands(c, plan, bases, kept, quadrant);
-    Pair products{c.Product(kept.slope, kept.words.cosine, "sine_product"),
-                  c.Product(kept.negated, kept.words.sine, "cosine_product")};
+    Pair products{c.Product(kept.slope, Cut(c, kept.words.cosine, in.wordCut), "sine_product"),
+                  c.Product(kept.negated, Cut(c, kept.words.sine, in.wordCut), "cosine_product")};
     if (plan.latency >= kProductLatency) {
         c.Section("The products, one multiplier each, in its own register.");
         products.sine = c.Delayed(products.sine, "sine_product_q", kUndefinedAtFirst);
@@ -370,7 +384,7 @@ SineCosineSignals InterpolatingUnit(Circuit& c, const UnitPlan& plan, Signal at)
     const Interpolation& in = *plan.interpolation;
     const Kept kept = KeepRead(c, plan, ReadPoints(c, plan, at), at);
     if (in.order == 2)
-        return Turn(c, plan, SecondOrder(c, in, Multiply(c, kept)));
+        return Turn(c, plan, SecondOrder(c, in, Multiply(c, in, kept)));
     Signal quadrant = kept.quadrant;
     const Pair magnitudes = FirstOrder(c, plan, kept, quadrant);
     return SplitTurn(c, plan, magnitudes, quadrant);

@@ -304,6 +304,27 @@ TEST(Options, UnitNumbersAreRefusedWithTheirRange)
     EXPECT_EQ(Parse({"4096", "--sincos", "--format", "verilog", "--nco", "14", "--report", "--frequency", "0x3FFF"})
                   .frequency,
               0x3FFFU);
+    for (const char* ports : {"25", "7x18", "25x65", "x", "25x18x3", "25X18"})
+        EXPECT_EQ(refusal({"--table-words", "256", "--multiplier", ports}),
+                  Printf(_("option --multiplier takes the widths of a multiplier's two ports, each from %d to %d "
+                           "bits, as 25x18 (got %s)."),
+                         8, 64, Plain(ports).c_str()))
+            << ports;
+    const Options narrowFirst = Parse({"4096", "--sincos", "--format", "verilog", "--angle", "exact", "--word",
+                                       "fixed:16", "--table-words", "256", "--multiplier", "18x25"});
+    ASSERT_TRUE(narrowFirst.ports);
+    EXPECT_EQ(narrowFirst.ports->wide, 25);
+    EXPECT_EQ(narrowFirst.ports->narrow, 18);
+    EXPECT_EQ(refusal({"--multiplier", "25x18"}),
+              Printf(_("option %s sets the interpolating unit's multipliers: it needs %s."), "--multiplier",
+                     "--table-words"));
+    // 8-bit ports leave 10 of a fixed:16 table word's 18 bits out of its
+    // product: at M = 512 that alone is pi/2/1024 * 2^8 = 0.39 LSB, which with
+    // the final rounding and the table's passes 1.
+    EXPECT_EQ(refusal({"--table-words", "256", "--multiplier", "8x8"}),
+              Printf(_("no quarter table smaller than N/4 keeps %s words within 1 LSB through %s multipliers: give "
+                       "wider ports to --multiplier."),
+                     "fixed:16", "8x8"));
 }
 
 // Where -o's name chose no format and the unit needs one, that is said.

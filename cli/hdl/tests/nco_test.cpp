@@ -87,7 +87,7 @@ protected:
     {
         const lumiro::SineTable quarter(Shape());
         lumiro::UnitChoices choices{Latency(), nco().options, nco().tableWords,
-                                    lumiro::NcoPlan{nco().accumulator, 0, nco().options, nco().options, nco().dither}};
+                                    lumiro::NcoPlan{nco().accumulator, 0, nco().options, nco().options, nco().dither}, {}};
         const lumiro::UnitPlan plan = lumiro::PlanUnit(quarter, choices);
         lumiro::testing::ReferenceOscillator oscillator(nco().accumulator, plan.phaseBits, nco().dither, frequency,
                                                         offset);

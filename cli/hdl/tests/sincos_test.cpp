@@ -34,6 +34,7 @@ struct Unit {
     int latency = 3;
     bool clockEnable = false;  // and the testbench's ce low on two edges of five
     int tableWords = 0;        // interpolated between
+    lumiro::Ports ports = {};  // --multiplier
 };
 
 // Test names that read as the unit: "N 4096 fixed:16 exact latency 5 ce M 256".
@@ -43,6 +44,8 @@ void PrintTo(const Unit& u, std::ostream* os)
         << " latency " << u.latency << (u.clockEnable ? " ce" : "");
     if (u.tableWords > 0)
         *os << " M " << u.tableWords;
+    if (u.ports)
+        *os << " multiplier " << u.ports->wide << "x" << u.ports->narrow;
 }
 
 std::string Bits(std::uint32_t word, int width)
@@ -86,6 +89,9 @@ protected:
             call.push_back("--clock-enable");
         if (unit().tableWords > 0)
             call.insert(call.end(), {"--table-words", std::to_string(unit().tableWords)});
+        if (unit().ports)
+            call.insert(call.end(), {"--multiplier", std::to_string(unit().ports->wide) + "x" +
+                                                        std::to_string(unit().ports->narrow)});
         return call;
     }
 
@@ -125,7 +131,7 @@ protected:
         shape.word = *lumiro::WordKind::Named(unit().word);
         shape.angle = lumiro::AngleMode::Exact;
         const lumiro::UnitPlan plan =
-            lumiro::PlanUnit(lumiro::SineTable(shape), {unit().latency, unit().clockEnable, unit().tableWords, {}});
+            lumiro::PlanUnit(lumiro::SineTable(shape), {unit().latency, unit().clockEnable, unit().tableWords, {}, unit().ports});
         const double scale = std::ldexp(1.0, width() - 1) - 1;
         std::vector<std::uint32_t> sines(static_cast<std::size_t>(unit().divisions));
         lumiro::hardware::UnitModel(plan, lumiro::SineTable(shape)).Run(0, sines, {});
@@ -266,7 +272,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Unit{8192, "fixed:12", true, false, 5, true, 128}, Unit{16384, "fixed:18", true, false, 7, false, 2048},
                       Unit{4096, "fixed:14", true, false, 8, true, 64}, Unit{8192, "fixed:16", true, false, 10, false, 256},
                       // Second order, where first would miss.
-                      Unit{16384, "fixed:20", true, false, 7, true, 256}, Unit{16384, "fixed:24", true, false, 8, false, 256}));
+                      Unit{16384, "fixed:20", true, false, 7, true, 256}, Unit{16384, "fixed:24", true, false, 8, false, 256},
+                      // Operands cut to the multipliers' ports, at both orders.
+                      Unit{4096, "fixed:16", true, false, 7, true, 256, lumiro::MultiplierPorts{16, 16}},
+                      Unit{16384, "fixed:20", true, false, 7, false, 256, lumiro::MultiplierPorts{18, 18}}));
 
 // Yosys maps the tables to block RAM, not to logic, on three families, the
 // unit's quarter table to one dual-port block where the family has one, in no
@@ -353,7 +362,9 @@ TEST_P(LargeSincos, VerilatorGivesEveryPhasesWords)
 INSTANTIATE_TEST_SUITE_P(Units, LargeSincos,
                          ::testing::Values(Unit{1 << 18, "fixed:16", true, false, 4, true},
                                            Unit{3 << 16, "float32", false, true, 3, false},
-                                           Unit{1 << 20, "fixed:16", true, false, 5, true, 1024}));
+                                           Unit{1 << 20, "fixed:16", true, false, 5, true, 1024},
+                                           Unit{1 << 20, "fixed:24", true, false, 7, false, 1024,
+                                                lumiro::MultiplierPorts{25, 18}}));
 
 using SincosCall = lumiro::testing::Scratch;
 
@@ -392,6 +403,32 @@ TEST_F(SincosCall, InterpolatingUnitMapsToOneBlockRamAndTwoMultipliers)
                "read_verilog unit.v; synth_xilinx -top lumiro_sincos; "
                "select -assert-count 2 t:DSP48E1 r:MREG=1'1 %i r:PREG=1'1 %i r:AREG=2 %i r:BREG=2 %i"});
     EXPECT_EQ(registers.status, 0) << registers.err;
+}
+
+// 24-bit words of 2^26 phases from one block RAM and a multiplier a product,
+// their operands cut to the ports: four DSP48E1 (four MULT18X18D on ECP5).
+TEST_F(SincosCall, WideWordsFitOneMultiplierAProductThroughItsPorts)
+{
+    struct Family {
+        const char* synth;
+        const char* ports;
+        const char* block;
+        int blocks;
+        const char* multiplier;
+    };
+    for (const Family& family : {Family{"synth_xilinx", "25x18", "RAMB36E1", 1, "DSP48E1"},
+                                 Family{"synth_ecp5", "18x18", "DP16KD", 2, "MULT18X18D"}}) {
+        const Outcome unit = Coe({"67108864", "--word", "fixed:24", "--angle", "exact", "--format", "verilog",
+                                  "--sincos", "--table-words", "1024", "--multiplier", family.ports, "-o",
+                                  (dir / "unit.v").string()});
+        ASSERT_EQ(unit.status, 0) << unit.err;
+        const Outcome synth =
+            RunIn({YOSYS, "-p", std::string("read_verilog unit.v; ") + family.synth + " -top lumiro_sincos; stat"});
+        ASSERT_EQ(synth.status, 0) << synth.err;
+        const std::string stat = synth.out.substr(synth.out.rfind("Printing statistics"));
+        EXPECT_EQ(CellCount(stat, family.block), family.blocks) << family.synth << stat;
+        EXPECT_EQ(CellCount(stat, family.multiplier), 4) << family.synth << stat;
+    }
 }
 
 // The full period's words are the unit's only at the exact angle: at the
@@ -494,10 +531,14 @@ TEST_F(SincosCall, WrongCallsWriteNothing)
           {"4096", "--sincos", "--format", "verilog", "--nco", "12", "--dither", "-o", file},
           {"4096", "--sincos", "--format", "verilog", "--dither", "-o", file},
           {"4096", "--sincos", "--format", "verilog", "--nco", "32", "--frequency", "5", "-o", file},
-          // Above 2^22 phases only the interpolating unit, and it up to 2^24.
+          // Above 2^22 phases only the interpolating unit, and it up to 2^26.
           {"16777216", "--sincos", "--format", "verilog", "--word", "fixed:16", "--angle", "exact", "-o", file},
-          {"33554432", "--sincos", "--format", "verilog", "--word", "fixed:16", "--angle", "exact", "--table-words",
+          {"134217728", "--sincos", "--format", "verilog", "--word", "fixed:16", "--angle", "exact", "--table-words",
            "4096", "-o", file},
+          // Ports that no table keeps within 1 LSB, and ports without --table-words.
+          {"4096", "--sincos", "--format", "verilog", "--angle", "exact", "--word", "fixed:16", "--table-words", "256",
+           "--multiplier", "8x8", "-o", file},
+          {"4096", "--sincos", "--format", "verilog", "--multiplier", "25x18", "-o", file},
           {"4096", "--sincos", "--format", "verilog", "--nco", "16", "--report", "--frequency", "0x10000", "-o",
            file}}) {
         const Outcome run = Coe(call);

@@ -246,6 +246,7 @@ UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices)
         .signBitNegation = shape.word.isFloat(),
         .latency = choices.latency,
         .clockEnable = choices.clockEnable,
+        .valid = choices.valid,
         .interpolation = choices.tableWords > 0
                              ? std::optional(Interpolated(shape, choices.tableWords, choices.ports))
                              : std::nullopt,

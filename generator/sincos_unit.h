@@ -49,10 +49,11 @@ inline constexpr int kWidestPort = 64;
 
 struct UnitChoices {
     int latency = kLeastUnitLatency;
-    bool clockEnable = false;  // a port ce: while low, no register changes
+    bool clockEnable = false;  // a port ce: while low, no register changes but for reset's
     std::int32_t tableWords = 0;  // M, interpolated between; 0: the whole quarter table
     std::optional<NcoPlan> nco;   // an accumulator in front (its phaseBits set by PlanUnit)
     std::optional<MultiplierPorts> ports;  // of the interpolating unit's multipliers
+    bool valid = false;  // out_valid (and in_valid, without an oscillator)
 };
 
 // Interpolation between the M points of a quarter table, for N a power of
@@ -133,6 +134,9 @@ struct UnitPlan {
     bool signBitNegation;
     int latency;
     bool clockEnable;
+    // out_valid: high for the outputs of a valid phase (in_valid), or behind
+    // an oscillator from the first outputs after power-up or reset on.
+    bool valid = false;
     std::optional<Interpolation> interpolation;  // with --table-words
     std::optional<NcoPlan> nco;                  // with --nco
     bool registersRead() const { return latency > kLeastUnitLatency; }

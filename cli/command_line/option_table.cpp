@@ -181,11 +181,26 @@ constexpr std::array kOptions{
                [](Options& o, std::string_view value) { o.latencyGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::ClockEnable, "clock-enable", 0, nullptr,
                N_("an input ce; while it is low, no register of the\n"
-                  "unit changes"),
+                  "unit changes, but for those --reset clears: reset acts on every edge"),
                Completion::None, Section::Unit, false,
                N_("An input **ce**: while it is low, no register of the unit changes, so that the unit "
-                  "follows a slower data rate on a fast clock."),
+                  "follows a slower data rate on a fast clock. The one exception is **reset** (**--reset**), "
+                  "which acts on every rising edge, ce high or low: what it clears is cleared at once, and what "
+                  "follows moves on with the edges that ce enables."),
                [](Options& o, std::string_view) { o.clockEnable = true; }, {NeedsUnit}},
+    OptionSpec{OptionId::Valid, "valid", 0, nullptr,
+               N_("an output out_valid, high for exactly the outputs of a\n"
+                  "phase given with the input in_valid high, --latency (enabled) edges\n"
+                  "later; with --nco no in_valid: out_valid is low from power-up and\n"
+                  "reset until the words of the accumulator's first value come out"),
+               Completion::None, Section::Unit, false,
+               N_("An input **in_valid** beside **phase** and an output **out_valid**, high for exactly the "
+                  "outputs computed from a phase given with **in_valid** high, **--latency** rising edges later "
+                  "(edges with ce high, with **--clock-enable**); the words come out whatever **in_valid** is. "
+                  "Behind **--nco** there is no **in_valid**: **out_valid** is low from power-up, and from each "
+                  "edge with **reset** high, until the words of the accumulator's first value leave the unit, "
+                  "as many edges later as the file's comment says (D), and high from then on."),
+               [](Options& o, std::string_view) { o.valid = true; }, {NeedsUnit}},
     OptionSpec{OptionId::Nco, "nco", 0, N_("A"),
                N_("N a power of two: an accumulator of A bits (log2 N to\n"
                   "{widest-accumulator}) in front of the unit, a numerically controlled oscillator with\n"
@@ -213,10 +228,13 @@ constexpr std::array kOptions{
                [](Options& o, std::string_view) { o.phaseOffset = true; }, {NeedsOscillator}},
     OptionSpec{OptionId::Reset, "reset", 0, nullptr,
                N_("an input reset, synchronous and active high, that clears\n"
-                  "the accumulator and restarts the dither"),
+                  "the accumulator and restarts the dither (and lowers out_valid), on\n"
+                  "every edge it is high, ce high or low"),
                Completion::None, Section::Oscillator, false,
-               N_("An input **reset**, synchronous and active high, that clears the accumulator and restarts "
-                  "the dither from its seed."),
+               N_("An input **reset**, synchronous and active high, that clears the accumulator, restarts "
+                  "the dither from its seed and lowers **out_valid** (**--valid**). It acts on every rising "
+                  "edge it is high, with ce high or low (**--clock-enable**); the values from 0 then move on "
+                  "with the enabled edges."),
                [](Options& o, std::string_view) { o.reset = true; }, {NeedsOscillator}},
     OptionSpec{OptionId::Dither, "dither", 0, nullptr,
                N_("pseudo-random dither below the truncated bits, added\n"

@@ -36,6 +36,7 @@ struct Options {
     bool report = false;                    // the accuracy report on standard error
     bool sincos = false;                    // the sine/cosine unit in verilog or vhdl
     bool clockEnable = false;               // the unit's ce
+    bool valid = false;                     // in_valid and out_valid
     bool phaseOffset = false;
     bool reset = false;
     bool dither = false;

@@ -32,8 +32,14 @@ std::vector<std::string> Lines(const std::string& text)
 
 std::string Latency(const UnitPlan& plan)
 {
-    return "Latency: " + Number(plan.latency) + " rising edges of clk from phase to sine and cosine, a new\nphase on every edge" +
-           (plan.clockEnable ? " with ce high; while ce is low, no register changes" : "") + ".\n";
+    const bool reset = plan.nco && plan.nco->reset;
+    std::string text = "Latency: " + Number(plan.latency) +
+                       " rising edges of clk from phase to sine and cosine, a new\nphase on every edge" +
+                       (plan.clockEnable ? " with ce high; while ce is low, no register changes" : "") +
+                       (plan.clockEnable && reset ? "\nbut for those reset clears, on every edge it is high" : "") + ".\n";
+    if (plan.valid && !plan.nco)
+        text += "out_valid is in_valid as many edges later: high for the outputs of a valid phase.\n";
+    return text;
 }
 
 std::string LeanHeader(const Request& request, const UnitPlan& plan)
@@ -103,7 +109,10 @@ std::string OscillatorHeader(const UnitPlan& plan)
            " bits, each a clock after the one below.\n"
            "The sine and cosine of its k-th value, k x frequency, come D edges after the\n"
            "k-th edge from power-up" + (nco.reset ? " or reset" : "") + (plan.clockEnable ? " (edges with ce high)" : "") +
-           ": D = " + Number(OscillatorDelay(plan)) + ".\n";
+           ": D = " + Number(OscillatorDelay(plan)) + ".\n" +
+           (plan.valid ? "out_valid rises with the words of the first value, D edges after power-up" +
+                             std::string(nco.reset ? " or reset" : "") + ".\n"
+                       : "");
 }
 
 }  // namespace

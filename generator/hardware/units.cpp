@@ -27,15 +27,37 @@ Signal PhaseIn(Circuit& c, const UnitPlan& plan, Signal phase)
     return c.Delayed(phase, delay, "at");
 }
 
+// out_valid: in_valid through as many registers as the unit has stages; behind
+// an oscillator, a one through as many as its values take to the outputs,
+// cleared by its reset, so that it rises with the first words of its value 0.
+Signal Valid(Circuit& c, const UnitPlan& plan, Signal in)
+{
+    if (in) {
+        c.Section("in_valid through the unit's " + std::to_string(plan.latency) + " stages: out_valid.");
+        return c.Delayed(in, plan.latency, "valid");
+    }
+    const int delay = OscillatorDelay(plan);
+    c.Section("out_valid: low for the " + std::to_string(delay) + " edges from power-up" +
+              (plan.nco->reset ? " or reset" : "") + " to the words of the\naccumulator's first value.");
+    const Signal reset = c.InputNamed("reset");
+    return c.Delayed(c.Constant(1, Unsigned(1)), delay, "valid",
+                     reset ? RegisterOptions::ResetBy(reset) : RegisterOptions{});
+}
+
 Circuit UnitCircuit(const UnitPlan& plan, const SineTable& quarter)
 {
     Circuit c;
     ControlPorts(c, plan);
-    const Signal at = PhaseIn(c, plan, PhaseSource(c, plan));
+    const Signal phase = PhaseSource(c, plan);
+    const Signal inValid = plan.valid && !plan.nco ? c.Input("in_valid", Unsigned(1)) : Signal{};
+    const Signal at = PhaseIn(c, plan, phase);
     const SineCosineSignals out =
         plan.interpolation ? InterpolatingUnit(c, plan, at) : LeanUnit(c, plan, quarter, at);
+    const Signal outValid = plan.valid ? Valid(c, plan, inValid) : Signal{};
     c.Output("sine", out.sine);
     c.Output("cosine", out.cosine);
+    if (outValid)
+        c.Output("out_valid", outValid);
     return c;
 }
 

@@ -28,14 +28,14 @@ struct Oscillator {
     const char* word;
     int accumulator;      // A
     bool dither;
-    bool options;         // phase offset, reset and clock enable
+    bool options;         // phase offset, reset, clock enable and out_valid
     int tableWords = 0;   // interpolated between
 };
 
 void PrintTo(const Oscillator& o, std::ostream* os)
 {
     *os << "N " << o.divisions << " " << o.word << " A " << o.accumulator << (o.dither ? " dither" : "")
-        << (o.options ? " offset reset ce" : "");
+        << (o.options ? " offset reset ce valid" : "");
     if (o.tableWords > 0)
         *os << " M " << o.tableWords;
 }
@@ -75,7 +75,7 @@ protected:
         if (nco().dither)
             call.push_back("--dither");
         if (nco().options)
-            call.insert(call.end(), {"--phase-offset", "--reset", "--clock-enable"});
+            call.insert(call.end(), {"--phase-offset", "--reset", "--clock-enable", "--valid"});
         if (nco().tableWords > 0)
             call.insert(call.end(), {"--table-words", std::to_string(nco().tableWords)});
         const Outcome run = Coe(call);
@@ -146,7 +146,8 @@ INSTANTIATE_TEST_SUITE_P(Oscillators, Nco,
                                            Oscillator{1024, "float32", 64, false, true}));
 
 // Every option in Icarus Verilog and GHDL: ce low on two edges of five, the
-// accumulator run on with ce high, then cleared by reset.
+// accumulator run on with ce high, then cleared by reset with ce low, out_valid
+// low until the words of its value 0 come.
 class SmallNco : public Nco {
 protected:
     static constexpr long kClocks = 3000;
@@ -184,15 +185,17 @@ TEST_P(SmallNco, IcarusAndGhdlGiveTheModelsWords)
     v << "`timescale 1ns/1ns\nmodule tb;\n  reg clk = 0, ce = 1, reset = 0;\n"
       << "  reg [" << a - 1 << ":0] frequency = " << a << "'d" << kFrequency << ", phase_offset = " << a << "'d"
       << Offset() << ";\n  wire [" << width - 1 << ":0] sine, cosine;\n"
+      << "  wire out_valid;\n"
       << "  reg [" << 2 * width << ":0] want [0:" << kClocks - 1 << "];\n  integer i, enabled = 0, errors = 0;\n"
       << "  lumiro_sincos dut (.clk(clk), .ce(ce), .reset(reset), .frequency(frequency), "
-         ".phase_offset(phase_offset), .sine(sine), .cosine(cosine));\n"
+         ".phase_offset(phase_offset), .sine(sine), .cosine(cosine), .out_valid(out_valid));\n"
       << "  initial begin\n    $readmemb(\"want.bin\", want);\n"
       << "    for (i = 0; i < 7; i = i + 1) begin #5 clk = 1; #5 clk = 0; end\n"
-      << "    reset = 1;\n    for (i = 0; i < 2; i = i + 1) begin #5 clk = 1; #5 clk = 0; end\n    reset = 0;\n"
+      << "    reset = 1; ce = 0;\n    for (i = 0; i < 2; i = i + 1) begin #5 clk = 1; #5 clk = 0; end\n    reset = 0;\n"
       << "    for (i = 0; enabled < " << clocks << " + " << delay << "; i = i + 1) begin\n"
       << "      ce = i % 5 != 1 && i % 5 != 2;\n      #5 clk = 1;\n      #1;\n"
       << "      if (ce) enabled = enabled + 1;\n"
+      << "      if (out_valid !== (enabled >= " << delay << ")) errors = errors + 1;\n"
       << "      if (ce && enabled >= " << delay << " && enabled - " << delay << " < " << clocks
       << " && {sine, 1'b0, cosine} !== want[enabled - " << delay << "]) errors = errors + 1;\n"
       << "      #4 clk = 0;\n    end\n"
@@ -206,14 +209,14 @@ TEST_P(SmallNco, IcarusAndGhdlGiveTheModelsWords)
     std::ostringstream h;
     h << "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\nuse std.textio.all;\n"
       << "entity tb is\nend entity;\narchitecture sim of tb is\n"
-      << "  signal clk, reset : std_logic := '0';\n  signal ce : std_logic := '1';\n"
+      << "  signal clk, reset, out_valid : std_logic := '0';\n  signal ce : std_logic := '1';\n"
       << "  signal frequency : std_logic_vector(" << a - 1 << " downto 0) := std_logic_vector(to_unsigned("
       << kFrequency << ", " << a << "));\n"
       << "  signal phase_offset : std_logic_vector(" << a - 1 << " downto 0) := std_logic_vector(to_unsigned("
       << Offset() << ", " << a << "));\n"
       << "  signal sine, cosine : std_logic_vector(" << width - 1 << " downto 0);\nbegin\n"
       << "  dut : entity work.lumiro_sincos port map (clk => clk, ce => ce, reset => reset, frequency => frequency, "
-         "phase_offset => phase_offset, sine => sine, cosine => cosine);\n"
+         "phase_offset => phase_offset, sine => sine, cosine => cosine, out_valid => out_valid);\n"
       << "  process\n    file wanted : text open read_mode is \"want.txt\";\n"
       << "    variable l : line;\n    variable s, c : bit_vector(" << width - 1 << " downto 0);\n"
       << "    type words_t is array (0 to " << kClocks - 1 << ") of bit_vector(" << width - 1 << " downto 0);\n"
@@ -222,14 +225,16 @@ TEST_P(SmallNco, IcarusAndGhdlGiveTheModelsWords)
       << "    for k in 0 to " << kClocks - 1 << " loop\n"
       << "      readline(wanted, l); read(l, s); read(l, c); ws(k) := s; wc(k) := c;\n    end loop;\n"
       << "    for k in 1 to 7 loop\n      wait for 5 ns; clk <= '1'; wait for 5 ns; clk <= '0';\n    end loop;\n"
-      << "    reset <= '1';\n"
+      << "    reset <= '1'; ce <= '0';\n"
       << "    for k in 1 to 2 loop\n      wait for 5 ns; clk <= '1'; wait for 5 ns; clk <= '0';\n    end loop;\n"
       << "    reset <= '0';\n"
       << "    while enabled < " << clocks << " + " << delay << " loop\n"
       << "      enable := i mod 5 /= 1 and i mod 5 /= 2;\n"
       << "      if enable then ce <= '1'; else ce <= '0'; end if;\n"
       << "      wait for 5 ns; clk <= '1'; wait for 1 ns;\n"
-      << "      if enable then\n        enabled := enabled + 1;\n"
+      << "      if enable then\n        enabled := enabled + 1;\n      end if;\n"
+      << "      if (out_valid = '1') /= (enabled >= " << delay << ") then\n        errors := errors + 1;\n"
+      << "      end if;\n      if enable then\n"
       << "        if enabled >= " << delay << " and enabled - " << delay << " < " << clocks
       << " and (to_bitvector(sine) /= ws(enabled - " << delay
       << ") or to_bitvector(cosine) /= wc(enabled - " << delay << ")) then\n"

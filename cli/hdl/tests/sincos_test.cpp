@@ -35,6 +35,7 @@ struct Unit {
     bool clockEnable = false;  // and the testbench's ce low on two edges of five
     int tableWords = 0;        // interpolated between
     lumiro::Ports ports = {};  // --multiplier
+    bool valid = false;        // in_valid low for one phase in three, high where ce is low
 };
 
 // Test names that read as the unit: "N 4096 fixed:16 exact latency 5 ce M 256".
@@ -46,6 +47,8 @@ void PrintTo(const Unit& u, std::ostream* os)
         *os << " M " << u.tableWords;
     if (u.ports)
         *os << " multiplier " << u.ports->wide << "x" << u.ports->narrow;
+    if (u.valid)
+        *os << " valid";
 }
 
 std::string Bits(std::uint32_t word, int width)
@@ -92,6 +95,8 @@ protected:
         if (unit().ports)
             call.insert(call.end(), {"--multiplier", std::to_string(unit().ports->wide) + "x" +
                                                         std::to_string(unit().ports->narrow)});
+        if (unit().valid)
+            call.push_back("--valid");
         return call;
     }
 
@@ -169,23 +174,33 @@ protected:
 
 // A Verilog testbench: a phase on every enabled edge (ce, where the unit has
 // it, low on two edges of five, a wrong phase on the port then), both outputs
-// `latency` enabled edges later and unchanged over the disabled ones.
+// `latency` enabled edges later and unchanged over the disabled ones; with
+// --valid, out_valid the in_valid of the phase they are of.
 std::string VerilogBench(const Unit& unit, int width)
 {
     const int n = unit.divisions;
+    const std::string l = std::to_string(unit.latency);
     std::ostringstream tb;
     tb << "`timescale 1ns/1ns\nmodule tb;\n"
        << "  reg clk = 0;\n  reg ce = 1;\n  reg [" << PhaseBits(n) - 1 << ":0] phase = 0;\n"
+       << "  reg in_valid = 0;\n  wire out_valid;\n"
        << "  wire [" << width - 1 << ":0] sine, cosine;\n"
        << "  reg [" << 2 * width << ":0] want [0:" << n - 1 << "];\n"
        << "  integer i, enabled = 0, errors = 0;\n"
        << "  lumiro_sincos dut (.clk(clk), " << (unit.clockEnable ? ".ce(ce), " : "")
-       << ".phase(phase), .sine(sine), .cosine(cosine));\n"
+       << ".phase(phase), " << (unit.valid ? ".in_valid(in_valid), .out_valid(out_valid), " : "")
+       << ".sine(sine), .cosine(cosine));\n"
        << "  initial begin\n    $readmemb(\"want.bin\", want);\n"
        << "    for (i = 0; enabled < " << n + unit.latency << "; i = i + 1) begin\n"
        << "      ce = " << (unit.clockEnable ? "i % 5 != 1 && i % 5 != 2" : "1") << ";\n"
        << "      phase = ce ? enabled % " << n << " : (enabled * 7 + 3) % " << n << ";\n"
-       << "      #5 clk = 1;\n      #1;\n      if (ce) enabled = enabled + 1;\n"
+       << "      in_valid = ce ? enabled % 3 != 2 : 1;\n"
+       << "      #5 clk = 1;\n      #1;\n      if (ce) enabled = enabled + 1;\n";
+    if (unit.valid)
+        tb << "      if (enabled >= " << l << " && out_valid !== ((enabled - " << l << ") % 3 != 2)) begin\n"
+           << "        errors = errors + 1;\n        $display(\"out_valid %b at phase %0d\", out_valid, enabled - " << l
+           << ");\n      end\n";
+    tb
        << "      if (enabled >= " << unit.latency << " && enabled < " << n + unit.latency
        << " && {sine, 1'b0, cosine} !== want[enabled - " << unit.latency << "]) begin\n"
        << "        errors = errors + 1;\n"
@@ -204,12 +219,13 @@ std::string VhdlBench(const Unit& unit, int width)
     std::ostringstream tb;
     tb << "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\nuse std.textio.all;\n"
        << "entity tb is\nend entity;\narchitecture sim of tb is\n"
-       << "  signal clk, ce : std_logic := '0';\n"
+       << "  signal clk, ce, in_valid, out_valid : std_logic := '0';\n"
        << "  signal phase : std_logic_vector(" << phaseBits - 1 << " downto 0) := (others => '0');\n"
        << "  signal sine, cosine : std_logic_vector(" << width - 1 << " downto 0);\n"
        << "begin\n"
        << "  dut : entity work.lumiro_sincos port map (clk => clk, " << (unit.clockEnable ? "ce => ce, " : "")
-       << "phase => phase, sine => sine, cosine => cosine);\n"
+       << "phase => phase, " << (unit.valid ? "in_valid => in_valid, out_valid => out_valid, " : "")
+       << "sine => sine, cosine => cosine);\n"
        << "  process\n    file wanted : text open read_mode is \"want.txt\";\n"
        << "    variable l : line;\n    variable s, c : bit_vector(" << width - 1 << " downto 0);\n"
        << "    type words_t is array (0 to " << n - 1 << ") of bit_vector(" << width - 1 << " downto 0);\n"
@@ -221,12 +237,16 @@ std::string VhdlBench(const Unit& unit, int width)
        << "      enable := " << (unit.clockEnable ? "i mod 5 /= 1 and i mod 5 /= 2" : "true") << ";\n"
        << "      if enable then\n        ce <= '1';\n"
        << "        phase <= std_logic_vector(to_unsigned(enabled mod " << n << ", " << phaseBits << "));\n"
-       << "      else\n        ce <= '0';\n"
+       << "        if enabled mod 3 /= 2 then in_valid <= '1'; else in_valid <= '0'; end if;\n"
+       << "      else\n        ce <= '0';\n        in_valid <= '1';\n"
        << "        phase <= std_logic_vector(to_unsigned((enabled * 7 + 3) mod " << n << ", " << phaseBits
        << "));\n      end if;\n"
        << "      wait for 5 ns; clk <= '1'; wait for 1 ns;\n"
-       << "      if enable then\n        enabled := enabled + 1;\n      end if;\n"
-       << "      if enabled >= " << unit.latency << " and enabled < " << n + unit.latency << " then\n"
+       << "      if enable then\n        enabled := enabled + 1;\n      end if;\n";
+    if (unit.valid)
+        tb << "      if enabled >= " << unit.latency << " and (out_valid = '1') /= ((enabled - " << unit.latency
+           << ") mod 3 /= 2) then\n        errors := errors + 1;\n      end if;\n";
+    tb << "      if enabled >= " << unit.latency << " and enabled < " << n + unit.latency << " then\n"
        << "        if to_bitvector(sine) /= ws(enabled - " << unit.latency << ") or to_bitvector(cosine) /= wc(enabled - "
        << unit.latency << ") then\n          errors := errors + 1;\n        end if;\n      end if;\n"
        << "      wait for 4 ns; clk <= '0'; i := i + 1;\n    end loop;\n"
@@ -275,7 +295,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Unit{16384, "fixed:20", true, false, 7, true, 256}, Unit{16384, "fixed:24", true, false, 8, false, 256},
                       // Operands cut to the multipliers' ports, at both orders.
                       Unit{4096, "fixed:16", true, false, 7, true, 256, lumiro::MultiplierPorts{16, 16}},
-                      Unit{16384, "fixed:20", true, false, 7, false, 256, lumiro::MultiplierPorts{18, 18}}));
+                      Unit{16384, "fixed:20", true, false, 7, false, 256, lumiro::MultiplierPorts{18, 18}},
+                      // out_valid: the lean unit's and the interpolating unit's, ce toggling.
+                      Unit{1000, "fixed:10", true, true, 5, true, 0, {}, true},
+                      Unit{4096, "fixed:14", true, false, 8, true, 64, {}, true}));
 
 // Yosys maps the tables to block RAM, not to logic, on three families, the
 // unit's quarter table to one dual-port block where the family has one, in no

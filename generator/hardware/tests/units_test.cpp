@@ -4,6 +4,9 @@
 // oscillator its header describes, written apart from the circuit.
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <random>
+
 #include "hardware/units.h"
 #include "reference_oscillator.h"
 
@@ -120,6 +123,88 @@ TEST(Units, OscillatorIsItsAccumulatorDitherAndOffsetBeforeTheUnit)
             ASSERT_EQ(got.cosine, wanted.cosine) << nco.accumulator << " bits, clock " << clock;
         }
     }
+}
+
+// out_valid, edge by edge with ce and in_valid at random: the in_valid given
+// `latency` enabled edges before, and where high, the words of that phase.
+TEST(Units, OutValidIsInValidAsManyEnabledEdgesLaterAsTheWords)
+{
+    struct Case {
+        TableShape shape;
+        std::int32_t tableWords;
+        int latency;
+    };
+    std::mt19937_64 random(38);
+    for (const Case& unit : {Case{Exact(1000, "fixed:12"), 0, 5}, Case{Exact(65536, "fixed:16"), 256, 7}}) {
+        const SineTable quarter(unit.shape);
+        UnitChoices choices{unit.latency, true, unit.tableWords, {}, {}};
+        choices.valid = true;
+        const UnitPlan plan = PlanUnit(quarter, choices);
+        const Circuit c = UnitCircuit(plan, quarter);
+        Simulation simulation(c);
+        UnitModel model(plan, quarter);
+        std::deque<std::pair<std::int64_t, bool>> given(static_cast<std::size_t>(unit.latency), {0, false});
+        for (int edge = 0; edge < 4000; ++edge) {
+            const bool ce = random() % 3 != 0;
+            const auto phase = static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(unit.shape.divisions));
+            const bool valid = random() % 2 == 0;
+            simulation.Set(c.InputNamed("ce"), ce);
+            simulation.Set(c.InputNamed("phase"), phase);
+            simulation.Set(c.InputNamed("in_valid"), valid);
+            simulation.Clock();
+            if (ce) {
+                given.emplace_back(phase, valid);
+                given.pop_front();
+            }
+            const auto [from, wanted] = given.front();
+            ASSERT_EQ(simulation.Get(c.OutputNamed("out_valid")), wanted) << unit.shape.divisions << ", edge " << edge;
+            if (wanted) {
+                ASSERT_EQ(simulation.Get(c.OutputNamed("sine")), model.At(from).sine) << "edge " << edge;
+            }
+        }
+    }
+}
+
+// Behind an oscillator, with reset pulses on edges with ce high and low:
+// out_valid low until D enabled edges after power-up or the last reset, and
+// where high, the words of the value that many edges on from 0.
+TEST(Units, OscillatorsOutValidRisesWithTheWordsOfItsFirstValue)
+{
+    const SineTable quarter(Exact(4096, "fixed:16"));
+    UnitChoices choices{5, true, 0, NcoPlan{32, 0, true, true, true}, {}};
+    choices.valid = true;
+    const UnitPlan plan = PlanUnit(quarter, choices);
+    const Circuit c = UnitCircuit(plan, quarter);
+    const std::uint64_t frequency = 0x01234567;
+    const std::uint64_t offset = 0x0F0F0F0F;
+    testing::ReferenceOscillator reference(32, plan.phaseBits, true, frequency, offset);
+    UnitModel unit(plan, quarter);
+    std::vector<std::uint32_t> sines;
+    for (int k = 0; k < 3000; ++k)
+        sines.push_back(unit.At(static_cast<std::int64_t>(reference.NextPhase())).sine);
+    Simulation simulation(c);
+    simulation.Set(c.InputNamed("frequency"), static_cast<std::int64_t>(frequency));
+    simulation.Set(c.InputNamed("phase_offset"), static_cast<std::int64_t>(offset));
+    const int delay = OscillatorDelay(plan);
+    std::mt19937_64 random(38);
+    int enabled = 0;  // since power-up or the last reset
+    int resets = 0;
+    for (int edge = 0; edge < 20000; ++edge) {
+        const bool ce = random() % 3 != 0;
+        const bool reset = random() % 500 == 0;
+        resets += reset && !ce;
+        simulation.Set(c.InputNamed("ce"), ce);
+        simulation.Set(c.InputNamed("reset"), reset);
+        simulation.Clock();
+        enabled = reset ? 0 : enabled + ce;
+        const bool valid = enabled >= delay;
+        ASSERT_EQ(simulation.Get(c.OutputNamed("out_valid")), valid) << "edge " << edge;
+        if (valid && enabled - delay < static_cast<int>(sines.size())) {
+            ASSERT_EQ(simulation.Get(c.OutputNamed("sine")), sines[static_cast<std::size_t>(enabled - delay)])
+                << "edge " << edge << ", value " << enabled - delay;
+        }
+    }
+    EXPECT_GT(resets, 3);  // some of them on edges ce left disabled
 }
 
 }  // namespace

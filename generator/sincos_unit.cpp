@@ -244,9 +244,11 @@ UnitPlan PlanUnit(const SineTable& quarter, const UnitChoices& choices)
         .halfStep = shape.halfStep,
         .peak = shape.word.Round(1.0),  // not a table word without its end sample
         .signBitNegation = shape.word.isFloat(),
+        .twosComplement = shape.word.family() == WordKind::Family::Fixed,
         .latency = choices.latency,
         .clockEnable = choices.clockEnable,
         .valid = choices.valid,
+        .axiStream = choices.axiStream,
         .interpolation = choices.tableWords > 0
                              ? std::optional(Interpolated(shape, choices.tableWords, choices.ports))
                              : std::nullopt,

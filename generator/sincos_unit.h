@@ -54,6 +54,7 @@ struct UnitChoices {
     std::optional<NcoPlan> nco;   // an accumulator in front (its phaseBits set by PlanUnit)
     std::optional<MultiplierPorts> ports;  // of the interpolating unit's multipliers
     bool valid = false;  // out_valid (and in_valid, without an oscillator)
+    bool axiStream = false;  // AXI4-Stream ports
 };
 
 // Interpolation between the M points of a quarter table, for N a power of
@@ -132,11 +133,15 @@ struct UnitPlan {
     // Negated by the sign bit, +0 staying +0 (floats), or in two's
     // complement (fixed point, and offset binary, whose negation is the same).
     bool signBitNegation;
+    bool twosComplement;     // fixed:W words: widened by their sign
     int latency;
     bool clockEnable;
     // out_valid: high for the outputs of a valid phase (in_valid), or behind
     // an oscillator from the first outputs after power-up or reset on.
     bool valid = false;
+    // AXI4-Stream ports: the phase (or the oscillator's configuration) in, the
+    // words out, every register held while an output beat waits.
+    bool axiStream = false;
     std::optional<Interpolation> interpolation;  // with --table-words
     std::optional<NcoPlan> nco;                  // with --nco
     bool registersRead() const { return latency > kLeastUnitLatency; }

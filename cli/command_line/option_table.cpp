@@ -201,6 +201,32 @@ constexpr std::array kOptions{
                   "edge with **reset** high, until the words of the accumulator's first value leave the unit, "
                   "as many edges later as the file's comment says (D), and high from then on."),
                [](Options& o, std::string_view) { o.valid = true; }, {NeedsUnit}},
+    OptionSpec{OptionId::AxiStream, "axi-stream", 0, nullptr,
+               N_("AXI4-Stream ports: aclk; s_axis_phase_tvalid, _tready\n"
+                  "and _tdata (the phase, in whole bytes); m_axis_data_tvalid, _tready\n"
+                  "and _tdata (the cosine in the low half, the sine in the high half,\n"
+                  "each in whole bytes, fixed:W widened by its sign); with --nco\n"
+                  "s_axis_config_tvalid and _tdata (the frequency word, the offset in\n"
+                  "the bytes above it) instead of the phase, --reset as aresetn;\n"
+                  "--clock-enable as aclken; back-pressure holds the whole unit\n"
+                  "  lumiro-coe 4096 --sincos --nco 32 --axi-stream -o dds.v"),
+               Completion::None, Section::Unit, false,
+               N_("AXI4-Stream ports, named as vendors' DDS cores name them: **aclk**; the phase channel "
+                  "**s_axis_phase_tvalid**, **s_axis_phase_tready** and **s_axis_phase_tdata** (the phase, "
+                  "zero-extended to whole bytes); the data channel **m_axis_data_tvalid**, "
+                  "**m_axis_data_tready** and **m_axis_data_tdata** (the cosine in the low half, the sine in "
+                  "the high half, each widened to whole bytes, by its sign for fixed:W words). An accepted "
+                  "phase gives exactly one beat, in order, **--latency** edges later when nothing waits. While "
+                  "a beat waits with **m_axis_data_tready** low, every register holds, so that no beat is lost, "
+                  "repeated or changed, and **s_axis_phase_tready** is low: it is the pipeline's advance, one "
+                  "gate from **m_axis_data_tready** with no register between. With **--nco** there is no phase "
+                  "channel: **s_axis_config_tvalid** and **s_axis_config_tdata** load the frequency word (0 at "
+                  "power-up) and, with **--phase-offset**, the offset in the bytes above it, on any edge with aclken high where there is one, whether or not a beat waits; the "
+                  "oscillator holds while a beat waits, and **m_axis_data_tvalid** rises with the words of its "
+                  "first value. **--reset** gives **aresetn**, active low, and **--clock-enable** **aclken**."),
+               [](Options& o, std::string_view) { o.axiStream = true; },
+               {NeedsUnit, Rule{true, {OptionId::Valid}, 1,
+                                N_("option %s has valid signals of its own, so it does not combine with %s.")}}},
     OptionSpec{OptionId::Nco, "nco", 0, N_("A"),
                N_("N a power of two: an accumulator of A bits (log2 N to\n"
                   "{widest-accumulator}) in front of the unit, a numerically controlled oscillator with\n"

@@ -228,7 +228,7 @@ UnitChoices Options::Unit() const
     if (ncoBits > 0)
         nco = NcoPlan{ncoBits, 0, phaseOffset, reset, dither};
     return {latency.value_or(DefaultLatency(shape, tableWords, ncoBits > 0, ports)), clockEnable, tableWords, nco,
-            ports, valid};
+            ports, valid, axiStream};
 }
 
 void CheckKindTakes(const Options& options, const Format& format)

@@ -37,6 +37,7 @@ struct Options {
     bool sincos = false;                    // the sine/cosine unit in verilog or vhdl
     bool clockEnable = false;               // the unit's ce
     bool valid = false;                     // in_valid and out_valid
+    bool axiStream = false;                 // AXI4-Stream ports
     bool phaseOffset = false;
     bool reset = false;
     bool dither = false;

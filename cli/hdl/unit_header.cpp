@@ -30,15 +30,48 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
+std::string EnableName(const UnitPlan& plan)
+{
+    return plan.axiStream ? "aclken" : "ce";
+}
+
 std::string Latency(const UnitPlan& plan)
 {
     const bool reset = plan.nco && plan.nco->reset;
-    std::string text = "Latency: " + Number(plan.latency) +
-                       " rising edges of clk from phase to sine and cosine, a new\nphase on every edge" +
-                       (plan.clockEnable ? " with ce high; while ce is low, no register changes" : "") +
+    const std::string clock = plan.axiStream ? "aclk" : "clk";
+    const std::string ce = EnableName(plan);
+    std::string text = "Latency: " + Number(plan.latency) + " rising edges of " + clock +
+                       " from phase to sine and cosine, a new\nphase on every edge" +
+                       (plan.clockEnable ? " with " + ce + " high; while " + ce + " is low, no register changes" : "") +
                        (plan.clockEnable && reset ? "\nbut for those reset clears, on every edge it is high" : "") + ".\n";
     if (plan.valid && !plan.nco)
         text += "out_valid is in_valid as many edges later: high for the outputs of a valid phase.\n";
+    return text;
+}
+
+// The AXI4-Stream ports' bits and their back-pressure.
+std::string Stream(const UnitPlan& plan)
+{
+    if (!plan.axiStream)
+        return "";
+    const auto bytes = [](int bits) { return (bits + 7) / 8 * 8; };
+    const int half = bytes(plan.width);
+    std::string text = "AXI4-Stream: ";
+    if (plan.nco) {
+        const int a = plan.nco->accumulatorBits;
+        text += "s_axis_config_tdata bits " + Number(a - 1) + "..0 load frequency" +
+                (plan.nco->phaseOffset
+                     ? ", bits " + Number(bytes(a) + a - 1) + ".." + Number(bytes(a)) + " phase_offset"
+                     : std::string()) +
+                ",\non an edge with s_axis_config_tvalid high; ";
+    } else {
+        text += "s_axis_phase_tdata bits " + Number(plan.phaseBits - 1) + "..0 are the phase; ";
+    }
+    text += "m_axis_data_tdata\nbits " + Number(half - 1) + "..0 the cosine, " + Number(2 * half - 1) + ".." +
+            Number(half) + " the sine" + (half > plan.width ? (plan.twosComplement ? ", sign-extended" : ", zero-extended") : "") +
+            ". A beat waiting with\nm_axis_data_tready low holds every register" +
+            (plan.nco ? " (the oscillator too)" : ", and s_axis_phase_tready is low") +
+            (plan.nco && plan.nco->reset ? ";\nreset is aresetn low" : "") + ".\n";
     return text;
 }
 
@@ -98,7 +131,7 @@ std::string OscillatorHeader(const UnitPlan& plan)
     const NcoPlan& nco = *plan.nco;
     return "Oscillator: an accumulator of " + Number(nco.accumulatorBits) + " bits, 0 at first" +
            (nco.reset ? " and after reset" : "") + ", adds frequency on\nevery clock" +
-           (plan.clockEnable ? " with ce high" : "") + "; its top " + Number(plan.phaseBits) + " bits are the phase, the other " +
+           (plan.clockEnable ? " with " + EnableName(plan) + " high" : "") + "; its top " + Number(plan.phaseBits) + " bits are the phase, the other " +
            Number(nco.truncatedBits()) + " truncated" + (nco.phaseOffset ? "\nafter phase_offset is added" : "") + ".\n" +
            (nco.dither ? "Dither below the truncated bits, added before the truncation: a 64-bit LFSR,\n" +
                              DitherPolynomial() + ", seed " + DitherSeedText() +
@@ -108,7 +141,7 @@ std::string OscillatorHeader(const UnitPlan& plan)
            "Its adders work in " + Number(nco.Segments()) + " carry segments of " + Number(NcoPlan::kSegmentBits) +
            " bits, each a clock after the one below.\n"
            "The sine and cosine of its k-th value, k x frequency, come D edges after the\n"
-           "k-th edge from power-up" + (nco.reset ? " or reset" : "") + (plan.clockEnable ? " (edges with ce high)" : "") +
+           "k-th edge from power-up" + (nco.reset ? " or reset" : "") + (plan.clockEnable ? " (edges with " + EnableName(plan) + " high)" : "") +
            ": D = " + Number(OscillatorDelay(plan)) + ".\n" +
            (plan.valid ? "out_valid rises with the words of the first value, D edges after power-up" +
                              std::string(nco.reset ? " or reset" : "") + ".\n"
@@ -120,7 +153,7 @@ std::string OscillatorHeader(const UnitPlan& plan)
 std::vector<std::string> UnitHeader(const Request& request, const UnitPlan& plan)
 {
     return Lines((plan.interpolation ? InterpolatingHeader(request, plan) : LeanHeader(request, plan)) +
-                 OscillatorHeader(plan));
+                 OscillatorHeader(plan) + Stream(plan));
 }
 
 UnitText UnitTextOf(const Request& request, const UnitPlan& plan)

@@ -268,7 +268,7 @@ void Verilog::Module() const
 {
     for (const std::string& line : text_.header)
         Put(line.empty() ? "//\n" : "// " + line + "\n");
-    Put("module " + text_.name + " (\n    input  wire clk");
+    Put("module " + text_.name + " (\n    input  wire " + c_.ClockName());
     for (const Signal input : c_.Inputs()) {
         const bool unread = layout_.PartlyUnread(input);
         Put(std::string(",\n") + (unread ? "    /* verilator lint_off UNUSEDSIGNAL */\n" : "") + "    input  wire " +
@@ -427,10 +427,10 @@ void Verilog::Block(const std::vector<Signal>& registers) const
     };
     const std::string enable = first.enable ? "if (" + Expr(first.enable) + ") " : "";
     if (!first.reset) {
-        Put("    always @(posedge clk) " + enable + "begin\n" + assignments("        ", false) + "    end\n");
+        Put("    always @(posedge " + c_.ClockName() + ") " + enable + "begin\n" + assignments("        ", false) + "    end\n");
         return;
     }
-    Put("    always @(posedge clk)\n        if (" + Expr(first.reset) + ") begin\n" + assignments("            ", true) +
+    Put("    always @(posedge " + c_.ClockName() + ")\n        if (" + Expr(first.reset) + ") begin\n" + assignments("            ", true) +
         "        end else " + enable + "begin\n" + assignments("            ", false) + "        end\n");
 }
 

@@ -259,7 +259,7 @@ void Vhdl::Entity() const
         Put(line.empty() ? "--\n" : "-- " + line + "\n");
     Put("library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\n\nentity " + text_.name +
         " is\n    port (\n");
-    std::vector<std::pair<std::string, std::string>> ports{{"clk", "in  std_logic"}};
+    std::vector<std::pair<std::string, std::string>> ports{{c_.ClockName(), "in  std_logic"}};
     const auto kind = [](const Type& type) {
         return type.width == 1 ? std::string("std_logic") : "std_logic_vector(" + Number(type.width - 1) + " downto 0)";
     };
@@ -377,7 +377,7 @@ void Vhdl::Assign(const std::string& target, bool port, Signal value, const std:
 void Vhdl::Process(const std::vector<Signal>& registers) const
 {
     const Node& first = At(registers.front());
-    Put("    process (clk)\n    begin\n        if rising_edge(clk) then\n");
+    Put("    process (" + c_.ClockName() + ")\n    begin\n        if rising_edge(" + c_.ClockName() + ") then\n");
     std::string indent = "            ";
     const auto all = [&](const std::string& in, bool reset) {
         for (const Signal reg : registers) {

@@ -14,7 +14,21 @@ namespace lumiro::hardware {
 void ControlPorts(Circuit& circuit, const UnitPlan& plan);
 // The phase: the port phase, or the oscillator's top bits.
 Signal PhaseSource(Circuit& circuit, const UnitPlan& plan);
-Signal Oscillator(Circuit& circuit, const UnitPlan& plan);
+// What the oscillator takes: its reset (where the plan has one), frequency
+// word and offset (where it has one), ports or registers.
+struct OscillatorInputs {
+    Signal reset;
+    Signal frequency;
+    Signal offset;
+};
+OscillatorInputs OscillatorPorts(Circuit& circuit, const UnitPlan& plan);
+Signal Oscillator(Circuit& circuit, const UnitPlan& plan, const OscillatorInputs& in);
+// out_valid: `in` (a one-bit signal) through the unit's stages; behind an
+// oscillator, its values' first words marked, from power-up and `reset`.
+// Its last register may be given, made before.
+Signal Valid(Circuit& circuit, const UnitPlan& plan, Signal in, Signal reset, Signal last = {});
+// The unit with AXI4-Stream ports.
+Circuit StreamCircuit(const UnitPlan& plan, const SineTable& quarter);
 // The phase through the registers that latency beyond the least buys.
 Signal PhaseIn(Circuit& circuit, const UnitPlan& plan, Signal phase);
 

@@ -346,6 +346,14 @@ Signal Circuit::Register(std::string name, Type type, const RegisterOptions& opt
     return Append(std::move(node));
 }
 
+void Circuit::EnableToo(Signal reg)
+{
+    Node& node = nodes_.at(static_cast<std::size_t>(reg.id));
+    if (node.op != Op::Register)
+        Fault(node.name + " is no register");
+    node.enable = enable_;
+}
+
 void Circuit::Connect(Signal reg, Signal next)
 {
     Node& node = nodes_.at(static_cast<std::size_t>(reg.id));

@@ -147,9 +147,15 @@ public:
     // Ports, in the order the module lists them after its clock.
     Signal Input(std::string name, Type type);
     void Output(std::string name, Signal value);
-    // Registers made from here on are enabled by `enable` (a one-bit input).
+    // Registers made from here on are enabled by `enable` (one bit).
     void EnableBy(Signal enable) { enable_ = enable; }
     Signal Enable() const { return enable_; }
+    // A register made before, enabled by that enable after all: one the
+    // enable itself reads.
+    void EnableToo(Signal reg);
+    // The clock's port, clk unless named otherwise.
+    void NameClock(std::string name) { clock_ = std::move(name); }
+    const std::string& ClockName() const { return clock_; }
 
     // What follows is a part of its own, with its comment (lines apart by \n).
     void Section(std::string comment);
@@ -218,6 +224,7 @@ private:
     std::vector<std::string> sections_{std::string()};
     std::vector<LfsrTaps> taps_;
     Signal enable_;
+    std::string clock_ = "clk";
 };
 
 // The narrowest type of the given signedness that holds every value of `range`.

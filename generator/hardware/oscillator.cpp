@@ -144,14 +144,24 @@ std::string Segments(const NcoPlan& nco)
 
 }  // namespace
 
-Signal Oscillator(Circuit& c, const UnitPlan& plan)
+OscillatorInputs OscillatorPorts(Circuit& c, const UnitPlan& plan)
+{
+    const NcoPlan& nco = *plan.nco;
+    OscillatorInputs in;
+    in.reset = nco.reset ? c.Input("reset", Unsigned(1)) : Signal{};
+    in.frequency = c.Input("frequency", Unsigned(nco.accumulatorBits));
+    in.offset = nco.phaseOffset ? c.Input("phase_offset", Unsigned(nco.accumulatorBits)) : Signal{};
+    return in;
+}
+
+Signal Oscillator(Circuit& c, const UnitPlan& plan, const OscillatorInputs& in)
 {
     const NcoPlan& nco = *plan.nco;
     const int a = nco.accumulatorBits;
     const int truncated = nco.truncatedBits();
-    const Signal reset = nco.reset ? c.Input("reset", Unsigned(1)) : Signal{};
-    const Signal frequency = c.Input("frequency", Unsigned(a));
-    const Signal offset = nco.phaseOffset ? c.Input("phase_offset", Unsigned(a)) : Signal{};
+    const Signal reset = in.reset;
+    const Signal frequency = in.frequency;
+    const Signal offset = in.offset;
     c.Section("The oscillator: an accumulator of " + std::to_string(a) + " bits in " + Segments(nco) +
               ", each a clock\nafter the one below with the carry between them registered, the frequency "
               "word\nskewed to match" + (nco.reset ? "; reset clears each segment as it comes to it" : "") + ".");

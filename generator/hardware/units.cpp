@@ -6,6 +6,17 @@
 #include "builders.h"
 
 namespace lumiro::hardware {
+namespace {
+
+// The same words through plain ports, for the models.
+UnitPlan Bare(const UnitPlan& plan)
+{
+    UnitPlan bare = plan;
+    bare.axiStream = false;
+    return bare;
+}
+
+}  // namespace
 
 void ControlPorts(Circuit& c, const UnitPlan& plan)
 {
@@ -15,7 +26,7 @@ void ControlPorts(Circuit& c, const UnitPlan& plan)
 
 Signal PhaseSource(Circuit& c, const UnitPlan& plan)
 {
-    return plan.nco ? Oscillator(c, plan) : c.Input("phase", Unsigned(plan.phaseBits));
+    return plan.nco ? Oscillator(c, plan, OscillatorPorts(c, plan)) : c.Input("phase", Unsigned(plan.phaseBits));
 }
 
 Signal PhaseIn(Circuit& c, const UnitPlan& plan, Signal phase)
@@ -27,25 +38,29 @@ Signal PhaseIn(Circuit& c, const UnitPlan& plan, Signal phase)
     return c.Delayed(phase, delay, "at");
 }
 
-// out_valid: in_valid through as many registers as the unit has stages; behind
-// an oscillator, a one through as many as its values take to the outputs,
-// cleared by its reset, so that it rises with the first words of its value 0.
-Signal Valid(Circuit& c, const UnitPlan& plan, Signal in)
+// In as many registers as the unit has stages; behind an oscillator, a one
+// through as many as its values take to the outputs, cleared by its reset, so
+// that it rises with the first words of its value 0.
+Signal Valid(Circuit& c, const UnitPlan& plan, Signal in, Signal reset, Signal last)
 {
-    if (in) {
-        c.Section("in_valid through the unit's " + std::to_string(plan.latency) + " stages: out_valid.");
-        return c.Delayed(in, plan.latency, "valid");
-    }
-    const int delay = OscillatorDelay(plan);
-    c.Section("out_valid: low for the " + std::to_string(delay) + " edges from power-up" +
-              (plan.nco->reset ? " or reset" : "") + " to the words of the\naccumulator's first value.");
-    const Signal reset = c.InputNamed("reset");
-    return c.Delayed(c.Constant(1, Unsigned(1)), delay, "valid",
-                     reset ? RegisterOptions::ResetBy(reset) : RegisterOptions{});
+    const int stages = in ? plan.latency : OscillatorDelay(plan);
+    if (in)
+        c.Section("in_valid through the unit's " + std::to_string(stages) + " stages: out_valid.");
+    else
+        c.Section("out_valid: low for the " + std::to_string(stages) + " edges from power-up" +
+                  (reset ? " or reset" : "") + " to the words of the\naccumulator's first value.");
+    const RegisterOptions options = reset ? RegisterOptions::ResetBy(reset) : RegisterOptions{};
+    const Signal first = in ? in : c.Constant(1, Unsigned(1));
+    if (!last)
+        return c.Delayed(first, stages, "valid", options);
+    c.Connect(last, stages == 1 ? first : c.Delayed(first, stages - 1, "valid", options));
+    return last;
 }
 
 Circuit UnitCircuit(const UnitPlan& plan, const SineTable& quarter)
 {
+    if (plan.axiStream)
+        return StreamCircuit(plan, quarter);
     Circuit c;
     ControlPorts(c, plan);
     const Signal phase = PhaseSource(c, plan);
@@ -53,7 +68,7 @@ Circuit UnitCircuit(const UnitPlan& plan, const SineTable& quarter)
     const Signal at = PhaseIn(c, plan, phase);
     const SineCosineSignals out =
         plan.interpolation ? InterpolatingUnit(c, plan, at) : LeanUnit(c, plan, quarter, at);
-    const Signal outValid = plan.valid ? Valid(c, plan, inValid) : Signal{};
+    const Signal outValid = plan.valid ? Valid(c, plan, inValid, c.InputNamed("reset")) : Signal{};
     c.Output("sine", out.sine);
     c.Output("cosine", out.cosine);
     if (outValid)
@@ -63,7 +78,7 @@ Circuit UnitCircuit(const UnitPlan& plan, const SineTable& quarter)
 
 Circuit CoreCircuit(const UnitPlan& plan, const SineTable& quarter)
 {
-    UnitPlan core = plan;
+    UnitPlan core = Bare(plan);
     core.nco.reset();
     return UnitCircuit(core, quarter);
 }
@@ -108,7 +123,7 @@ void UnitModel::Run(std::int64_t first, std::span<std::uint32_t> sines, std::spa
 
 OscillatorModel::OscillatorModel(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency,
                                  std::uint64_t offset)
-    : circuit_(UnitCircuit(plan, quarter)),
+    : circuit_(UnitCircuit(Bare(plan), quarter)),
       simulation_(circuit_),
       sine_(circuit_.OutputNamed("sine")),
       cosine_(circuit_.OutputNamed("cosine")),

@@ -325,6 +325,10 @@ TEST(Options, UnitNumbersAreRefusedWithTheirRange)
               Printf(_("no quarter table smaller than N/4 keeps %s words within 1 LSB through %s multipliers: give "
                        "wider ports to --multiplier."),
                      "fixed:16", "8x8"));
+    EXPECT_EQ(refusal({"--axi-stream", "--valid"}),
+              Printf(_("option %s has valid signals of its own, so it does not combine with %s."), "--axi-stream",
+                     "--valid"));
+    EXPECT_TRUE(Parse({"4096", "--sincos", "--format", "verilog", "--nco", "32", "--axi-stream"}).Unit().axiStream);
 }
 
 // Where -o's name chose no format and the unit needs one, that is said.

@@ -207,5 +207,151 @@ TEST(Units, OscillatorsOutValidRisesWithTheWordsOfItsFirstValue)
     EXPECT_GT(resets, 3);  // some of them on edges ce left disabled
 }
 
+// An AXI4-Stream master and slave around the unit, both at random (tvalid held
+// until taken, as the rules bid): the beats taken are the phases accepted, in
+// order, each once; a beat waiting stays as it was; with tready high and a phase
+// on every edge, a beat on every edge.
+class Stream {
+public:
+    Stream(const UnitPlan& plan, const SineTable& quarter) : c_(UnitCircuit(plan, quarter)), simulation_(c_), plan_(plan)
+    {
+    }
+    Signal In(const char* name) const { return c_.InputNamed(name); }
+    Signal Out(const char* name) const { return c_.OutputNamed(name); }
+    std::int64_t Get(Signal s) { return simulation_.Get(s); }
+    void Set(Signal s, std::int64_t value) { simulation_.Set(s, value); }
+
+    // The slave's tready and aclken until the next edge.
+    void Drive(bool ready, bool enabled)
+    {
+        Set(In("m_axis_data_tready"), ready);
+        if (const Signal aclken = In("aclken"))
+            Set(aclken, enabled);
+    }
+
+    // One edge with the slave's tready and aclken as given; true where a beat
+    // was taken, its data in `beat`.
+    bool Edge(bool ready, bool enabled, std::int64_t& beat)
+    {
+        Drive(ready, enabled);
+        const bool valid = Get(Out("m_axis_data_tvalid")) != 0;
+        beat = Get(Out("m_axis_data_tdata"));
+        simulation_.Clock();
+        const bool taken = valid && ready && enabled;
+        if (valid && !taken) {
+            EXPECT_EQ(Get(Out("m_axis_data_tvalid")), 1) << "a waiting beat withdrawn";
+            EXPECT_EQ(Get(Out("m_axis_data_tdata")), beat) << "a waiting beat changed";
+        }
+        return taken;
+    }
+
+    // The beat of a sine and cosine: each widened to whole bytes by its sign.
+    std::int64_t Beat(SineCosine words) const
+    {
+        const int w = plan_.width;
+        const int half = (w + 7) / 8 * 8;
+        const auto widened = [&](std::uint32_t word) {
+            std::uint64_t value = word;
+            if (((word >> (w - 1)) & 1U) != 0)
+                value |= ((std::uint64_t{1} << half) - 1) & ~((std::uint64_t{1} << w) - 1);
+            return value;
+        };
+        return static_cast<std::int64_t>(widened(words.sine) << half | widened(words.cosine));
+    }
+
+private:
+    Circuit c_;
+    Simulation simulation_;
+    const UnitPlan& plan_;
+};
+
+TEST(Units, StreamTakesEveryAcceptedPhaseOnceInOrderUnderBackPressure)
+{
+    struct Case {
+        TableShape shape;
+        std::int32_t tableWords;
+        int latency;
+        bool aclken;
+    };
+    std::mt19937_64 random(38);
+    for (const Case& unit : {Case{Exact(1000, "fixed:12"), 0, 5, true}, Case{Exact(65536, "fixed:16"), 256, 7, false}}) {
+        const SineTable quarter(unit.shape);
+        UnitChoices choices{unit.latency, unit.aclken, unit.tableWords, {}, {}};
+        choices.axiStream = true;
+        const UnitPlan plan = PlanUnit(quarter, choices);
+        Stream stream(plan, quarter);
+        UnitModel model(plan, quarter);
+        std::deque<std::int64_t> accepted;
+        bool offering = false;
+        std::int64_t phase = 0;
+        int taken = 0;
+        for (int edge = 0; edge < 6000; ++edge) {
+            if (!offering) {  // a new phase, or none
+                offering = random() % 4 != 0;
+                phase = static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(unit.shape.divisions));
+            }
+            stream.Set(stream.In("s_axis_phase_tvalid"), offering);
+            stream.Set(stream.In("s_axis_phase_tdata"), phase);
+            const bool ready = edge > 4000 || random() % 3 != 0;  // then always ready
+            const bool enabled = !unit.aclken || random() % 5 != 0;
+            stream.Drive(ready, enabled);
+            if (offering && enabled && stream.Get(stream.Out("s_axis_phase_tready")) != 0) {
+                accepted.push_back(phase);
+                offering = false;
+            }
+            std::int64_t beat = 0;
+            if (stream.Edge(ready, enabled, beat)) {
+                ASSERT_FALSE(accepted.empty()) << "a beat of no phase, edge " << edge;
+                ASSERT_EQ(beat, stream.Beat(model.At(accepted.front()))) << "edge " << edge;
+                accepted.pop_front();
+                ++taken;
+            }
+        }
+        EXPECT_LE(accepted.size(), static_cast<std::size_t>(unit.latency) + 1);
+        EXPECT_GT(taken, 3000);
+        // Ready and a phase on every edge: a beat on every edge.
+        int streak = 0;
+        for (int edge = 0; edge < 200; ++edge) {
+            stream.Set(stream.In("s_axis_phase_tvalid"), 1);
+            std::int64_t beat = 0;
+            streak = stream.Edge(true, true, beat) ? streak + 1 : 0;
+        }
+        EXPECT_GE(streak, 200 - unit.latency) << unit.shape.divisions;
+    }
+}
+
+// Behind an oscillator: configured, reset, then read under back-pressure, the
+// beats taken are the oscillator's values from 0, none skipped or repeated.
+TEST(Units, StreamedOscillatorHoldsWhileABeatWaits)
+{
+    const SineTable quarter(Exact(4096, "fixed:16"));
+    UnitChoices choices{5, true, 0, NcoPlan{32, 0, true, true, true}, {}};
+    choices.axiStream = true;
+    const UnitPlan plan = PlanUnit(quarter, choices);
+    const std::uint64_t frequency = 0x01234567;
+    const std::uint64_t offset = 0x0F0F0F0F;
+    testing::ReferenceOscillator reference(32, plan.phaseBits, true, frequency, offset);
+    UnitModel unit(plan, quarter);
+    Stream stream(plan, quarter);
+    stream.Set(stream.In("aresetn"), 1);
+    stream.Set(stream.In("s_axis_config_tvalid"), 1);
+    stream.Set(stream.In("s_axis_config_tdata"), static_cast<std::int64_t>(offset << 32 | frequency));
+    std::int64_t beat = 0;
+    stream.Edge(false, true, beat);
+    stream.Set(stream.In("s_axis_config_tvalid"), 0);
+    stream.Set(stream.In("aresetn"), 0);
+    stream.Edge(false, false, beat);  // reset with aclken low
+    stream.Set(stream.In("aresetn"), 1);
+    std::mt19937_64 random(38);
+    int taken = 0;
+    for (int edge = 0; edge < 8000; ++edge) {
+        if (stream.Edge(random() % 3 != 0, random() % 5 != 0, beat)) {
+            ASSERT_EQ(beat, stream.Beat(unit.At(static_cast<std::int64_t>(reference.NextPhase())))) << "beat " << taken;
+            ++taken;
+        }
+    }
+    EXPECT_GT(taken, 4000);
+}
+
 }  // namespace
 }  // namespace lumiro::hardware

@@ -18,6 +18,17 @@ void PrintVerilog(std::FILE* out, const Circuit& circuit, const UnitText& text);
 // VHDL-93: an entity with those ports, and its architecture rtl.
 void PrintVhdl(std::FILE* out, const Circuit& circuit, const UnitText& text);
 
+// C99 (and C++): the unit's words as a function of its inputs, `core` with
+// its registers as wires; with `clocked`, that circuit as a state and a step.
+struct CUnit {
+    const Circuit& core;
+    const Circuit* clocked;
+    UnitText text;
+    int latency;
+    int delay;  // the oscillator's, with `clocked`
+};
+void PrintC(std::FILE* out, const CUnit& unit);
+
 // The header's lines for the unit `plan` lays out on `request.table`.
 std::vector<std::string> UnitHeader(const Request& request, const UnitPlan& plan);
 // The unit's text in the format's language: its circuit, its header, its name.

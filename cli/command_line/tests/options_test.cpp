@@ -335,16 +335,16 @@ TEST(Options, UnitNumbersAreRefusedWithTheirRange)
 TEST(Options, TheUnitSaysWhenTheOutputsNameChoseNoFormat)
 {
     EXPECT_EQ(Refusal({"64", "--sincos", "-o", "u.sv"}),
-              Printf(_("%s names no format, so %s was taken; --sincos writes a unit in a hardware language: give "
-                       "--format %s."),
-                     Plain(".sv").c_str(), "coe", Printf(_("%s or %s"), "vhdl", "verilog").c_str()));
+              Printf(_("%s names no format, so %s was taken; --sincos writes a unit in a hardware language, or its C "
+                       "model: give --format %s."),
+                     Plain(".sv").c_str(), "coe", Printf(_("%s or %s"), "vhdl, verilog", "c").c_str()));
     EXPECT_EQ(Refusal({"64", "--sincos", "-o", "dir.v/unit"}),
               Printf(_("the name %s has no extension that names a format, so %s was taken; --sincos writes a unit "
-                       "in a hardware language: give --format %s."),
-                     Plain("dir.v/unit").c_str(), "coe", Printf(_("%s or %s"), "vhdl", "verilog").c_str()));
+                       "in a hardware language, or its C model: give --format %s."),
+                     Plain("dir.v/unit").c_str(), "coe", Printf(_("%s or %s"), "vhdl, verilog", "c").c_str()));
     EXPECT_EQ(Refusal({"64", "--sincos", "--format", "coe"}),
-              Printf(_("--sincos writes a unit in a hardware language: give --format %s (not %s)."),
-                     Printf(_("%s or %s"), "vhdl", "verilog").c_str(), "coe"));
+              Printf(_("--sincos writes a unit in a hardware language, or its C model: give --format %s (not %s)."),
+                     Printf(_("%s or %s"), "vhdl, verilog", "c").c_str(), "coe"));
 }
 
 // -o sine.mif writes MIF: a file is what its name says, unless --format says otherwise.

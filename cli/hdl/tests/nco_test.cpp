@@ -114,10 +114,11 @@ std::string Hex(std::uint64_t value)
 TEST_P(Nco, VerilatorGivesTheModelsWordsForAMillionClocks)
 {
     Write("lumiro_sincos.v");
+    Write("lumiro_sincos.h");  // the C model, stepped beside the unit
     std::vector<std::string> build{VERILATOR, "--cc", "--exe", "--build", "-O1", "-j", "2", "lumiro_sincos.v",
-                                   NCO_VERILATOR_BENCH, "-o", "bench"};
+                                   NCO_VERILATOR_BENCH, "-o", "bench", "-CFLAGS", "-DC_MODEL -I.."};
     if (nco().options)
-        build.insert(build.end(), {"-CFLAGS", "-DCLOCK_ENABLE -DRESET -DPHASE_OFFSET"});
+        build.insert(build.end(), {"-CFLAGS", "-DCLOCK_ENABLE -DRESET -DPHASE_OFFSET -DVALID"});
     const Outcome built = RunIn(build);
     ASSERT_EQ(built.status, 0) << built.err;
     const long clocks = 1L << 20;
@@ -127,7 +128,8 @@ TEST_P(Nco, VerilatorGivesTheModelsWordsForAMillionClocks)
                                                                    top - 16}) {
         const Outcome run = RunIn({"obj_dir/bench", std::to_string(clocks), std::to_string(Delay()), "out.bin",
                                    Hex(frequency), Hex(Offset())});
-        ASSERT_EQ(run.status, 0) << run.err;
+        ASSERT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_NE(run.out.find("model errors=0\n"), std::string::npos) << run.out;
         const std::string got = lumiro::testing::Slurp(dir / "out.bin");
         const std::vector<std::uint32_t> wanted = Model(frequency, Offset(), clocks);
         ASSERT_EQ(got.size(), wanted.size() * 4) << Hex(frequency);

@@ -3,7 +3,9 @@
 // writes the sine and cosine of its first CLOCKS accumulator values, as
 // little-endian 32-bit words, for the test to compare with the model. With
 // RESET the accumulator runs first and is then cleared; with CLOCK_ENABLE ce
-// is low on two edges of five. Usage: bench CLOCKS DELAY OUT FREQUENCY [OFFSET]
+// is low on two edges of five. With C_MODEL the unit's C model (lumiro_sincos.h,
+// taken as C++) steps beside it on the same inputs, and every word compared
+// must be its word too. Usage: bench CLOCKS DELAY OUT FREQUENCY [OFFSET]
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,9 @@
 
 #include "Vlumiro_sincos.h"
 #include "verilated.h"
+#ifdef C_MODEL
+#include "lumiro_sincos.h"
+#endif
 
 int main(int argc, char** argv)
 {
@@ -25,11 +30,35 @@ int main(int argc, char** argv)
 #ifdef PHASE_OFFSET
     unit->phase_offset = argc > 5 ? std::strtoull(argv[5], nullptr, 16) : 0;
 #endif
-    const auto edge = [&unit] {
+#ifdef C_MODEL
+    lumiro_sincos_state model;
+    lumiro_sincos_init(&model);
+    std::uint32_t modelWords[3] = {0, 0, 0};
+    long modelErrors = 0;
+#endif
+    const auto edge = [&] {
         unit->clk = 0;
         unit->eval();
         unit->clk = 1;
         unit->eval();
+#ifdef C_MODEL
+        lumiro_sincos_step(&model,
+#ifdef CLOCK_ENABLE
+                           unit->ce,
+#endif
+#ifdef RESET
+                           unit->reset,
+#endif
+                           unit->frequency,
+#ifdef PHASE_OFFSET
+                           unit->phase_offset,
+#endif
+                           &modelWords[0], &modelWords[1]
+#ifdef VALID
+                           , &modelWords[2]
+#endif
+        );
+#endif
     };
 #ifdef RESET
     // Run on, then clear: the values after the reset are those from 0.
@@ -60,9 +89,22 @@ int main(int argc, char** argv)
         if (enabled >= delay) {  // the words of the accumulator's value enabled - delay
             words.push_back(static_cast<std::uint32_t>(unit->sine));
             words.push_back(static_cast<std::uint32_t>(unit->cosine));
+#ifdef C_MODEL
+            if (modelWords[0] != unit->sine || modelWords[1] != unit->cosine
+#ifdef VALID
+                || modelWords[2] != unit->out_valid
+#endif
+            )
+                ++modelErrors;
+#endif
         }
     }
     unit->final();
+#ifdef C_MODEL
+    std::printf("model errors=%ld\n", modelErrors);
+    if (modelErrors != 0)
+        return 3;
+#endif
     std::FILE* out = std::fopen(argv[3], "wb");
     if (out == nullptr || std::fwrite(words.data(), sizeof words[0], words.size(), out) != words.size())
         return 1;

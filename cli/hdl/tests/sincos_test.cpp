@@ -375,10 +375,14 @@ TEST_P(LargeSincos, VerilatorGivesEveryPhasesWords)
                                    SINCOS_VERILATOR_BENCH, "-o", "bench"};
     if (unit().clockEnable)
         build.insert(build.end(), {"-CFLAGS", "-DCLOCK_ENABLE"});
+    // The C model beside it, at every phase.
+    ASSERT_EQ(Coe(UnitCall("c", "lumiro_sincos.h")).status, 0);
+    build.insert(build.end(), {"-CFLAGS", "-DC_MODEL -I.."});
     const Outcome built = RunIn(build);
     ASSERT_EQ(built.status, 0) << built.err;
     const Outcome run = RunIn({"obj_dir/bench", "want.hex", std::to_string(unit().latency)});
     EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("model errors=0\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("phases=" + std::to_string(unit().divisions) + " errors=0"), std::string::npos) << run.out;
 }
 
@@ -567,6 +571,75 @@ TEST_F(SincosCall, WrongCallsWriteNothing)
         const Outcome run = Coe(call);
         EXPECT_EQ(run.status, 2) << call[1] << " " << run.err;
         EXPECT_FALSE(fs::exists(file));
+    }
+}
+
+// The C model compiles as C99 under gcc and clang with every warning an
+// error, and as C++; run, it gives the unit's words at every phase (the
+// circuit's evaluation, which the HDL equals), here for N of no power of two
+// and for second order; behind an oscillator it steps as the unit does.
+TEST_F(SincosCall, CModelCompilesStrictlyAndGivesTheUnitsWords)
+{
+    struct Case {
+        int divisions;
+        const char* word;
+        std::int32_t tableWords;
+    };
+    for (const Case& unit : {Case{1000, "fixed:12", 0}, Case{16384, "fixed:20", 256}}) {
+        const std::vector<std::string> shape{std::to_string(unit.divisions), "--word", unit.word, "--angle", "exact",
+                                             "--sincos"};
+        std::vector<std::string> call = shape;
+        call.insert(call.end(), {"-o", (dir / "lumiro_sincos.h").string()});
+        if (unit.tableWords > 0)
+            call.insert(call.end(), {"--table-words", std::to_string(unit.tableWords)});
+        ASSERT_EQ(Coe(call).status, 0);
+        std::ofstream(dir / "run.c") << "#include <stdio.h>\n#include \"lumiro_sincos.h\"\n"
+                                        "int main(void)\n{\n    uint64_t p;\n    for (p = 0; p < "
+                                     << unit.divisions
+                                     << "u; ++p) {\n        uint32_t s, c;\n        lumiro_sincos_at(p, &s, &c);\n"
+                                        "        printf(\"%x %x\\n\", (unsigned)s, (unsigned)c);\n    }\n"
+                                        "    return 0;\n}\n";
+        for (const char* compiler : {CC, CLANG}) {
+            const Outcome built =
+                RunIn({compiler, "-std=c99", "-Wall", "-Wextra", "-pedantic", "-Werror", "-O1", "run.c", "-o", "run"});
+            ASSERT_EQ(built.status, 0) << compiler << built.err;
+            const Outcome run = RunIn({"./run"});
+            ASSERT_EQ(run.status, 0);
+            lumiro::TableShape table;
+            table.divisions = unit.divisions;
+            table.word = *lumiro::WordKind::Named(unit.word);
+            table.angle = lumiro::AngleMode::Exact;
+            const lumiro::SineTable quarter(table);
+            lumiro::hardware::UnitModel model(
+                lumiro::PlanUnit(quarter, {lumiro::DefaultLatency(table, unit.tableWords, false), false, unit.tableWords, {}, {}}),
+                quarter);
+            std::istringstream lines(run.out);
+            long phase = 0;
+            for (unsigned sine = 0, cosine = 0; lines >> std::hex >> sine >> cosine; ++phase) {
+                const lumiro::SineCosine wanted = model.At(phase);
+                ASSERT_EQ(sine, wanted.sine) << compiler << ", phase " << phase;
+                ASSERT_EQ(cosine, wanted.cosine) << compiler << ", phase " << phase;
+            }
+            EXPECT_EQ(phase, unit.divisions) << compiler;
+        }
+        const Outcome cxx = RunIn({CC, "-x", "c++", "-std=c++17", "-Wall", "-Wextra", "-pedantic", "-Werror",
+                                   "-fsyntax-only", "run.c"});
+        EXPECT_EQ(cxx.status, 0) << cxx.err;
+    }
+    // The oscillator's state and step, every option, under both compilers.
+    ASSERT_EQ(Coe({"4096", "--word", "fixed:16", "--angle", "exact", "--sincos", "--nco", "32", "--dither", "--reset",
+                   "--phase-offset", "--clock-enable", "--valid", "-o", (dir / "lumiro_sincos.h").string()})
+                  .status,
+              0);
+    std::ofstream(dir / "step.c") << "#include \"lumiro_sincos.h\"\nint main(void)\n{\n    lumiro_sincos_state s;\n"
+                                     "    uint32_t sine, cosine, valid;\n    lumiro_sincos_init(&s);\n"
+                                     "    lumiro_sincos_step(&s, 1, 0, 0x01234567u, 0, &sine, &cosine, &valid);\n"
+                                     "    return (int)valid;\n}\n";
+    for (const char* compiler : {CC, CLANG}) {
+        const Outcome built =
+            RunIn({compiler, "-std=c99", "-Wall", "-Wextra", "-pedantic", "-Werror", "step.c", "-o", "step"});
+        EXPECT_EQ(built.status, 0) << compiler << built.err;
+        EXPECT_EQ(RunIn({"./step"}).status, 0) << "out_valid high on the first edge";
     }
 }
 

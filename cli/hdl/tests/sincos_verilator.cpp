@@ -2,7 +2,9 @@
 // Drives the Verilated sine/cosine unit through every phase, its clock enable
 // low on two edges of five where it has one (a wrong phase on the port then),
 // and compares both outputs with the wanted words: one line a phase, the sine
-// and the cosine in hexadecimal. Usage: bench WANTED LATENCY
+// and the cosine in hexadecimal. With C_MODEL, the unit's C model (its header
+// lumiro_sincos.h, taken as C++) at every phase as well. Usage: bench WANTED LATENCY
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -11,6 +13,9 @@
 
 #include "Vlumiro_sincos.h"
 #include "verilated.h"
+#ifdef C_MODEL
+#include "lumiro_sincos.h"
+#endif
 
 int main(int argc, char** argv)
 {
@@ -26,6 +31,22 @@ int main(int argc, char** argv)
     const long n = static_cast<long>(wanted.size());
     const long latency = std::atol(argv[2]);
 
+#ifdef C_MODEL
+    long modelErrors = 0;
+    for (long phase = 0; phase < n; ++phase) {
+        std::uint32_t sine = 0;
+        std::uint32_t cosine = 0;
+        lumiro_sincos_at(static_cast<std::uint64_t>(phase), &sine, &cosine);
+        if (sine != wanted[static_cast<std::size_t>(phase)].first ||
+            cosine != wanted[static_cast<std::size_t>(phase)].second) {
+            if (++modelErrors <= 5)
+                std::printf("model, phase %ld: sine %x cosine %x\n", phase, sine, cosine);
+        }
+    }
+    std::printf("model errors=%ld\n", modelErrors);
+    if (modelErrors != 0)
+        return 1;
+#endif
     const auto unit = std::make_unique<Vlumiro_sincos>();
     long enabled = 0;  // edges with ce high: the phases taken
     long errors = 0;

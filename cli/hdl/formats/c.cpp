@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A C99 header with the table as a constant array, for HLS and firmware.
+// A C99 header with the table as a constant array, for HLS and firmware;
+// with --sincos, a bit-exact model of the unit.
 #include <string>
 
 #include "format.h"
+#include "hardware/units.h"
 #include "i18n.h"
+#include "printers.h"
 
 namespace lumiro::coe {
 namespace {
@@ -35,23 +38,48 @@ void WriteC(std::FILE* out, const Request& request)
     Put(out, "};\n\n#endif\n");
 }
 
+// The model of the unit's words; its ports' protocol (--valid, --axi-stream)
+// is the HDL's, around the same words.
+void WriteUnit(std::FILE* out, const Request& request, const UnitPlan& plan)
+{
+    UnitPlan bare = plan;
+    bare.axiStream = false;
+    const hardware::Circuit clocked = hardware::UnitCircuit(bare, request.table);
+    bare.valid = false;  // a function of the phase alone
+    bare.clockEnable = false;
+    const hardware::Circuit core = hardware::CoreCircuit(bare, request.table);
+    PrintC(out, {core, plan.nco ? &clocked : nullptr, UnitTextOf(request, plan), plan.latency,
+                 plan.nco ? OscillatorDelay(plan) : 0});
+}
+
 const bool registered = RegisterFormat({
     .name = "c",
     .extensions = {".h"},
     .help = N_("C99 header: the array static const uint32_t NAME and its length\n"
                "LUMIRO_SINE_LENGTH (NAME in capitals, then _LENGTH), the words in\n"
                "hexadecimal (NAME: --name, by default lumiro_sine, or lumiro_cosine\n"
-               "with --function cos)\n"
+               "with --function cos); with --sincos, a bit-exact model of the unit\n"
+               "(C99 and C++): NAME_at(phase, &sine, &cosine), NAME_LATENCY, and with\n"
+               "--nco the state NAME_state, NAME_init() and NAME_step(), one edge\n"
                "  lumiro-coe 1024 --format c -o lumiro_sine.h"),
     .manual = N_("A C99 header with a static const array NAME and its length NAME_LENGTH (NAME in "
                  "capitals; LUMIRO_SINE_LENGTH by default), the words in hexadecimal; NAME is set by "
                  "**--name** (default lumiro_sine, or lumiro_cosine for the cosine, so that both "
-                 "headers fit in one program)."),
+                 "headers fit in one program). With **--sincos**, a bit-exact model of the unit instead, "
+                 "printed from the same circuit as its HDL, which compiles as C99 and as C++ with every warning "
+                 "on: **NAME_at**(phase, &sine, &cosine) gives the words the unit gives for a phase, "
+                 "**NAME_LATENCY** edges later; with **--nco**, **NAME_state** holds the unit's registers, "
+                 "**NAME_init**() sets them as at power-up (0 where the unit has none) and **NAME_step**() "
+                 "takes one rising edge with the unit's inputs (ce, reset, frequency, phase_offset, as it has "
+                 "them) and gives its outputs after it; **NAME_DELAY** is the D of the oscillator. The ports' "
+                 "protocol of **--valid** and **--axi-stream** stays the HDL's; the words are the same."),
     .rank = 60,
     .takesRadix = false,
     .defaultName = "lumiro_sine",
     .holdsNoWords = false,
     .write = WriteC,
+    .writeUnit = WriteUnit,
+    .defaultUnitName = "lumiro_sincos",
     .read = nullptr,
 });
 

@@ -58,6 +58,7 @@ bench: bootstrap
 	$(RELEASE)/shell/bench/window_bench
 	$(RELEASE)/cli/bench/coe_bench
 	scripts/unit-fmax $(RELEASE)/cli/lumiro-coe
+	scripts/model-speed $(RELEASE)/cli/lumiro-coe
 
 # Every sample of these ranges of N (FROM:TO:STEP) against MPFR; a minute or so.
 EXACTNESS ?= 1:8192:1 2000000:4194304:49999 3985036:3985036:1

@@ -31,14 +31,14 @@ void CheckUnitFormat(const Options& options)
         const std::size_t dot = path.rfind('.');
         const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
         throw UsageError(Printf(extension ? _("%s names no format, so %s was taken; --sincos writes a unit in a "
-                                              "hardware language, or its C model: give --format %s.")
+                                              "hardware language, or its C or Python model: give --format %s.")
                                           : _("the name %s has no extension that names a format, so %s was taken; "
-                                              "--sincos writes a unit in a hardware language, or its C model: give "
+                                              "--sincos writes a unit in a hardware language, or its C or Python model: give "
                                               "--format %s."),
                                 Shown(extension ? path.substr(dot) : path).c_str(),
                                 std::string(options.format->name).c_str(), formats.c_str()));
     }
-    throw UsageError(Printf(_("--sincos writes a unit in a hardware language, or its C model: give --format %s "
+    throw UsageError(Printf(_("--sincos writes a unit in a hardware language, or its C or Python model: give --format %s "
                               "(not %s)."),
                             formats.c_str(), std::string(options.format->name).c_str()));
 }

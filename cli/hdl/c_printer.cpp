@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "hardware/units.h"
 #include "printers.h"
 
 namespace lumiro::coe {
@@ -30,25 +31,6 @@ std::string Hex(std::uint64_t value)
     char text[32];
     std::snprintf(text, sizeof text, "UINT64_C(0x%llX)", static_cast<unsigned long long>(value));
     return text;
-}
-
-// Every node after what it reads; registers read their next where they are wires.
-void Order(const Circuit& c, std::int32_t id, bool wires, std::vector<char>& state, std::vector<std::int32_t>& order)
-{
-    if (state[static_cast<std::size_t>(id)] != 0)
-        return;
-    state[static_cast<std::size_t>(id)] = 1;
-    const Node& node = c.Nodes()[static_cast<std::size_t>(id)];
-    if (node.op == Op::Register) {
-        if (wires)
-            Order(c, node.next.id, wires, state, order);
-    } else {
-        for (const Signal operand : node.operands)
-            Order(c, operand.id, wires, state, order);
-        for (const hardware::Term& term : node.terms)
-            Order(c, term.value.id, wires, state, order);
-    }
-    order.push_back(id);
 }
 
 class CModel {
@@ -158,12 +140,9 @@ std::string CModel::Value(std::int32_t id, bool wires) const
 
 void CModel::Body(bool wires, const std::string& indent) const
 {
-    std::vector<char> state(c_.Nodes().size());
-    std::vector<std::int32_t> order;
-    for (std::size_t id = 0; id < c_.Nodes().size(); ++id)
-        Order(c_, static_cast<std::int32_t>(id), wires, state, order);
-    for (const std::int32_t id : order) {
-        const Node& node = c_.Nodes()[static_cast<std::size_t>(id)];
+    for (const Signal signal : hardware::Ordered(c_, wires)) {
+        const std::int32_t id = signal.id;
+        const Node& node = c_.At(signal);
         Put(indent + "v[" + std::to_string(id) + "] = " + Value(id, wires) + ";" +
             (node.name.empty() || node.op == Op::Input || (node.op == Op::Register && !wires) ? ""
                                                                                              : " /* " + node.name + " */") +
@@ -263,6 +242,18 @@ void PrintC(std::FILE* out, const CUnit& unit)
         clocked.Clocked();
     }
     Put(out, "#endif\n");
+}
+
+void WriteModel(std::FILE* out, const Request& request, const UnitPlan& plan, void (*print)(std::FILE*, const CUnit&))
+{
+    UnitPlan bare = plan;
+    bare.axiStream = false;
+    const hardware::Circuit clocked = hardware::UnitCircuit(bare, request.table);
+    bare.valid = false;  // a function of the phase alone
+    bare.clockEnable = false;
+    const hardware::Circuit core = hardware::CoreCircuit(bare, request.table);
+    print(out, {core, plan.nco ? &clocked : nullptr, UnitTextOf(request, plan), plan.latency,
+                plan.nco ? OscillatorDelay(plan) : 0});
 }
 
 }  // namespace lumiro::coe

@@ -28,6 +28,12 @@ struct CUnit {
     int delay;  // the oscillator's, with `clocked`
 };
 void PrintC(std::FILE* out, const CUnit& unit);
+// Python 3, the same: at(phase) on an int or a numpy array, and with `clocked`
+// a class Oscillator whose step() is one edge.
+void PrintPython(std::FILE* out, const CUnit& unit);
+// The unit's model printed by `print`: its words, from its circuit without
+// the ports' protocol (--valid, --axi-stream), which stays the HDL's.
+void WriteModel(std::FILE* out, const Request& request, const UnitPlan& plan, void (*print)(std::FILE*, const CUnit&));
 
 // The header's lines for the unit `plan` lays out on `request.table`.
 std::vector<std::string> UnitHeader(const Request& request, const UnitPlan& plan);

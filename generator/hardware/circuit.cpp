@@ -429,4 +429,35 @@ std::vector<int> Circuit::Uses() const
     return uses;
 }
 
+namespace {
+
+void Order(const Circuit& c, Signal s, bool wires, std::vector<char>& state, std::vector<Signal>& order)
+{
+    if (state[static_cast<std::size_t>(s.id)] != 0)
+        return;
+    state[static_cast<std::size_t>(s.id)] = 1;
+    const Node& node = c.At(s);
+    if (node.op == Op::Register) {
+        if (wires)
+            Order(c, node.next, wires, state, order);
+    } else {
+        for (const Signal operand : node.operands)
+            Order(c, operand, wires, state, order);
+        for (const Term& term : node.terms)
+            Order(c, term.value, wires, state, order);
+    }
+    order.push_back(s);
+}
+
+}  // namespace
+
+std::vector<Signal> Ordered(const Circuit& circuit, bool registersAsWires)
+{
+    std::vector<char> state(circuit.Nodes().size());
+    std::vector<Signal> order;
+    for (std::size_t id = 0; id < circuit.Nodes().size(); ++id)
+        Order(circuit, {static_cast<std::int32_t>(id)}, registersAsWires, state, order);
+    return order;
+}
+
 }  // namespace lumiro::hardware

@@ -227,6 +227,10 @@ private:
     std::string clock_ = "clk";
 };
 
+// Every signal after the signals it reads, registers reading their next where
+// they are wires (a function of the inputs), else read as they hold (a state).
+std::vector<Signal> Ordered(const Circuit& circuit, bool registersAsWires);
+
 // The narrowest type of the given signedness that holds every value of `range`.
 Type Fitting(const Range& range, bool isSigned);
 // Every value of a type.

@@ -128,7 +128,8 @@ TEST(Options, RefusalsThatNameTheAllowedValues)
 {
     EXPECT_EQ(Refusal({"--format", "xml", "8"}),
               Printf(_("option --%s takes %s (got %s)."), "format",
-                     Printf(_("%s or %s"), "coe, mem, mif, lattice, gowin, quartus-hex, ihex, vhdl, verilog, c", "listing").c_str(), "'xml'"));
+                     Printf(_("%s or %s"), "coe, mem, mif, lattice, gowin, quartus-hex, ihex, vhdl, verilog, c, python",
+                            "listing").c_str(), "'xml'"));
     EXPECT_EQ(Refusal({"--radix=8", "8"}),
               Printf(_("option --%s takes %s (got %s)."), "radix", Printf(_("%s or %s"), "2, 10", "16").c_str(),
                      "'8'"));
@@ -336,15 +337,15 @@ TEST(Options, TheUnitSaysWhenTheOutputsNameChoseNoFormat)
 {
     EXPECT_EQ(Refusal({"64", "--sincos", "-o", "u.sv"}),
               Printf(_("%s names no format, so %s was taken; --sincos writes a unit in a hardware language, or its C "
-                       "model: give --format %s."),
-                     Plain(".sv").c_str(), "coe", Printf(_("%s or %s"), "vhdl, verilog", "c").c_str()));
+                       "or Python model: give --format %s."),
+                     Plain(".sv").c_str(), "coe", Printf(_("%s or %s"), "vhdl, verilog, c", "python").c_str()));
     EXPECT_EQ(Refusal({"64", "--sincos", "-o", "dir.v/unit"}),
               Printf(_("the name %s has no extension that names a format, so %s was taken; --sincos writes a unit "
-                       "in a hardware language, or its C model: give --format %s."),
-                     Plain("dir.v/unit").c_str(), "coe", Printf(_("%s or %s"), "vhdl, verilog", "c").c_str()));
+                       "in a hardware language, or its C or Python model: give --format %s."),
+                     Plain("dir.v/unit").c_str(), "coe", Printf(_("%s or %s"), "vhdl, verilog, c", "python").c_str()));
     EXPECT_EQ(Refusal({"64", "--sincos", "--format", "coe"}),
-              Printf(_("--sincos writes a unit in a hardware language, or its C model: give --format %s (not %s)."),
-                     Printf(_("%s or %s"), "vhdl, verilog", "c").c_str(), "coe"));
+              Printf(_("--sincos writes a unit in a hardware language, or its C or Python model: give --format %s (not %s)."),
+                     Printf(_("%s or %s"), "vhdl, verilog, c", "python").c_str(), "coe"));
 }
 
 // -o sine.mif writes MIF: a file is what its name says, unless --format says otherwise.

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "format.h"
-#include "hardware/units.h"
 #include "i18n.h"
 #include "printers.h"
 
@@ -38,18 +37,9 @@ void WriteC(std::FILE* out, const Request& request)
     Put(out, "};\n\n#endif\n");
 }
 
-// The model of the unit's words; its ports' protocol (--valid, --axi-stream)
-// is the HDL's, around the same words.
 void WriteUnit(std::FILE* out, const Request& request, const UnitPlan& plan)
 {
-    UnitPlan bare = plan;
-    bare.axiStream = false;
-    const hardware::Circuit clocked = hardware::UnitCircuit(bare, request.table);
-    bare.valid = false;  // a function of the phase alone
-    bare.clockEnable = false;
-    const hardware::Circuit core = hardware::CoreCircuit(bare, request.table);
-    PrintC(out, {core, plan.nco ? &clocked : nullptr, UnitTextOf(request, plan), plan.latency,
-                 plan.nco ? OscillatorDelay(plan) : 0});
+    WriteModel(out, request, plan, PrintC);
 }
 
 const bool registered = RegisterFormat({

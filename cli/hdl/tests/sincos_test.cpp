@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "reference_oscillator.h"
 #include "scratch.h"
 #include "hardware/units.h"
 #include "sincos_unit.h"
@@ -640,6 +641,92 @@ TEST_F(SincosCall, CModelCompilesStrictlyAndGivesTheUnitsWords)
             RunIn({compiler, "-std=c99", "-Wall", "-Wextra", "-pedantic", "-Werror", "step.c", "-o", "step"});
         EXPECT_EQ(built.status, 0) << compiler << built.err;
         EXPECT_EQ(RunIn({"./step"}).status, 0) << "out_valid high on the first edge";
+    }
+}
+
+// The Python model, run by Debian's Python: at every phase on ints and on a
+// numpy array at once, the unit's words (the circuit's evaluation, which the
+// HDL equals); behind an oscillator, Oscillator.step() the stream the header
+// promises, D edges on; a table, its words.
+TEST_F(SincosCall, PythonModelGivesTheUnitsWords)
+{
+    const auto shape = [](std::int32_t divisions, const char* word) {
+        lumiro::TableShape table;
+        table.divisions = divisions;
+        table.word = *lumiro::WordKind::Named(word);
+        table.angle = lumiro::AngleMode::Exact;
+        return table;
+    };
+    const auto run = [&](const std::string& script) {
+        std::ofstream(dir / "run.py") << script;
+        const Outcome ran = RunIn({PYTHON3, "run.py"});
+        EXPECT_EQ(ran.status, 0) << ran.err;
+        return ran.out;
+    };
+    for (const std::int32_t tableWords : {0, 256}) {
+        const lumiro::TableShape table = tableWords == 0 ? shape(1000, "fixed:12") : shape(16384, "fixed:20");
+        std::vector<std::string> call{std::to_string(table.divisions), "--word", table.word.Name(), "--angle", "exact",
+                                      "--sincos", "-o", (dir / "unit.py").string()};
+        if (tableWords > 0)
+            call.insert(call.end(), {"--table-words", std::to_string(tableWords)});
+        ASSERT_EQ(Coe(call).status, 0);
+        std::istringstream lines(run("import numpy, unit\nsines, cosines = unit.at(numpy.arange(" +
+                                     std::to_string(table.divisions) +
+                                     "))\nfor p in range(len(sines)):\n    s, c = unit.at(p)\n"
+                                     "    print(s, c, sines[p], cosines[p])\n"));
+        const lumiro::SineTable quarter(table);
+        lumiro::hardware::UnitModel model(
+            lumiro::PlanUnit(quarter, {lumiro::DefaultLatency(table, tableWords, false), false, tableWords, {}, {}}),
+            quarter);
+        long phase = 0;
+        for (std::uint32_t sine = 0, cosine = 0, sines = 0, cosines = 0; lines >> sine >> cosine >> sines >> cosines;
+             ++phase) {
+            const lumiro::SineCosine wanted = model.At(phase);
+            ASSERT_EQ(sine, wanted.sine) << "phase " << phase;
+            ASSERT_EQ(cosine, wanted.cosine) << "phase " << phase;
+            ASSERT_EQ(sines, wanted.sine) << "numpy, phase " << phase;
+            ASSERT_EQ(cosines, wanted.cosine) << "numpy, phase " << phase;
+        }
+        EXPECT_EQ(phase, table.divisions);
+    }
+
+    const lumiro::TableShape table = shape(4096, "fixed:16");
+    ASSERT_EQ(Coe({"4096", "--word", "fixed:16", "--angle", "exact", "--sincos", "--nco", "32", "--dither", "--reset",
+                   "--phase-offset", "--clock-enable", "-o", (dir / "unit.py").string()})
+                  .status,
+              0);
+    const std::uint64_t frequency = 0x01234567;
+    const std::uint64_t offset = 0x0F0F0F0F;
+    std::istringstream lines(run("import unit\no = unit.Oscillator()\nprint(unit.DELAY)\nfor e in range(3000):\n"
+                                 "    print(*o.step(1, 0, " + std::to_string(frequency) + ", " + std::to_string(offset) +
+                                 "))\n"));
+    const lumiro::SineTable quarter(table);
+    const lumiro::UnitPlan plan =
+        lumiro::PlanUnit(quarter, {lumiro::kOscillatorLatency, true, 0, lumiro::NcoPlan{32, 0, true, true, true}, {}});
+    lumiro::testing::ReferenceOscillator reference(32, plan.phaseBits, true, frequency, offset);
+    lumiro::hardware::UnitModel model(plan, quarter);
+    int delay = 0;
+    lines >> delay;
+    EXPECT_EQ(delay, lumiro::OscillatorDelay(plan));
+    int edge = 1;
+    for (std::uint32_t sine = 0, cosine = 0; lines >> sine >> cosine; ++edge) {
+        if (edge < delay)
+            continue;
+        const lumiro::SineCosine wanted = model.At(static_cast<std::int64_t>(reference.NextPhase()));
+        ASSERT_EQ(sine, wanted.sine) << "edge " << edge;
+        ASSERT_EQ(cosine, wanted.cosine) << "edge " << edge;
+    }
+    EXPECT_EQ(edge, 3001);
+
+    ASSERT_EQ(Coe({"64", "--format", "python", "-o", (dir / "words.py").string()}).status, 0);
+    std::istringstream words(run("import words\nprint(*words.lumiro_sine)\n"));
+    lumiro::TableShape sines;
+    sines.divisions = 64;
+    const lumiro::SineTable table64(sines);
+    for (std::int32_t i = 0; i < table64.Count(); ++i) {
+        std::uint32_t word = 0;
+        ASSERT_TRUE(words >> word);
+        EXPECT_EQ(word, table64.Word(i)) << i;
     }
 }
 

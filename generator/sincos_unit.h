@@ -173,6 +173,12 @@ struct SineCosine {
 // latency, the oscillator's stages and its carry segments' skew.
 int OscillatorDelay(const UnitPlan& plan);
 
+// Bits rounded up to whole bytes: how the unit's stream ports carry a value.
+inline constexpr int WholeBytes(int bits)
+{
+    return (bits + 7) / 8 * 8;
+}
+
 // The shape of the full period the unit's outputs are measured against.
 TableShape UnitPeriod(const TableShape& quarter);
 

@@ -54,7 +54,7 @@ std::string Stream(const UnitPlan& plan)
 {
     if (!plan.axiStream)
         return "";
-    const auto bytes = [](int bits) { return (bits + 7) / 8 * 8; };
+    const auto bytes = WholeBytes;
     const int half = bytes(plan.width);
     std::string text = "AXI4-Stream: ";
     if (plan.nco) {

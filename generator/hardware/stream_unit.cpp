@@ -14,11 +14,6 @@ namespace {
 
 constexpr Type kBit = Unsigned(1);
 
-int WholeBytes(int bits)
-{
-    return (bits + 7) / 8 * 8;
-}
-
 // A configuration register: loads its slice of tdata on an edge with tvalid
 // high, whether the pipeline advances or not.
 Signal Loaded(Circuit& c, Signal tvalid, Signal tdata, int low, int width, const std::string& name)

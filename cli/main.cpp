@@ -19,6 +19,7 @@
 #include "options.h"
 #include "output_file.h"
 #include "plot.h"
+#include "printers.h"
 #include "provenance.h"
 #include "version.h"
 
@@ -132,6 +133,37 @@ int WriteTable(const Options& options, SineTable& table)
     });
 }
 
+std::string BaseName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The unit's testbench and vectors, written whole before the unit is; they
+// replace their files once it is.
+class Testbench {
+public:
+    Testbench(const Options& options, const Request& request, const lumiro::UnitPlan& plan)
+        : bench_(*options.testbenchPath), vectors_(VectorsBeside(*options.testbenchPath))
+    {
+        const Format& format = *options.format;
+        const BenchNames names{BaseName(VectorsBeside(*options.testbenchPath)),
+                               options.outputPath ? BaseName(*options.outputPath)
+                                                  : options.name + std::string(format.extensions[0]),
+                               BaseName(*options.testbenchPath)};
+        format.writeTestbench(bench_.Stream(), vectors_.Stream(), request, plan, names);
+    }
+    void Commit()
+    {
+        vectors_.Commit();
+        bench_.Commit();
+    }
+
+private:
+    OutputFile bench_;
+    OutputFile vectors_;
+};
+
 // The sine/cosine unit, proven before it is written where it interpolates;
 // --report measures its outputs at every phase, or with --frequency its
 // oscillator's for that word.
@@ -143,16 +175,25 @@ int WriteUnit(const Options& options, const SineTable& table)
                                         "true value at phase %lld; nothing was written."),
                                       static_cast<long long>(*plan.interpolation->missedPhase)));
     const Request request{table, options.Digits(), options.name};
-    const auto write = [&](std::FILE* out) { options.format->writeUnit(out, request, plan); };
+    std::optional<Testbench> testbench;
+    if (options.testbenchPath)
+        testbench.emplace(options, request, plan);
+    const auto writeUnit = [&](std::FILE* out) { options.format->writeUnit(out, request, plan); };
+    // The testbench replaces its files only once the unit is written.
+    const auto write = [&] {
+        Write(options, writeUnit);
+        if (testbench)
+            testbench->Commit();
+    };
     if (options.frequency) {
-        Write(options, write);
+        write();
         const NcoSpectrum spectrum = MeasureNco(plan, table, *options.frequency, options.plotPath.has_value());
         return ReportAndPlot(options, NcoReportText(spectrum, plan, table), [&](std::FILE* out, PlotKind kind) {
             return WriteNcoPlot(out, kind, spectrum, plan, table);
         });
     }
     if (!options.report && !options.plotPath) {
-        Write(options, write);
+        write();
         return kSucceeded;
     }
     const SineTable sweep(lumiro::UnitPeriod(table.shape()));
@@ -161,7 +202,7 @@ int WriteUnit(const Options& options, const SineTable& table)
     std::future<Accuracy> measured = std::async(std::launch::async, [&] {
         return MeasureAccuracy(sweep, options.plotPath.has_value(), words);
     });
-    Write(options, write);
+    write();
     const Accuracy accuracy = measured.get();
     return ReportAndPlot(options, ReportText(accuracy, sweep, true), [&](std::FILE* out, PlotKind kind) {
         return WritePlot(out, kind, sweep, accuracy);

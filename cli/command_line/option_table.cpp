@@ -6,6 +6,7 @@
 #include <bit>
 #include <stdexcept>
 
+#include "hardware/bench.h"
 #include "i18n.h"
 #include "names.h"
 #include "nco.h"
@@ -227,6 +228,32 @@ constexpr std::array kOptions{
                [](Options& o, std::string_view) { o.axiStream = true; },
                {NeedsUnit, Rule{true, {OptionId::Valid}, 1,
                                 N_("option %s has valid signals of its own, so it does not combine with %s.")}}},
+    OptionSpec{OptionId::Testbench, "testbench", 0, N_("FILE"),
+               N_("beside the unit, a self-checking testbench of it in the same\n"
+                  "language, FILE, and the vectors it reads, FILE's name with .vectors for\n"
+                  "its extension: every phase (above N = {most-bench-phases}, that many, the quadrants'\n"
+                  "edges among them), or {bench-settings} frequency words for {bench-clocks} clocks each,\n"
+                  "with ce, in_valid, reset and back-pressure at random where the unit\n"
+                  "has them; it ends with PASS: N outputs, or FAIL: K of N outputs and a\n"
+                  "failure; runs in Icarus Verilog, Verilator --binary and GHDL\n"
+                  "  lumiro-coe 4096 --sincos --testbench tb.v -o sincos.v"),
+               Completion::Files, Section::Unit, false,
+               N_("Beside the unit, a self-checking testbench of it in the unit's language (Verilog-2005 with "
+                  "IEEE 1800's **$fatal**, or VHDL-93), written to //file//, and the vectors it reads, written "
+                  "beside it under //file//'s name with **.vectors** for its extension: a line a clock, the "
+                  "inputs in hexadecimal, the outputs the unit's circuit gives for them, and whether the "
+                  "clock's words are an output of the unit. It gives a phase unit every phase once, in order, "
+                  "or above N = {most-bench-phases} that many phases, the {quadrant-edge-phases} around each quadrant's start "
+                  "among them; an oscillator {bench-settings} frequency words (and offsets) for {bench-clocks} clocks "
+                  "each. ce, in_valid, the phase channel's tvalid and the data channel's tready are low one "
+                  "clock in {bench-idle} at random where the unit has them, and reset is high on each word's first "
+                  "clock and one in {bench-reset}. On each clock, before its rising edge, it compares the "
+                  "handshakes, and the words where they are an output; it ends with the line **PASS:** //N// "
+                  "**outputs**, or **FAIL:** //K// **of** //N// **outputs** and a failure (**$fatal**, "
+                  "**severity failure**), so that the simulator's status is not 0. The file's comment gives "
+                  "the commands for Icarus Verilog, Verilator (as a binary of its own) and GHDL; the vectors are found "
+                  "where the simulator runs, or where the parameter VECTORS (the generic vectors) says."),
+               [](Options& o, std::string_view value) { o.testbenchPath = std::string(value); }, {NeedsUnit}},
     OptionSpec{OptionId::Nco, "nco", 0, N_("A"),
                N_("N a power of two: an accumulator of A bits (log2 N to\n"
                   "{widest-accumulator}) in front of the unit, a numerically controlled oscillator with\n"
@@ -473,12 +500,19 @@ std::string Owned(std::string_view name)
         {"widest-interpolated", kWidestInterpolated},
         {"widest-accumulator", kWidestAccumulator},
         {"longest-name", static_cast<std::int64_t>(kLongestName)},
+        {"quadrant-edge-phases", hardware::kQuadrantEdgePhases},
+        {"bench-settings", hardware::kBenchSettings},
+        {"bench-clocks", hardware::kClocksPerSetting},
+        {"bench-idle", hardware::kIdleOneIn},
+        {"bench-reset", hardware::kResetOneIn},
     };
     for (const auto& [known, value] : numbers)
         if (known == name)
             return std::to_string(value);
     if (name == "windowed-clocks")
         return PowerOfTwo(kWindowedClocks);
+    if (name == "most-bench-phases")
+        return PowerOfTwo(hardware::kMostBenchPhases);
     if (name == "dither-polynomial")
         return DitherPolynomial();
     if (name == "check-formats")

@@ -42,6 +42,7 @@ struct Options {
     bool reset = false;
     bool dither = false;
     std::optional<std::string> plotPath;    // the picture of the table's quality
+    std::optional<std::string> testbenchPath;  // the unit's self-checking testbench
     // The values taken as numbers, as given, until N and the unit are known.
     std::optional<Given> latencyGiven, tableWordsGiven, ncoGiven, frequencyGiven;
     std::optional<std::string> multiplierGiven;

@@ -7,7 +7,10 @@
 
 #include "i18n.h"
 #include "nco.h"
+#include "hardware/circuit.h"
 #include "options.h"
+#include "output_file.h"
+#include "printers.h"
 #include "sincos_unit.h"
 
 namespace lumiro::coe {
@@ -164,6 +167,13 @@ void ResolveNco(Options& options)
     if (options.dither && options.ncoBits == phaseBits)
         throw UsageError(_("--dither goes below the truncated bits, and an accumulator as wide as the "
                            "phase truncates none."));
+    // Both words in one beat, each in whole bytes, on a port of a signal's width at most.
+    const int most = hardware::kWidestSignal / 2;
+    if (options.axiStream && options.phaseOffset && options.ncoBits > most)
+        throw UsageError(Printf(_("--axi-stream loads the frequency word and the offset in one beat of "
+                                  "s_axis_config_tdata, of at most %d bits: with --phase-offset, give --nco %d or "
+                                  "less (got %d)."),
+                                hardware::kWidestSignal, most, options.ncoBits));
 }
 
 void ResolveFrequency(Options& options)
@@ -179,9 +189,37 @@ void ResolveFrequency(Options& options)
 
 }  // namespace
 
+// The testbench and its vectors are two files of their own, in the unit's language.
+void CheckTestbench(const Options& options)
+{
+    const std::string& bench = *options.testbenchPath;
+    if (options.format->writeTestbench == nullptr)
+        throw UsageError(Printf(_("--testbench writes a testbench in the unit's hardware language: give --format %s "
+                                  "(not %s)."),
+                                Listed(FormatNames([](const Format& format) {
+                                    return format.writeTestbench != nullptr;
+                                })).c_str(),
+                                std::string(options.format->name).c_str()));
+    if (bench == "-")
+        throw UsageError(_("--testbench writes two files, the testbench and its vectors beside it: give it a "
+                           "file's name, not -."));
+    const std::string vectors = VectorsBeside(bench);
+    for (const std::optional<std::string>& other : {options.outputPath, options.plotPath})
+        if (other && (SameFile(*other, bench) || SameFile(*other, vectors)))
+            throw UsageError(Printf(_("%s is a name --testbench writes (the testbench %s, its vectors %s): give "
+                                      "the files names of their own."),
+                                    ShownPath(*other).c_str(), ShownPath(bench).c_str(), ShownPath(vectors).c_str()));
+    if (SameFile(bench, vectors))
+        throw UsageError(Printf(_("the testbench %s would be its own vectors: give it a name with another "
+                                  "extension than .vectors."),
+                                ShownPath(bench).c_str()));
+}
+
 void ResolveUnit(Options& options)
 {
     CheckUnitFormat(options);
+    if (options.testbenchPath)
+        CheckTestbench(options);
     CheckUnitShape(options);
     if (options.multiplierGiven)
         ResolveMultiplier(options);

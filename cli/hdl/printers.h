@@ -35,6 +35,45 @@ void PrintPython(std::FILE* out, const CUnit& unit);
 // the ports' protocol (--valid, --axi-stream), which stays the HDL's.
 void WriteModel(std::FILE* out, const Request& request, const UnitPlan& plan, void (*print)(std::FILE*, const CUnit&));
 
+// A testbench's view of a unit's ports: its inputs side by side in one
+// vector and its outputs in another, the first port the most significant.
+struct BenchPorts {
+    explicit BenchPorts(const Circuit& circuit);
+    int InputLow(std::size_t k) const;   // the lowest bit of input k
+    int OutputLow(std::size_t k) const;  // of output k
+    // A binary digit for each bit of the outputs: 1 for a handshake's.
+    std::string Handshakes() const;
+
+    const Circuit& circuit;
+    int inputBits = 0;
+    int outputBits = 0;
+};
+struct BenchText {
+    std::string name;     // the testbench's
+    std::string unit;     // the unit's
+    std::string vectors;  // the file it reads, by default
+    std::vector<std::string> header;
+    std::int64_t outputs = 0;
+    std::int64_t clocks = 0;
+    std::string vectorsParameter;  // how a user names another file
+    std::string runs;              // the commands that run it
+};
+// The testbench in one language, how its users name the vectors' file, and
+// the simulators' commands that run it ({unit} and {bench} the files, {name}
+// the testbench).
+struct BenchPrinter {
+    void (*print)(std::FILE* out, const BenchPorts& ports, const BenchText& text);
+    const char* vectorsParameter;
+    const char* runs;
+};
+void PrintVerilogBench(std::FILE* out, const BenchPorts& ports, const BenchText& text);
+void PrintVhdlBench(std::FILE* out, const BenchPorts& ports, const BenchText& text);
+// The vectors of the unit's testbench, then the testbench that reads them.
+void WriteBench(std::FILE* bench, std::FILE* vectors, const BenchNames& names, const Request& request,
+                const UnitPlan& plan, BenchPrinter print);
+// Where a testbench's vectors go: its name with .vectors for its extension.
+std::string VectorsBeside(const std::string& testbench);
+
 // The header's lines for the unit `plan` lays out on `request.table`.
 std::vector<std::string> UnitHeader(const Request& request, const UnitPlan& plan);
 // The unit's text in the format's language: its circuit, its header, its name.

@@ -53,6 +53,14 @@ public:
 
 class TextScanner;
 
+// The files' names a testbench gives: the vectors it opens, and the unit and
+// itself in the commands that run it.
+struct BenchNames {
+    std::string vectors;
+    std::string unit;
+    std::string bench;
+};
+
 struct Format {
     std::string_view name;       // the value of --format
     // The extensions of its files (".coe"), by which -o and --check know the
@@ -77,6 +85,11 @@ struct Format {
     // format writes no unit.
     void (*writeUnit)(std::FILE* out, const Request& request, const UnitPlan& plan) = nullptr;
     std::string_view defaultUnitName{};
+    // With --testbench: a testbench of that unit in the same language to
+    // `bench`, and the vectors it compares with to `vectors`; nullptr where
+    // the format writes none.
+    void (*writeTestbench)(std::FILE* bench, std::FILE* vectors, const Request& request, const UnitPlan& plan,
+                           const BenchNames& names) = nullptr;
     // Reads such a file strictly, words of up to kWidestWord bits, in the radix
     // the file states or, where it states none, in `radix` if given (else as
     // the table's `width` suggests); nullptr when --check cannot.

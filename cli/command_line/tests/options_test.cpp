@@ -265,6 +265,38 @@ TEST(Options, CallsThatWouldMisleadAreRefusedWithTheRemedy)
     EXPECT_EQ(Parse({"8", "--sincos", "--format", "verilog", "--span", "quarter"}).shape.span, Span::Quarter);
 }
 
+// The testbench is two files in the unit's language, of names of their own.
+TEST(Options, TheTestbenchIsRefusedWhereItCouldNotBeWrittenAsAsked)
+{
+    const std::vector<std::string_view> unit{"64", "--sincos", "--format", "verilog"};
+    const auto with = [&unit](std::vector<std::string_view> more) {
+        more.insert(more.begin(), unit.begin(), unit.end());
+        return Refusal(more);
+    };
+    EXPECT_EQ(Refusal({"64", "--sincos", "--format", "c", "--testbench", "tb.v"}),
+              Printf(_("--testbench writes a testbench in the unit's hardware language: give --format %s (not %s)."),
+                     Printf(_("%s or %s"), "vhdl", "verilog").c_str(), "c"));
+    EXPECT_EQ(with({"--testbench", "-"}), _("--testbench writes two files, the testbench and its vectors beside it: "
+                                            "give it a file's name, not -."));
+    for (const char* output : {"tb.v", "tb.vectors"})
+        EXPECT_EQ(with({"--testbench", "tb.v", "-o", output}),
+                  Printf(_("%s is a name --testbench writes (the testbench %s, its vectors %s): give the files names "
+                           "of their own."),
+                         Plain(output).c_str(), "'tb.v'", "'tb.vectors'"));
+    EXPECT_EQ(with({"--testbench", "tb.vectors"}),
+              Printf(_("the testbench %s would be its own vectors: give it a name with another extension than "
+                       ".vectors."),
+                     "'tb.vectors'"));
+    EXPECT_EQ(Refusal({"64", "--format", "verilog", "--testbench", "tb.v"}),
+              Printf(_("option %s shapes the sine/cosine unit: it needs %s."), "--testbench", "--sincos"));
+    EXPECT_EQ(Parse({"64", "--sincos", "--testbench", "dir.x/tb", "-o", "u.v"}).testbenchPath, "dir.x/tb");
+    // Both of the oscillator's words in one beat of at most 64 bits.
+    EXPECT_EQ(Refusal({"4096", "--sincos", "--format", "verilog", "--nco", "33", "--axi-stream", "--phase-offset"}),
+              Printf(_("--axi-stream loads the frequency word and the offset in one beat of s_axis_config_tdata, of "
+                       "at most %d bits: with --phase-offset, give --nco %d or less (got %d)."),
+                     64, 32, 33));
+}
+
 // A number of the unit is refused with the one range it has there, in the same
 // words below it, above it (however far) and for what is no number at all.
 TEST(Options, UnitNumbersAreRefusedWithTheirRange)

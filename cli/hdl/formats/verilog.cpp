@@ -67,6 +67,16 @@ void WriteUnit(std::FILE* out, const Request& request, const UnitPlan& plan)
     PrintVerilog(out, hardware::UnitCircuit(plan, request.table), UnitTextOf(request, plan));
 }
 
+void WriteTestbench(std::FILE* bench, std::FILE* vectors, const Request& request, const UnitPlan& plan,
+                    const BenchNames& names)
+{
+    WriteBench(bench, vectors, names, request, plan,
+               {PrintVerilogBench, "the parameter VECTORS (iverilog -P{name}.VECTORS=..., verilator -GVECTORS=...)",
+                // A comment that begins with the word verilator is an order to Verilator.
+                "Icarus Verilog runs it with\n  $ iverilog -o {name} {unit} {bench} && vvp {name}\n"
+                "and Verilator with\n  $ verilator --binary --top-module {name} {unit} {bench} && obj_dir/V{name}\n"});
+}
+
 const bool registered = RegisterFormat({
     .name = "verilog",
     .extensions = {".v"},
@@ -86,6 +96,7 @@ const bool registered = RegisterFormat({
     .write = WriteVerilog,
     .writeUnit = WriteUnit,
     .defaultUnitName = "lumiro_sincos",
+    .writeTestbench = WriteTestbench,
     .read = nullptr,
 });
 

@@ -45,6 +45,14 @@ void WriteUnit(std::FILE* out, const Request& request, const UnitPlan& plan)
     PrintVhdl(out, hardware::UnitCircuit(plan, request.table), UnitTextOf(request, plan));
 }
 
+void WriteTestbench(std::FILE* bench, std::FILE* vectors, const Request& request, const UnitPlan& plan,
+                    const BenchNames& names)
+{
+    WriteBench(bench, vectors, names, request, plan,
+               {PrintVhdlBench, "the generic vectors (ghdl -r {name} -gvectors=...)",
+                "GHDL runs it with\n  $ ghdl -a {unit} {bench} && ghdl -e {name} && ghdl -r {name}\n"});
+}
+
 const bool registered = RegisterFormat({
     .name = "vhdl",
     .extensions = {".vhd", ".vhdl"},
@@ -63,6 +71,7 @@ const bool registered = RegisterFormat({
     .write = WriteVhdl,
     .writeUnit = WriteUnit,
     .defaultUnitName = "lumiro_sincos",
+    .writeTestbench = WriteTestbench,
     .read = nullptr,
 });
 

@@ -26,6 +26,11 @@ std::string DitherSeedText()
     return text;
 }
 
+int LaneDepth(const NcoPlan& plan)
+{
+    return std::countr_zero(static_cast<unsigned>(plan.lanes));
+}
+
 double PredictedTruncationSfdr(const NcoPlan& plan, std::uint64_t frequency)
 {
     const int truncated = plan.truncatedBits();

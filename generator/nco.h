@@ -30,6 +30,9 @@ struct NcoPlan {
     bool phaseOffset;     // an input phase_offset, added after the accumulator
     bool reset;           // a synchronous, active-high reset of the accumulator (and the dither)
     bool dither;
+    // Samples a clock: lane j is the accumulator, which adds lanes times the
+    // frequency word, plus j times it, through log2(lanes) more adders.
+    int lanes = 1;
     int truncatedBits() const { return accumulatorBits - phaseBits; }
     // Its adders work in carry segments of this many bits, each a clock after
     // the one below, so that no carry chain is longer whatever A: the
@@ -47,6 +50,10 @@ struct NcoPlan {
 // the truncation error has period M = 2^(t - s), and its worst spur is
 // (pi / 2^P) / (M sin(pi / M)) of the carrier. Infinite where no bit that
 // matters is truncated (s >= t).
+// The adders each lane's value comes through after the accumulator and the
+// offset: log2 of the lanes.
+int LaneDepth(const NcoPlan& plan);
+
 double PredictedTruncationSfdr(const NcoPlan& plan, std::uint64_t frequency);
 
 // Clocks until the output repeats: 2^A / gcd(frequency, 2^A).

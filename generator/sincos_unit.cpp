@@ -265,7 +265,8 @@ int OscillatorDelay(const UnitPlan& plan)
 {
     if (!plan.nco)
         return plan.latency;
-    return plan.latency + (plan.nco->dither ? 1 : 0) + (plan.nco->phaseOffset ? 1 : 0) + plan.nco->Segments() - 1;
+    return plan.latency + (plan.nco->dither ? 1 : 0) + (plan.nco->phaseOffset ? 1 : 0) + LaneDepth(*plan.nco) +
+           plan.nco->Segments() - 1;
 }
 
 TableShape UnitPeriod(const TableShape& quarter)

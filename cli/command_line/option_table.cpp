@@ -299,6 +299,24 @@ constexpr std::array kOptions{
                   "{dither-polynomial}, shifting left with the new bit in bit 0, stepped as many times a clock "
                   "as bits are truncated, from the seed the file states."),
                [](Options& o, std::string_view) { o.dither = true; }, {NeedsOscillator}},
+    OptionSpec{OptionId::SamplesPerClock, "samples-per-clock", 0, N_("P"),
+               N_("P = 2, 4 or 8 samples a clock, for a DAC faster than the\n"
+                  "fabric: sine and cosine become buses of P words, lane j (bits j x W\n"
+                  "and up) the sample of clock k x P + j of the oscillator that adds\n"
+                  "frequency each sample; the accumulator adds P x frequency, lane j\n"
+                  "adds j x frequency to it, and each lane has the unit's table of its\n"
+                  "own, both ports of its block RAM; not with --dither or --axi-stream"),
+               Completion::None, Section::Oscillator, false,
+               N_("//P// = 2, 4 or 8 samples a clock, for a DAC clocked faster than the fabric: **sine** and "
+                  "**cosine** become buses of //P// words, lane //j// (bits //j//·W and up) the sample of clock "
+                  "//k//·//P// + //j// of the oscillator that adds **frequency** each sample. The accumulator adds "
+                  "//P// times the frequency word on every clock; lane //j// is lane //j// - //h// plus //h// times "
+                  "it, //h// the top bit of //j//, so that every lane's value passes log2 //P// more carry-segmented "
+                  "adders and D is log2 //P// edges more than without lanes; with the frequency word held since "
+                  "power-up or reset, every lane is exactly the one-sample oscillator's stream. Each lane has the unit's table of its own, read "
+                  "through both ports of its block RAM (sine and cosine). Not with **--dither** or "
+                  "**--axi-stream**; the C and Python models give one sample a clock."),
+               [](Options& o, std::string_view value) { o.lanesGiven = Counted(value); }, {NeedsOscillator}},
     OptionSpec{OptionId::Frequency, "frequency", 0, N_("F"),
                N_("with --report or --plot: the frequency word whose output\n"
                   "they measure (decimal, or hexadecimal after 0x): the SFDR that phase\n"

@@ -44,13 +44,14 @@ struct Options {
     std::optional<std::string> plotPath;    // the picture of the table's quality
     std::optional<std::string> testbenchPath;  // the unit's self-checking testbench
     // The values taken as numbers, as given, until N and the unit are known.
-    std::optional<Given> latencyGiven, tableWordsGiven, ncoGiven, frequencyGiven;
+    std::optional<Given> latencyGiven, tableWordsGiven, ncoGiven, frequencyGiven, lanesGiven;
     std::optional<std::string> multiplierGiven;
     // ...and as they are then.
     std::optional<int> latency;
     std::int32_t tableWords = 0;            // interpolated between; 0: a full quarter table
     Ports ports;                            // the interpolating unit's multipliers
     int ncoBits = 0;                        // the accumulator's; 0: no oscillator
+    int lanes = 1;                          // the oscillator's samples a clock
     std::optional<std::uint64_t> frequency; // the word --report measures the oscillator at
 
     bool Has(OptionId id) const { return given.test(static_cast<std::size_t>(id)); }

@@ -176,6 +176,28 @@ void ResolveNco(Options& options)
                                 hardware::kWidestSignal, most, options.ncoBits));
 }
 
+// Lanes of the accumulator plus j times the word, in a hardware language.
+void ResolveLanes(Options& options)
+{
+    const Given& given = *options.lanesGiven;
+    if (!given.number || (*given.number != 2 && *given.number != 4 && *given.number != 8))
+        throw UsageError(Printf(_("option --samples-per-clock takes 2, 4 or 8 (got %s)."), Shown(given.text).c_str()));
+    if (options.dither)
+        throw UsageError(_("--samples-per-clock gives each lane the accumulator plus a multiple of the frequency word, "
+                           "without dither: leave out --dither."));
+    if (options.axiStream)
+        throw UsageError(_("--samples-per-clock gives buses of words with no stream of their own: leave out "
+                           "--axi-stream."));
+    if (options.format->writeTestbench == nullptr)
+        throw UsageError(Printf(_("--samples-per-clock writes its lanes in a hardware language; the models give one "
+                                  "sample a clock: give --format %s (not %s)."),
+                                Listed(FormatNames([](const Format& format) {
+                                    return format.writeTestbench != nullptr;
+                                })).c_str(),
+                                std::string(options.format->name).c_str()));
+    options.lanes = static_cast<int>(*given.number);
+}
+
 void ResolveFrequency(Options& options)
 {
     const Given& given = *options.frequencyGiven;
@@ -229,6 +251,8 @@ void ResolveUnit(Options& options)
         ResolveLatency(options);
     if (options.ncoGiven)
         ResolveNco(options);
+    if (options.lanesGiven)
+        ResolveLanes(options);
     if (options.frequencyGiven)
         ResolveFrequency(options);
 }

@@ -124,6 +124,20 @@ std::string InterpolatingHeader(const Request& request, const UnitPlan& plan)
            ".\n";
 }
 
+// Several samples a clock: which bits are which sample.
+std::string Lanes(const UnitPlan& plan)
+{
+    const int lanes = plan.nco->lanes;
+    if (lanes == 1)
+        return "";
+    const std::string p = Number(lanes);
+    return p + " samples a clock: sine and cosine are buses of " + p + " words, lane j in bits\nj x " +
+           Number(plan.width) + " and up. The accumulator adds " + p + " x frequency and lane j adds j x\n" +
+           "frequency to it: with the frequency held since power-up" + (plan.nco->reset ? " or reset" : "") +
+           ", lane j of the\nk-th value is sample k x " + p +
+           " + j of the oscillator that adds frequency each sample.\nEach lane reads a table of its own.\n";
+}
+
 std::string OscillatorHeader(const UnitPlan& plan)
 {
     if (!plan.nco)
@@ -145,7 +159,8 @@ std::string OscillatorHeader(const UnitPlan& plan)
            ": D = " + Number(OscillatorDelay(plan)) + ".\n" +
            (plan.valid ? "out_valid rises with the words of the first value, D edges after power-up" +
                              std::string(nco.reset ? " or reset" : "") + ".\n"
-                       : "");
+                       : "") +
+           Lanes(plan);
 }
 
 }  // namespace

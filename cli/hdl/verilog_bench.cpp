@@ -19,21 +19,61 @@ std::string Range(int low, int width)
     return width == 1 ? "[" + Number(low) + "]" : "[" + Number(low + width - 1) + ":" + Number(low) + "]";
 }
 
+// Each line's inputs given while the clock is low, the outputs compared just
+// before its rising edge.
+constexpr const char* kRun = R"(    initial begin
+        file = $fopen(VECTORS, "r");
+        if (file == 0) begin
+            $display("FAIL: cannot read the vectors %0s", VECTORS);
+            $fatal(1);
+        end
+        fields = $fscanf(file, "%h %h %h\n", next_stimulus, expected, counted);
+        while (fields == 3) begin
+            stimulus = next_stimulus;
+            #5;
+            if (counted)
+                words = words + 1;
+            if (((outputs ^ expected) & (counted ? {OUT_BITS{1'b1}} : HANDSHAKES)) !== {OUT_BITS{1'b0}}) begin
+                failures = failures + 1;
+                if (failures <= 10)
+                    $display("clock %0d: outputs %h, expected %h", clock, outputs, expected);
+            end
+            CLOCK_NAME = 1'b1;
+            #5;
+            CLOCK_NAME = 1'b0;
+            clock = clock + 1;
+            fields = $fscanf(file, "%h %h %h\n", next_stimulus, expected, counted);
+        end
+        $fclose(file);
+        if (clock != CLOCKS) begin
+            $display("FAIL: the vectors end after %0d of %0d clocks", clock, CLOCKS);
+            $fatal(1);
+        end
+        if (failures != 0) begin
+            $display("FAIL: %0d of %0d outputs", failures, words);
+            $fatal(1);
+        end
+        $display("PASS: %0d outputs", words);
+        $finish;
+    end
+endmodule
+)";
+
 }  // namespace
 
-void PrintVerilogBench(std::FILE* out, const BenchPorts& ports, const BenchText& text)
+void PrintVerilogBench(std::FILE* out, const BenchPorts& bench, const BenchText& text)
 {
-    const Circuit& c = ports.circuit;
+    const Circuit& c = bench.circuit;
     for (const std::string& line : text.header)
         Put(out, line.empty() ? "//\n" : "// " + line + "\n");
     // No `timescale: the unit has none, and a delay of 5 needs no unit.
     Put(out, "module " + text.name + ";\n");
     Put(out, "    parameter VECTORS = \"" + text.vectors + "\";\n");
     Put(out, "    localparam CLOCKS = " + Number(text.clocks) + ";\n");
-    Put(out, "    localparam IN_BITS = " + Number(ports.inputBits) + ";\n");
-    Put(out, "    localparam OUT_BITS = " + Number(ports.outputBits) + ";\n");
+    Put(out, "    localparam IN_BITS = " + Number(bench.inputBits) + ";\n");
+    Put(out, "    localparam OUT_BITS = " + Number(bench.outputBits) + ";\n");
     Put(out, "    // The handshakes' bits, compared on every clock; the words where they count.\n");
-    Put(out, "    localparam [OUT_BITS-1:0] HANDSHAKES = " + Number(ports.outputBits) + "'b" + ports.Handshakes() +
+    Put(out, "    localparam [OUT_BITS-1:0] HANDSHAKES = " + Number(bench.outputBits) + "'b" + bench.Handshakes() +
                  ";\n\n");
     Put(out, "    reg " + c.ClockName() + " = 1'b0;\n");
     Put(out, "    reg [IN_BITS-1:0] stimulus = {IN_BITS{1'b0}};\n");
@@ -43,57 +83,26 @@ void PrintVerilogBench(std::FILE* out, const BenchPorts& ports, const BenchText&
     // update the unit's wires on what $fscanf writes.
     Put(out, "    reg [IN_BITS-1:0] next_stimulus = {IN_BITS{1'b0}};\n");
     std::string outputs;
-    for (const hardware::OutputPort& output : c.Outputs()) {
-        const int width = c.At(output.value).type.width;
-        Put(out, "    wire " + (width == 1 ? std::string() : "[" + Number(width - 1) + ":0] ") + output.name + ";\n");
-        outputs += (outputs.empty() ? "" : ", ") + output.name;
+    const std::vector<hardware::ModulePort> ports = hardware::ModuleOutputs(c);
+    for (const hardware::ModulePort& port : ports) {
+        Put(out, "    wire " + (port.width == 1 ? std::string() : "[" + Number(port.width - 1) + ":0] ") + port.name +
+                     ";\n");
+        outputs += (outputs.empty() ? "" : ", ") + port.name;
     }
     Put(out, "\n    " + text.unit + " unit (\n        ." + c.ClockName() + "(" + c.ClockName() + ")");
     const std::vector<Signal> inputs = c.Inputs();
     for (std::size_t k = 0; k < inputs.size(); ++k)
         Put(out, ",\n        ." + c.At(inputs[k]).name + "(stimulus" +
-                     Range(ports.InputLow(k), c.At(inputs[k]).type.width) + ")");
-    for (const hardware::OutputPort& output : c.Outputs())
-        Put(out, ",\n        ." + output.name + "(" + output.name + ")");
+                     Range(bench.InputLow(k), c.At(inputs[k]).type.width) + ")");
+    for (const hardware::ModulePort& port : ports)
+        Put(out, ",\n        ." + port.name + "(" + port.name + ")");
     Put(out, "\n    );\n    wire [OUT_BITS-1:0] outputs = {" + outputs + "};\n\n");
     Put(out, "    integer file;\n    integer fields;\n    integer clock = 0;\n    integer words = 0;\n"
              "    integer failures = 0;\n");
-    Put(out, "    initial begin\n"
-             "        file = $fopen(VECTORS, \"r\");\n"
-             "        if (file == 0) begin\n"
-             "            $display(\"FAIL: cannot read the vectors %0s\", VECTORS);\n"
-             "            $fatal(1);\n"
-             "        end\n"
-             "        fields = $fscanf(file, \"%h %h %h\\n\", next_stimulus, expected, counted);\n"
-             "        while (fields == 3) begin\n"
-             "            stimulus = next_stimulus;\n"
-             "            #5;\n"
-             "            if (counted)\n"
-             "                words = words + 1;\n"
-             "            if (((outputs ^ expected) & (counted ? {OUT_BITS{1'b1}} : HANDSHAKES)) !== {OUT_BITS{1'b0}}) begin\n"
-             "                failures = failures + 1;\n"
-             "                if (failures <= 10)\n"
-             "                    $display(\"clock %0d: outputs %h, expected %h\", clock, outputs, expected);\n"
-             "            end\n"
-             "            " + c.ClockName() + " = 1'b1;\n"
-             "            #5;\n"
-             "            " + c.ClockName() + " = 1'b0;\n"
-             "            clock = clock + 1;\n"
-             "            fields = $fscanf(file, \"%h %h %h\\n\", next_stimulus, expected, counted);\n"
-             "        end\n"
-             "        $fclose(file);\n"
-             "        if (clock != CLOCKS) begin\n"
-             "            $display(\"FAIL: the vectors end after %0d of %0d clocks\", clock, CLOCKS);\n"
-             "            $fatal(1);\n"
-             "        end\n"
-             "        if (failures != 0) begin\n"
-             "            $display(\"FAIL: %0d of %0d outputs\", failures, words);\n"
-             "            $fatal(1);\n"
-             "        end\n"
-             "        $display(\"PASS: %0d outputs\", words);\n"
-             "        $finish;\n"
-             "    end\n"
-             "endmodule\n");
+    std::string run = kRun;
+    for (std::size_t at = run.find("CLOCK_NAME"); at != std::string::npos; at = run.find("CLOCK_NAME"))
+        run.replace(at, 10, c.ClockName());
+    Put(out, run);
 }
 
 }  // namespace lumiro::coe

@@ -274,9 +274,12 @@ void Verilog::Module() const
         Put(std::string(",\n") + (unread ? "    /* verilator lint_off UNUSEDSIGNAL */\n" : "") + "    input  wire " +
             Vector(At(input).type) + At(input).name + (unread ? "\n    /* verilator lint_on UNUSEDSIGNAL */" : ""));
     }
-    for (const hardware::OutputPort& output : c_.Outputs())
-        Put(",\n    output " + std::string(layout_.DrivesPort(output.value) ? "reg  " : "wire ") +
-            Vector(At(output.value).type) + output.name);
+    for (const hardware::ModulePort& port : hardware::ModuleOutputs(c_)) {
+        const Signal value = c_.Outputs()[port.first].value;
+        const bool bus = port.count > 1;
+        Put(",\n    output " + std::string(!bus && layout_.DrivesPort(value) ? "reg  " : "wire ") +
+            Vector(bus ? hardware::Unsigned(port.width) : At(value).type) + port.name);
+    }
     Put("\n);\n");
 }
 
@@ -441,12 +444,19 @@ void Verilog::Print()
     for (int section = 0; section < static_cast<int>(c_.Sections().size()); ++section)
         Section(section);
     bool assigned = false;
-    for (const hardware::OutputPort& output : c_.Outputs()) {
-        if (layout_.DrivesPort(output.value))
-            continue;
-        Put(std::string(assigned ? "" : "\n") + "    assign " + output.name + " = " +
-            Fit(output.value, At(output.value).type.width) + ";\n");
-        assigned = true;
+    for (const hardware::ModulePort& port : hardware::ModuleOutputs(c_)) {
+        int top = port.width;  // a bus's lanes, the most significant first
+        for (std::size_t o = port.first; o < port.first + port.count; ++o) {
+            const hardware::OutputPort& output = c_.Outputs()[o];
+            const int width = At(output.value).type.width;
+            top -= width;
+            if (port.count == 1 && layout_.DrivesPort(output.value))
+                continue;
+            const std::string lane = port.count == 1 ? "" : "[" + Number(top + width - 1) + ":" + Number(top) + "]";
+            Put(std::string(assigned ? "" : "\n") + "    assign " + port.name + lane + " = " + Fit(output.value, width) +
+                ";\n");
+            assigned = true;
+        }
     }
     Put("\nendmodule\n");
 }

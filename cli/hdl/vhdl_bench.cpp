@@ -124,30 +124,31 @@ constexpr const char* kRun = R"(
 
 }  // namespace
 
-void PrintVhdlBench(std::FILE* out, const BenchPorts& ports, const BenchText& text)
+void PrintVhdlBench(std::FILE* out, const BenchPorts& bench, const BenchText& text)
 {
-    const Circuit& c = ports.circuit;
+    const Circuit& c = bench.circuit;
     for (const std::string& line : text.header)
         Put(out, line.empty() ? "--\n" : "-- " + line + "\n");
     Put(out, "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\nuse std.textio.all;\n\n");
     Put(out, "entity " + text.name + " is\n    generic (vectors : string := \"" + text.vectors + "\");\nend entity " +
                  text.name + ";\n\narchitecture bench of " + text.name + " is\n");
     Put(out, "    constant CLOCKS : natural := " + Number(text.clocks) + ";\n");
-    Put(out, "    constant IN_BITS : natural := " + Number(ports.inputBits) + ";\n");
-    Put(out, "    constant OUT_BITS : natural := " + Number(ports.outputBits) + ";\n");
+    Put(out, "    constant IN_BITS : natural := " + Number(bench.inputBits) + ";\n");
+    Put(out, "    constant OUT_BITS : natural := " + Number(bench.outputBits) + ";\n");
     Put(out, "    -- The handshakes' bits, compared on every clock; the words where they count.\n");
-    Put(out, "    constant HANDSHAKES : std_logic_vector(OUT_BITS - 1 downto 0) :=\n        \"" + ports.Handshakes() +
+    Put(out, "    constant HANDSHAKES : std_logic_vector(OUT_BITS - 1 downto 0) :=\n        \"" + bench.Handshakes() +
                  "\";\n");
     Put(out, "    constant NONE : std_logic_vector(OUT_BITS - 1 downto 0) := (others => '0');\n");
     Put(out, "    signal " + c.ClockName() + " : std_logic := '0';\n");
     Put(out, "    signal stimulus : std_logic_vector(IN_BITS - 1 downto 0) := (others => '0');\n");
     std::string outputs;
-    for (const hardware::OutputPort& output : c.Outputs()) {
-        const int width = c.At(output.value).type.width;
-        Put(out, "    signal " + output.name + " : " +
-                     (width == 1 ? std::string("std_logic") : "std_logic_vector(" + Number(width - 1) + " downto 0)") +
+    const std::vector<hardware::ModulePort> ports = hardware::ModuleOutputs(c);
+    for (const hardware::ModulePort& port : ports) {
+        Put(out, "    signal " + port.name + " : " +
+                     (port.width == 1 ? std::string("std_logic")
+                                      : "std_logic_vector(" + Number(port.width - 1) + " downto 0)") +
                      ";\n");
-        outputs += (outputs.empty() ? "" : " & ") + output.name;
+        outputs += (outputs.empty() ? "" : " & ") + port.name;
     }
     Put(out, "    signal outputs : std_logic_vector(OUT_BITS - 1 downto 0);\n");
     Put(out, kReadHex);
@@ -156,9 +157,9 @@ void PrintVhdlBench(std::FILE* out, const BenchPorts& ports, const BenchText& te
     const std::vector<Signal> inputs = c.Inputs();
     for (std::size_t k = 0; k < inputs.size(); ++k)
         Put(out, ",\n            " + c.At(inputs[k]).name + " => stimulus" +
-                     Range(ports.InputLow(k), c.At(inputs[k]).type.width));
-    for (const hardware::OutputPort& output : c.Outputs())
-        Put(out, ",\n            " + output.name + " => " + output.name);
+                     Range(bench.InputLow(k), c.At(inputs[k]).type.width));
+    for (const hardware::ModulePort& port : ports)
+        Put(out, ",\n            " + port.name + " => " + port.name);
     Put(out, ");\n    outputs <= " + outputs + ";\n");
     std::string run = kRun;
     for (std::size_t at = run.find("CLOCK_NAME"); at != std::string::npos; at = run.find("CLOCK_NAME"))

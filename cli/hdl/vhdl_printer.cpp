@@ -265,8 +265,8 @@ void Vhdl::Entity() const
     };
     for (const Signal input : c_.Inputs())
         ports.emplace_back(At(input).name, "in  " + kind(At(input).type));
-    for (const hardware::OutputPort& output : c_.Outputs())
-        ports.emplace_back(output.name, "out " + kind(At(output.value).type));
+    for (const hardware::ModulePort& port : hardware::ModuleOutputs(c_))
+        ports.emplace_back(port.name, "out " + kind(hardware::Unsigned(port.width)));
     std::size_t longest = 0;
     for (const auto& port : ports)
         longest = std::max(longest, port.first.size());
@@ -456,12 +456,20 @@ void Vhdl::Print()
     Put("begin\n");
     for (int section = 0; section < static_cast<int>(c_.Sections().size()); ++section)
         Section(section);
-    for (const hardware::OutputPort& output : c_.Outputs()) {
-        if (layout_.DrivesPort(output.value))
-            continue;
-        const Type& type = At(output.value).type;
-        Put("    " + output.name + " <= " +
-            (type.width == 1 ? Name(output.value) + "(0)" : "std_logic_vector(" + Expr(output.value) + ")") + ";\n");
+    for (const hardware::ModulePort& port : hardware::ModuleOutputs(c_)) {
+        int top = port.width;  // a bus's lanes, the most significant first
+        for (std::size_t o = port.first; o < port.first + port.count; ++o) {
+            const hardware::OutputPort& output = c_.Outputs()[o];
+            const Type& type = At(output.value).type;
+            top -= type.width;
+            if (port.count == 1 && layout_.DrivesPort(output.value))
+                continue;
+            const std::string lane =
+                port.count == 1 ? "" : "(" + Number(top + type.width - 1) + " downto " + Number(top) + ")";
+            Put("    " + port.name + lane + " <= " +
+                (type.width == 1 ? Name(output.value) + "(0)" : "std_logic_vector(" + Expr(output.value) + ")") +
+                ";\n");
+        }
     }
     Put("end architecture rtl;\n");
 }

@@ -211,10 +211,11 @@ bool IsHandshake(std::string_view output)
 
 std::int64_t RunBench(const Circuit& circuit, const UnitPlan& plan, const std::function<void(const BenchClock&)>& each)
 {
-    for (const OutputPort& output : circuit.Outputs())
-        if (!IsHandshake(output.name) && output.name != "sine" && output.name != "cosine" &&
-            output.name != "m_axis_data_tdata")
-            throw std::logic_error("bench: no rule for the output " + output.name);
+    for (const OutputPort& output : circuit.Outputs()) {
+        const std::string& name = output.bus.empty() ? output.name : output.bus;
+        if (!IsHandshake(name) && name != "sine" && name != "cosine" && name != "m_axis_data_tdata")
+            throw std::logic_error("bench: no rule for the output " + name);
+    }
     Bench bench(circuit, each);
     return plan.nco ? RunOscillator(bench, plan) : RunPhases(bench, plan);
 }

@@ -12,8 +12,8 @@ namespace lumiro::hardware {
 // The unit's ports before its phase: ce where the plan asks for it, which
 // then enables every register.
 void ControlPorts(Circuit& circuit, const UnitPlan& plan);
-// The phase: the port phase, or the oscillator's top bits.
-Signal PhaseSource(Circuit& circuit, const UnitPlan& plan);
+// The phase: the port phase, or the oscillator's top bits, a phase a lane.
+std::vector<Signal> PhaseSource(Circuit& circuit, const UnitPlan& plan);
 // What the oscillator takes: its reset (where the plan has one), frequency
 // word and offset (where it has one), ports or registers.
 struct OscillatorInputs {
@@ -22,7 +22,8 @@ struct OscillatorInputs {
     Signal offset;
 };
 OscillatorInputs OscillatorPorts(Circuit& circuit, const UnitPlan& plan);
-Signal Oscillator(Circuit& circuit, const UnitPlan& plan, const OscillatorInputs& in);
+// The phase of each of the plan's lanes (one without --samples-per-clock).
+std::vector<Signal> Oscillator(Circuit& circuit, const UnitPlan& plan, const OscillatorInputs& in);
 // out_valid: `in` (a one-bit signal) through the unit's stages; behind an
 // oscillator, its values' first words marked, from power-up and `reset`.
 // Its last register may be given, made before.

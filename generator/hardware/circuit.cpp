@@ -81,6 +81,8 @@ Range RangeOf(const Type& type)
 
 Signal Circuit::Append(Node node)
 {
+    if (!node.name.empty())
+        node.name = namePrefix_ + node.name;
     if (node.type.width < 1 || node.type.width > kWidestSignal)
         Fault("a signal of " + std::to_string(node.type.width) + " bits");
     if (!node.name.empty() && std::any_of(nodes_.begin(), nodes_.end(), [&](const Node& n) { return n.name == node.name; }))
@@ -98,14 +100,14 @@ Signal Circuit::Input(std::string name, Type type)
     return Append(Made(Op::Input, type, std::move(name), {}, RangeOf(type)));
 }
 
-void Circuit::Output(std::string name, Signal value)
+void Circuit::Output(std::string name, Signal value, std::string bus)
 {
-    outputs_.push_back({std::move(name), value});
+    outputs_.push_back({std::move(name), value, std::move(bus)});
 }
 
 void Circuit::Section(std::string comment)
 {
-    sections_.push_back(std::move(comment));
+    sections_.push_back(commentPrefix_ + comment);
 }
 
 Signal Circuit::Constant(std::int64_t value, Type type, std::string name)
@@ -306,7 +308,7 @@ Signal Circuit::Less(Signal a, Signal b, std::string name)
 
 int Circuit::AddTable(std::string name, Type word, std::vector<std::uint32_t> words)
 {
-    tables_.push_back({std::move(name), word, std::move(words), static_cast<int>(sections_.size()) - 1});
+    tables_.push_back({namePrefix_ + name, word, std::move(words), static_cast<int>(sections_.size()) - 1});
     return static_cast<int>(tables_.size()) - 1;
 }
 
@@ -406,6 +408,22 @@ Signal Circuit::OutputNamed(std::string_view name) const
         if (output.name == name)
             return output.value;
     return {};
+}
+
+std::vector<ModulePort> ModuleOutputs(const Circuit& circuit)
+{
+    std::vector<ModulePort> ports;
+    const std::vector<OutputPort>& outputs = circuit.Outputs();
+    for (std::size_t o = 0; o < outputs.size(); ++o) {
+        const int width = circuit.At(outputs[o].value).type.width;
+        if (!outputs[o].bus.empty() && o > 0 && outputs[o - 1].bus == outputs[o].bus) {
+            ports.back().width += width;
+            ++ports.back().count;
+        } else {
+            ports.push_back({outputs[o].bus.empty() ? outputs[o].name : outputs[o].bus, width, o, 1});
+        }
+    }
+    return ports;
 }
 
 std::vector<int> Circuit::Uses() const

@@ -111,6 +111,17 @@ struct Table {
 struct OutputPort {
     std::string name;
     Signal value;
+    // Where it is a lane of a wider port: that port's name. A bus's lanes are
+    // made one after the other, the most significant first.
+    std::string bus;
+};
+
+// A port of the module: an output, or a bus of outputs side by side.
+struct ModulePort {
+    std::string name;
+    int width = 0;
+    std::size_t first = 0;  // its outputs in Outputs()
+    std::size_t count = 1;
 };
 
 // The feedback taps of the dither's LFSR (bit numbers of its state).
@@ -146,7 +157,14 @@ class Circuit {
 public:
     // Ports, in the order the module lists them after its clock.
     Signal Input(std::string name, Type type);
-    void Output(std::string name, Signal value);
+    void Output(std::string name, Signal value, std::string bus = {});
+    // Names made from here on begin with `names`, and each section's comment
+    // with `comments`: a part of the circuit made again beside itself.
+    void Prefix(std::string names, std::string comments)
+    {
+        namePrefix_ = std::move(names);
+        commentPrefix_ = std::move(comments);
+    }
     // Registers made from here on are enabled by `enable` (one bit).
     void EnableBy(Signal enable) { enable_ = enable; }
     Signal Enable() const { return enable_; }
@@ -225,7 +243,12 @@ private:
     std::vector<LfsrTaps> taps_;
     Signal enable_;
     std::string clock_ = "clk";
+    std::string namePrefix_;
+    std::string commentPrefix_;
 };
+
+// The module's output ports: each output, its buses' lanes joined.
+std::vector<ModulePort> ModuleOutputs(const Circuit& circuit);
 
 // Every signal after the signals it reads, registers reading their next where
 // they are wires (a function of the inputs), else read as they hold (a state).

@@ -8,6 +8,7 @@
 // i clocks late, and the inputs are skewed to match; only the phase's bits
 // are brought back in step at the end. The stream is the one an unsegmented
 // accumulator gives, Segments() - 1 clocks later.
+#include <bit>
 #include <string>
 
 #include "builders.h"
@@ -123,7 +124,7 @@ Skewed Accumulated(Circuit& c, const Skewed& frequency, Signal reset, int width)
 }
 
 // The phase's bits of a skewed value, brought back in step.
-Signal PhaseOf(Circuit& c, const Skewed& value, const UnitPlan& plan)
+Signal PhaseOf(Circuit& c, const Skewed& value, const UnitPlan& plan, const std::string& prefix = {})
 {
     const NcoPlan& nco = *plan.nco;
     const std::size_t first = static_cast<std::size_t>(nco.truncatedBits() / kBits);
@@ -131,15 +132,49 @@ Signal PhaseOf(Circuit& c, const Skewed& value, const UnitPlan& plan)
     std::vector<Signal> parts;  // the most significant first
     for (std::size_t i = last + 1; i-- > first;)
         parts.push_back(i == last ? value.segments[i]
-                                  : c.Delayed(value.segments[i], static_cast<int>(last - i), Numbered("aligned", i)));
-    const Signal joined = parts.size() == 1 ? parts.front() : c.Concatenation(parts, "aligned");
-    return c.Slice(joined, nco.truncatedBits() - static_cast<int>(first) * kBits, Unsigned(plan.phaseBits), "phase");
+                                  : c.Delayed(value.segments[i], static_cast<int>(last - i), Numbered(prefix + "aligned", i)));
+    const Signal joined = parts.size() == 1 ? parts.front() : c.Concatenation(parts, prefix + "aligned");
+    return c.Slice(joined, nco.truncatedBits() - static_cast<int>(first) * kBits, Unsigned(plan.phaseBits),
+                   prefix + "phase");
 }
 
 std::string Segments(const NcoPlan& nco)
 {
     return std::to_string(nco.Segments()) + " carry segment" + (nco.Segments() == 1 ? "" : "s") + " of " +
            std::to_string(kBits) + " bits";
+}
+
+// The lanes' phases from the accumulator's values (plus the offset): lane j is
+// lane j - h plus h times the frequency word, h the top bit of j, a clock
+// later; each then waits for the deepest, so that every lane's value comes
+// through as many adders. Each adder works on the values as they stream, and
+// the word's skew is the accumulator's, so no lane is off from power-up on.
+std::vector<Signal> LanePhases(Circuit& c, const UnitPlan& plan, const Skewed& first, Signal frequency, int depth)
+{
+    const int a = plan.nco->accumulatorBits;
+    const int lanes = plan.nco->lanes;
+    std::vector<Skewed> values{first};
+    std::vector<int> depths{0};
+    std::vector<Skewed> steps;  // 2^b x frequency, skewed
+    for (int lane = 1; lane < lanes; ++lane) {
+        const int bit = static_cast<int>(std::bit_width(static_cast<unsigned>(lane))) - 1;
+        const std::string name = "lane_" + std::to_string(lane);
+        if (static_cast<int>(steps.size()) == bit) {
+            const std::string times = "frequency_x" + std::to_string(1 << bit);
+            steps.push_back(Skew(c, c.Sum({{frequency, bit}}, times, Unsigned(a)), a, times));
+        }
+        const auto from = static_cast<std::size_t>(lane - (1 << bit));
+        values.push_back(Added(c, values[from], steps[static_cast<std::size_t>(bit)], a, name));
+        depths.push_back(depths[from] + 1);
+    }
+    std::vector<Signal> phases;
+    for (int lane = 0; lane < lanes; ++lane) {
+        const std::string name = "lane_" + std::to_string(lane) + "_";
+        const Signal phase = PhaseOf(c, values[static_cast<std::size_t>(lane)], plan, name);
+        const int wait = depth - depths[static_cast<std::size_t>(lane)];
+        phases.push_back(wait == 0 ? phase : c.Delayed(phase, wait, name + "phase_waits"));
+    }
+    return phases;
 }
 
 }  // namespace
@@ -154,7 +189,7 @@ OscillatorInputs OscillatorPorts(Circuit& c, const UnitPlan& plan)
     return in;
 }
 
-Signal Oscillator(Circuit& c, const UnitPlan& plan, const OscillatorInputs& in)
+std::vector<Signal> Oscillator(Circuit& c, const UnitPlan& plan, const OscillatorInputs& in)
 {
     const NcoPlan& nco = *plan.nco;
     const int a = nco.accumulatorBits;
@@ -165,7 +200,11 @@ Signal Oscillator(Circuit& c, const UnitPlan& plan, const OscillatorInputs& in)
     c.Section("The oscillator: an accumulator of " + std::to_string(a) + " bits in " + Segments(nco) +
               ", each a clock\nafter the one below with the carry between them registered, the frequency "
               "word\nskewed to match" + (nco.reset ? "; reset clears each segment as it comes to it" : "") + ".");
-    Skewed last = Accumulated(c, Skew(c, frequency, a, "frequency"), reset, a);
+    const int lanes = nco.lanes;
+    const Signal step =
+        lanes == 1 ? frequency : c.Sum({{frequency, std::countr_zero(static_cast<unsigned>(lanes))}}, "lanes_step", Unsigned(a));
+    Skewed last = Accumulated(c, Skew(c, step, a, "frequency"), reset, a);
+    const bool lanesAfter = lanes > 1;
     if (nco.dither) {
         c.Section("The dither: a 64-bit LFSR, " + DitherPolynomial() + ", seed " + DitherSeedText() + ",\nstepped " +
                   std::to_string(truncated) + " times a clock; its low " + std::to_string(truncated) +
@@ -180,9 +219,15 @@ Signal Oscillator(Circuit& c, const UnitPlan& plan, const OscillatorInputs& in)
         c.Section("The phase offset, added after the accumulator, in the same segments.");
         last = Added(c, last, Skew(c, offset, a, "offset"), a, "offset_sum");
     }
+    if (lanesAfter) {
+        c.Section("The lanes: lane j the accumulator, which adds " + std::to_string(lanes) +
+                  " times the frequency word,\nplus j times it, in the same segments; each lane's phase, its top " +
+                  std::to_string(plan.phaseBits) + " bits, brought\nback in step and waiting for the last lane's.");
+        return LanePhases(c, plan, last, frequency, LaneDepth(nco));
+    }
     c.Section("The phase: the top " + std::to_string(plan.phaseBits) + " bits, brought back in step; the other " +
               std::to_string(truncated) + " truncated.");
-    return PhaseOf(c, last, plan);
+    return {PhaseOf(c, last, plan)};
 }
 
 }  // namespace lumiro::hardware

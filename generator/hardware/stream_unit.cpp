@@ -79,7 +79,7 @@ Circuit StreamCircuit(const UnitPlan& plan, const SineTable& quarter)
     c.EnableToo(waiting);
 
     if (plan.nco)
-        phase = Oscillator(c, plan, oscillator);
+        phase = Oscillator(c, plan, oscillator).front();
     const SineCosineSignals out = plan.interpolation ? InterpolatingUnit(c, plan, PhaseIn(c, plan, phase))
                                                      : LeanUnit(c, plan, quarter, PhaseIn(c, plan, phase));
     Valid(c, plan, tvalid, oscillator.reset, waiting);

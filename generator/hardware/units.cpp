@@ -8,11 +8,13 @@
 namespace lumiro::hardware {
 namespace {
 
-// The same words through plain ports, for the models.
+// The same words through plain ports, a sample a clock, for the models.
 UnitPlan Bare(const UnitPlan& plan)
 {
     UnitPlan bare = plan;
     bare.axiStream = false;
+    if (bare.nco)
+        bare.nco->lanes = 1;
     return bare;
 }
 
@@ -24,9 +26,11 @@ void ControlPorts(Circuit& c, const UnitPlan& plan)
         c.EnableBy(c.Input("ce", Unsigned(1)));
 }
 
-Signal PhaseSource(Circuit& c, const UnitPlan& plan)
+std::vector<Signal> PhaseSource(Circuit& c, const UnitPlan& plan)
 {
-    return plan.nco ? Oscillator(c, plan, OscillatorPorts(c, plan)) : c.Input("phase", Unsigned(plan.phaseBits));
+    if (plan.nco)
+        return Oscillator(c, plan, OscillatorPorts(c, plan));
+    return {c.Input("phase", Unsigned(plan.phaseBits))};
 }
 
 Signal PhaseIn(Circuit& c, const UnitPlan& plan, Signal phase)
@@ -63,14 +67,27 @@ Circuit UnitCircuit(const UnitPlan& plan, const SineTable& quarter)
         return StreamCircuit(plan, quarter);
     Circuit c;
     ControlPorts(c, plan);
-    const Signal phase = PhaseSource(c, plan);
+    const std::vector<Signal> phases = PhaseSource(c, plan);
     const Signal inValid = plan.valid && !plan.nco ? c.Input("in_valid", Unsigned(1)) : Signal{};
-    const Signal at = PhaseIn(c, plan, phase);
-    const SineCosineSignals out =
-        plan.interpolation ? InterpolatingUnit(c, plan, at) : LeanUnit(c, plan, quarter, at);
+    std::vector<SineCosineSignals> lanes;
+    for (std::size_t lane = 0; lane < phases.size(); ++lane) {
+        if (phases.size() > 1)
+            c.Prefix("lane_" + std::to_string(lane) + "_", "Lane " + std::to_string(lane) + ": ");
+        const Signal at = PhaseIn(c, plan, phases[lane]);
+        lanes.push_back(plan.interpolation ? InterpolatingUnit(c, plan, at) : LeanUnit(c, plan, quarter, at));
+    }
+    c.Prefix({}, {});
     const Signal outValid = plan.valid ? Valid(c, plan, inValid, c.InputNamed("reset")) : Signal{};
-    c.Output("sine", out.sine);
-    c.Output("cosine", out.cosine);
+    if (lanes.size() == 1) {
+        c.Output("sine", lanes[0].sine);
+        c.Output("cosine", lanes[0].cosine);
+    } else {
+        // Lane j in bits j x W and up: the most significant made first.
+        for (const char* bus : {"sine", "cosine"})
+            for (std::size_t lane = lanes.size(); lane-- > 0;)
+                c.Output(std::string(bus) + "_" + std::to_string(lane),
+                         bus[0] == 's' ? lanes[lane].sine : lanes[lane].cosine, bus);
+    }
     if (outValid)
         c.Output("out_valid", outValid);
     return c;
@@ -127,7 +144,7 @@ OscillatorModel::OscillatorModel(const UnitPlan& plan, const SineTable& quarter,
       simulation_(circuit_),
       sine_(circuit_.OutputNamed("sine")),
       cosine_(circuit_.OutputNamed("cosine")),
-      delay_(OscillatorDelay(plan))
+      delay_(OscillatorDelay(Bare(plan)))
 {
     simulation_.Set(circuit_.InputNamed("frequency"), static_cast<std::int64_t>(frequency));
     if (const Signal input = circuit_.InputNamed("phase_offset"))

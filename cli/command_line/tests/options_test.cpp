@@ -297,6 +297,32 @@ TEST(Options, TheTestbenchIsRefusedWhereItCouldNotBeWrittenAsAsked)
                      64, 32, 33));
 }
 
+// Lanes of words in a hardware language, of an oscillator without dither or stream.
+TEST(Options, SamplesPerClockAreRefusedWhereTheyCannotBe)
+{
+    const auto lanes = [](std::vector<std::string_view> more) {
+        std::vector<std::string_view> call{"4096", "--sincos", "--nco", "32", "--samples-per-clock"};
+        call.insert(call.end(), more.begin(), more.end());
+        return Refusal(call);
+    };
+    for (const char* count : {"1", "3", "16", "x"})
+        EXPECT_EQ(lanes({count, "--format", "verilog"}),
+                  Printf(_("option --samples-per-clock takes 2, 4 or 8 (got %s)."), Plain(count).c_str()));
+    EXPECT_EQ(lanes({"4", "--format", "vhdl", "--dither"}),
+              _("--samples-per-clock gives each lane the accumulator plus a multiple of the frequency word, without "
+                "dither: leave out --dither."));
+    EXPECT_EQ(lanes({"4", "--format", "vhdl", "--axi-stream"}),
+              _("--samples-per-clock gives buses of words with no stream of their own: leave out --axi-stream."));
+    EXPECT_EQ(lanes({"2", "--format", "python"}),
+              Printf(_("--samples-per-clock writes its lanes in a hardware language; the models give one sample a "
+                       "clock: give --format %s (not %s)."),
+                     Printf(_("%s or %s"), "vhdl", "verilog").c_str(), "python"));
+    EXPECT_EQ(Refusal({"4096", "--sincos", "--format", "verilog", "--samples-per-clock", "2"}),
+              Printf(_("option %s belongs to the oscillator: it needs %s."), "--samples-per-clock", "--nco"));
+    EXPECT_EQ(Parse({"4096", "--sincos", "--format", "verilog", "--nco", "32", "--samples-per-clock", "8"}).Unit().nco->lanes,
+              8);
+}
+
 // A number of the unit is refused with the one range it has there, in the same
 // words below it, above it (however far) and for what is no number at all.
 TEST(Options, UnitNumbersAreRefusedWithTheirRange)

@@ -80,7 +80,8 @@ std::vector<std::string> Call(std::vector<std::string> first, const std::vector<
     return first;
 }
 
-// Every kind of unit, with every handshake it can have, in both languages:
+// Every kind of unit, with every handshake it can have, in both languages
+// (lanes too: the printed buses are the circuit's lanes):
 // a phase unit counts each phase's output once, whatever its ce, in_valid or
 // tready did.
 TEST_F(Testbench, PassesOnTheUnitAndFailsOnOneWithATableBitFlipped)
@@ -95,6 +96,7 @@ TEST_F(Testbench, PassesOnTheUnitAndFailsOnOneWithATableBitFlipped)
         {Call({"65536"}, {"--table-words", "256", "--axi-stream"}), 65536},
         {Call({"4096"}, {"--nco", "32", "--clock-enable", "--reset", "--phase-offset", "--dither", "--valid"}), 0},
         {Call({"4096"}, {"--nco", "24", "--axi-stream", "--clock-enable", "--reset", "--phase-offset"}), 0},
+        {Call({"4096"}, {"--nco", "32", "--samples-per-clock", "4", "--clock-enable", "--reset", "--phase-offset"}), 0},
     };
     for (const Case& unit : cases) {
         Prove(unit.call, unit.outputs, &Testbench::Icarus, ".v");

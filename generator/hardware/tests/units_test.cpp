@@ -355,3 +355,70 @@ TEST(Units, StreamedOscillatorHoldsWhileABeatWaits)
 
 }  // namespace
 }  // namespace lumiro::hardware
+
+namespace lumiro::hardware {
+namespace {
+
+// Lane j of the k-th value is sample kP + j of the one-sample oscillator,
+// with ce at random and reset given on edges ce leaves disabled too.
+TEST(Units, EachLaneIsItsSampleOfTheOneSampleOscillator)
+{
+    struct Case {
+        TableShape shape;
+        std::int32_t tableWords;
+        int accumulator;
+        int lanes;
+    };
+    for (const Case& unit : {Case{Exact(4096, "fixed:16"), 0, 32, 2}, Case{Exact(1024, "fixed:12"), 0, 17, 8},
+                             Case{Exact(65536, "fixed:16"), 256, 40, 4}}) {
+        SCOPED_TRACE(unit.lanes);
+        const SineTable quarter(unit.shape);
+        const NcoPlan nco{unit.accumulator, 0, true, true, false, unit.lanes};
+        const UnitPlan plan = PlanUnit(quarter, {unit.tableWords == 0 ? 5 : kDefaultInterpolatingLatency, true,
+                                                 unit.tableWords, nco, {}});
+        const Circuit c = UnitCircuit(plan, quarter);
+        const std::uint64_t frequency = 0x9E3779B97F4A7C15ULL >> (64 - unit.accumulator);
+        const std::uint64_t offset = 0x5851F42D4C957F2DULL >> (64 - unit.accumulator);
+        testing::ReferenceOscillator reference(unit.accumulator, plan.phaseBits, false, frequency, offset);
+        UnitModel model(plan, quarter);
+        std::vector<SineCosine> samples;
+        for (int k = 0; k < 3000 * unit.lanes; ++k)
+            samples.push_back(model.At(static_cast<std::int64_t>(reference.NextPhase())));
+        Simulation simulation(c);
+        simulation.Set(c.InputNamed("frequency"), static_cast<std::int64_t>(frequency));
+        simulation.Set(c.InputNamed("phase_offset"), static_cast<std::int64_t>(offset));
+        const int delay = OscillatorDelay(plan);
+        std::mt19937_64 random(39);
+        int enabled = 0;  // since power-up or the last reset
+        int checked = 0;
+        for (int edge = 0; edge < 4000; ++edge) {
+            const bool ce = random() % 3 != 0;
+            const bool reset = random() % 700 == 0;
+            simulation.Set(c.InputNamed("ce"), ce);
+            simulation.Set(c.InputNamed("reset"), reset);
+            simulation.Clock();
+            enabled = reset ? 0 : enabled + ce;
+            const int value = enabled - delay;
+            if (value < 0 || value >= 3000)
+                continue;
+            for (int lane = 0; lane < unit.lanes; ++lane) {
+                const SineCosine& want = samples[static_cast<std::size_t>(value * unit.lanes + lane)];
+                ASSERT_EQ(simulation.Get(c.OutputNamed("sine_" + std::to_string(lane))), want.sine)
+                    << "edge " << edge << ", lane " << lane;
+                ASSERT_EQ(simulation.Get(c.OutputNamed("cosine_" + std::to_string(lane))), want.cosine)
+                    << "edge " << edge << ", lane " << lane;
+            }
+            ++checked;
+        }
+        EXPECT_GT(checked, 2000);
+        // Lane j at bits j x W: the buses' lanes the most significant first.
+        const std::vector<ModulePort> ports = ModuleOutputs(c);
+        ASSERT_EQ(ports.size(), 2U);
+        EXPECT_EQ(ports[0].name, "sine");
+        EXPECT_EQ(ports[0].width, unit.lanes * plan.width);
+        EXPECT_EQ(c.Outputs()[ports[0].first].name, "sine_" + std::to_string(unit.lanes - 1));
+    }
+}
+
+}  // namespace
+}  // namespace lumiro::hardware

@@ -204,7 +204,7 @@ int WriteUnit(const Options& options, const SineTable& table)
     });
     write();
     const Accuracy accuracy = measured.get();
-    return ReportAndPlot(options, ReportText(accuracy, sweep, true), [&](std::FILE* out, PlotKind kind) {
+    return ReportAndPlot(options, ReportText(accuracy, sweep, true) + GuaranteeText(plan, table), [&](std::FILE* out, PlotKind kind) {
         return WritePlot(out, kind, sweep, accuracy);
     });
 }

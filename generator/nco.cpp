@@ -43,6 +43,27 @@ double PredictedTruncationSfdr(const NcoPlan& plan, std::uint64_t frequency)
     return -20 * std::log10(spur);
 }
 
+double GuaranteedSfdr(const NcoPlan& plan, const ComplexError& error)
+{
+    const double n = std::ldexp(1.0, plan.phaseBits);
+    const auto sfdr = [](double carrier, double spur) {
+        return spur <= 0 ? std::numeric_limits<double>::infinity() : 20 * std::log10((carrier - spur) / spur);
+    };
+    double guaranteed = std::numeric_limits<double>::infinity();
+    if (plan.truncatedBits() > 0) {
+        // The worst truncation spur is a word's whose error repeats every
+        // M = 2 clocks; the truncated exponential's carrier is a mean of unit
+        // vectors within an arc of 2 pi/N. Such a word visits every phase.
+        const double all = error.byLevel.empty() ? error.largest : error.byLevel.front();
+        const double carrier = std::cos(std::numbers::pi / n);
+        const double spur = carrier * std::numbers::pi / (2 * n) + all;
+        guaranteed = 20 * std::log10((carrier - all) / spur);
+    }
+    for (const double rms : error.byLevel)
+        guaranteed = std::min(guaranteed, sfdr(1.0, rms));
+    return guaranteed;
+}
+
 std::uint64_t NcoPeriod(const NcoPlan& plan, std::uint64_t frequency)
 {
     frequency &= plan.mask();

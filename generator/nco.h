@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lumiro {
 
@@ -50,6 +51,24 @@ struct NcoPlan {
 // the truncation error has period M = 2^(t - s), and its worst spur is
 // (pi / 2^P) / (M sin(pi / M)) of the carrier. Infinite where no bit that
 // matters is truncated (s >= t).
+// The unit's error as one complex output, cosine + j sine, against
+// A e^(2 pi j p/N) (A the word for +1), as shares of A: the largest, and the
+// RMS over the phases a word visits where it visits a set of them evenly
+// (every phase, or every 2^i-th from one: byLevel[i], the largest such set's).
+struct ComplexError {
+    double largest = 0;
+    std::vector<double> byLevel;  // i from 0 while a set has 8 phases or more
+};
+
+// The SFDR in dB that an oscillator without dither keeps for every frequency
+// word, at least (the README derives it): for a word whose truncated bits are
+// not all zero, the worst truncation spur, (pi/N)/2 of the carrier, plus the
+// error over every phase, against a carrier of cos(pi/N) less it; for a word
+// of whole phases 2^i apart, that set's error against the carrier less it,
+// and no spur at all where the set holds 4 phases or fewer, which the unit
+// gives as exact quarter turns. Infinite where no word has a spur.
+double GuaranteedSfdr(const NcoPlan& plan, const ComplexError& error);
+
 // The adders each lane's value comes through after the accumulator and the
 // offset: log2 of the lanes.
 int LaneDepth(const NcoPlan& plan);

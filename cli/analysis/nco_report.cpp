@@ -137,6 +137,14 @@ NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint
     return result;
 }
 
+std::string GuaranteeText(const UnitPlan& plan, const SineTable& quarter)
+{
+    if (!plan.nco || plan.nco->dither)
+        return "";
+    return Printf(_("  SFDR guaranteed for every frequency word, without dither: %.2f dB\n"),
+                  GuaranteedSfdr(*plan.nco, hardware::ComplexErrorOf(plan, quarter)));
+}
+
 std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter)
 {
     const NcoPlan& nco = *plan.nco;
@@ -161,7 +169,7 @@ std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, con
         text += Printf(_("  SFDR measured: no spurs at all, %s\n"), record.c_str());
     else
         text += Printf(_("  SFDR measured: %.2f dB, %s\n"), spectrum.measured, record.c_str());
-    return text;
+    return text + GuaranteeText(plan, quarter);
 }
 
 }  // namespace lumiro::coe

@@ -34,6 +34,10 @@ struct NcoSpectrum {
 NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency,
                        bool keepSpectrum = false);
 
+// The SFDR every frequency word keeps, for --report with --nco, in the
+// user's language; empty with dither, which it does not cover.
+std::string GuaranteeText(const UnitPlan& plan, const SineTable& quarter);
+
 // The report in the user's language, for standard error.
 std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter);
 

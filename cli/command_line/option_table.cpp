@@ -259,7 +259,8 @@ constexpr std::array kOptions{
                   "{widest-accumulator}) in front of the unit, a numerically controlled oscillator with\n"
                   "ports clk, frequency (A bits, added on every clock), sine and cosine;\n"
                   "its top log2 N bits are the unit's phase, the others truncated; its\n"
-                  "adders work in carry segments of {segment-bits} bits, a clock apart\n"
+                  "adders work in carry segments of {segment-bits} bits, a clock apart; without\n"
+                  "--dither the file and --report state an SFDR that every word keeps\n"
                   "  lumiro-coe 4096 --sincos --nco 32 -o nco.v"),
                Completion::None, Section::Oscillator, false,
                N_("An oscillator in front of the unit: an accumulator of //A// bits (log2 N to "
@@ -271,7 +272,9 @@ constexpr std::array kOptions{
                   "more for the accumulator's carry segments: each of its adders works in segments of "
                   "{segment-bits} bits, every one a clock after the one below with the carry between them "
                   "registered, so that no carry chain grows with //A//; the file's comment says how many edges "
-                  "in all. It works with the lean and the interpolating unit."),
+                  "in all. It works with the lean and the interpolating unit. Without **--dither**, the file's "
+                  "comment and **--report** state an SFDR that every frequency word keeps, at least, from the worst "
+                  "truncation spur and the unit's own error as one complex output (the README derives it)."),
                [](Options& o, std::string_view value) { o.ncoGiven = Counted(value); }, {NeedsUnit}},
     OptionSpec{OptionId::PhaseOffset, "phase-offset", 0, nullptr,
                N_("an input phase_offset of A bits, added after the\n"

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "hardware/units.h"
 #include "nco.h"
 #include "printers.h"
 #include "provenance.h"
@@ -138,7 +139,18 @@ std::string Lanes(const UnitPlan& plan)
            " + j of the oscillator that adds frequency each sample.\nEach lane reads a table of its own.\n";
 }
 
-std::string OscillatorHeader(const UnitPlan& plan)
+// What no frequency word can spoil, without dither.
+std::string Guarantee(const UnitPlan& plan, const SineTable& quarter)
+{
+    if (plan.nco->dither)
+        return "";
+    char figure[32];
+    std::snprintf(figure, sizeof figure, "%.2f", GuaranteedSfdr(*plan.nco, hardware::ComplexErrorOf(plan, quarter)));
+    return "SFDR guaranteed for every frequency word: " + std::string(figure) +
+           " dB (from the worst truncation spur and\nthe unit's error as one complex output, cosine + j sine).\n";
+}
+
+std::string OscillatorHeader(const UnitPlan& plan, const SineTable& quarter)
 {
     if (!plan.nco)
         return "";
@@ -160,7 +172,7 @@ std::string OscillatorHeader(const UnitPlan& plan)
            (plan.valid ? "out_valid rises with the words of the first value, D edges after power-up" +
                              std::string(nco.reset ? " or reset" : "") + ".\n"
                        : "") +
-           Lanes(plan);
+           Guarantee(plan, quarter) + Lanes(plan);
 }
 
 }  // namespace
@@ -168,7 +180,7 @@ std::string OscillatorHeader(const UnitPlan& plan)
 std::vector<std::string> UnitHeader(const Request& request, const UnitPlan& plan)
 {
     return Lines((plan.interpolation ? InterpolatingHeader(request, plan) : LeanHeader(request, plan)) +
-                 OscillatorHeader(plan) + Stream(plan));
+                 OscillatorHeader(plan, request.table) + Stream(plan));
 }
 
 UnitText UnitTextOf(const Request& request, const UnitPlan& plan)

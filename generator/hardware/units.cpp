@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "units.h"
 
+#include <cmath>
+#include <numbers>
 #include <string>
 
 #include "builders.h"
@@ -136,6 +138,39 @@ void UnitModel::Run(std::int64_t first, std::span<std::uint32_t> sines, std::spa
         }
         done += static_cast<std::size_t>(count);
     }
+}
+
+ComplexError ComplexErrorOf(const UnitPlan& plan, const SineTable& quarter)
+{
+    const WordKind& kind = quarter.shape().word;
+    const double amplitude = kind.ValueOf(plan.peak);
+    const std::size_t count = static_cast<std::size_t>(plan.divisions) / 4;
+    std::vector<std::uint32_t> sines(count);
+    std::vector<std::uint32_t> cosines(count);
+    UnitModel(plan, quarter).Run(0, sines, cosines);
+    std::vector<double> squares(count);
+    ComplexError error;
+    for (std::size_t p = 0; p < count; ++p) {
+        const double angle = 2 * std::numbers::pi * (static_cast<double>(p) + (plan.halfStep ? 0.5 : 0.0)) /
+                             static_cast<double>(plan.divisions);
+        const double c = (kind.ValueOf(cosines[p]) - amplitude * std::cos(angle)) / amplitude;
+        const double s = (kind.ValueOf(sines[p]) - amplitude * std::sin(angle)) / amplitude;
+        squares[p] = c * c + s * s;
+        error.largest = std::max(error.largest, std::sqrt(squares[p]));
+    }
+    // Every 2^i-th phase from c: the same share of each quadrant.
+    const bool everySet = plan.nco && plan.nco->phaseOffset;
+    for (std::size_t step = 1; 2 * step <= count; step *= 2) {
+        double worst = 0;
+        for (std::size_t first = 0; first < (everySet ? step : 1); ++first) {
+            double sum = 0;
+            for (std::size_t p = first; p < count; p += step)
+                sum += squares[p];
+            worst = std::max(worst, std::sqrt(sum / static_cast<double>(count / step)));
+        }
+        error.byLevel.push_back(worst);
+    }
+    return error;
 }
 
 OscillatorModel::OscillatorModel(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency,

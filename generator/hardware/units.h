@@ -10,6 +10,7 @@
 
 #include "circuit.h"
 #include "evaluation.h"
+#include "nco.h"
 #include "sincos_unit.h"
 
 namespace lumiro::hardware {
@@ -38,6 +39,11 @@ private:
     Signal sine_;
     Signal cosine_;
 };
+
+// The unit's error as one complex output (nco.h), from its first quadrant,
+// which the others repeat turned: of the sets a frequency word visits, only
+// those through phase 0, unless the plan's oscillator adds an offset.
+ComplexError ComplexErrorOf(const UnitPlan& plan, const SineTable& quarter);
 
 // The whole unit, oscillator in front, clock by clock from power-up, with ce
 // high and reset low: the words of the accumulator's values 0, F, 2F, ...

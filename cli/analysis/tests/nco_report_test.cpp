@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <vector>
 
+#include "hardware/units.h"
 #include "nco_report.h"
 
 namespace lumiro::coe {
@@ -64,6 +67,68 @@ TEST(OscillatorNcoDither, WordsWithoutTruncatedBitsHaveNoTruncationSpur)
     EXPECT_TRUE(std::isinf(spectrum.predicted));
     EXPECT_TRUE(spectrum.exactPeriod);
     EXPECT_EQ(spectrum.clocks, 4096U);  // 2^24 / 2^12
+}
+
+// The guarantee against the FFT over an exact period of hundreds of words:
+// random ones, one of each count of trailing zeros, those next to 0 and to half
+// the clock, on units whose every word's period fits one record. No word may
+// measure below it, and the worst one lies within a few dB of it.
+TEST(OscillatorGuarantee, NoWordMeasuresBelowItAndTheWorstComesClose)
+{
+    struct Unit {
+        int divisions;
+        const char* word;
+        std::int32_t tableWords;
+        int accumulator;
+        std::size_t randomWords;
+    };
+    for (const Unit& unit : {Unit{1024, "fixed:12", 0, 16, 160}, Unit{1024, "fixed:14", 0, 10, 0},
+                             Unit{16384, "fixed:16", 256, 18, 30}}) {
+        TableShape shape;
+        shape.divisions = unit.divisions;
+        shape.word = *WordKind::Named(unit.word);
+        shape.angle = AngleMode::Exact;
+        const SineTable quarter(shape);
+        UnitChoices choices;
+        choices.tableWords = unit.tableWords;
+        choices.latency = DefaultLatency(shape, unit.tableWords, true);
+        choices.nco = NcoPlan{unit.accumulator, 0, false, false, false};
+        const UnitPlan plan = PlanUnit(quarter, choices);
+        const double guaranteed = GuaranteedSfdr(*plan.nco, hardware::ComplexErrorOf(plan, quarter));
+        const std::uint64_t words = std::uint64_t{1} << unit.accumulator;
+        std::vector<std::uint64_t> tried;
+        for (int zeros = 0; zeros < unit.accumulator; ++zeros)
+            tried.push_back(((std::uint64_t{0x2B5} << zeros) & (words - 1)) | std::uint64_t{1} << zeros);
+        for (std::uint64_t k = 1; k <= 8; ++k)
+            tried.insert(tried.end(), {k, words - k, words / 2 - k, words / 2 + k});
+        if (unit.randomWords == 0) {  // every word
+            tried.clear();
+            for (std::uint64_t word = 1; word < words; ++word)
+                tried.push_back(word);
+        }
+        std::uint64_t x = 0x5DEECE66DULL;
+        for (std::size_t k = 0; k < unit.randomWords; ++k) {
+            x = x * 6364136223846793005ULL + 1442695040888963407ULL;
+            tried.push_back((x >> 20) & (words - 1));
+        }
+        double worst = std::numeric_limits<double>::infinity();
+        std::uint64_t worstWord = 0;
+        for (const std::uint64_t word : tried) {
+            const NcoSpectrum spectrum = MeasureNco(plan, quarter, word);
+            ASSERT_TRUE(spectrum.exactPeriod);
+            if (std::isnan(spectrum.measured))
+                continue;  // no carrier
+            ASSERT_GE(spectrum.measured, guaranteed) << unit.divisions << " " << unit.word << ", word 0x" << std::hex
+                                                      << word;
+            if (spectrum.measured < worst) {
+                worst = spectrum.measured;
+                worstWord = word;
+            }
+        }
+        EXPECT_LT(worst - guaranteed, 4.0) << unit.divisions << " " << unit.word << ": the worst word 0x" << std::hex
+                                          << worstWord << " measures " << worst << " dB, the guarantee " << guaranteed;
+        EXPECT_GT(tried.size(), 40U);
+    }
 }
 
 }  // namespace

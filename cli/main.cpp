@@ -174,7 +174,9 @@ int WriteUnit(const Options& options, const SineTable& table)
         throw std::logic_error(Printf(_("internal error: the interpolating unit is 1 LSB or more from the "
                                         "true value at phase %lld; nothing was written."),
                                       static_cast<long long>(*plan.interpolation->missedPhase)));
-    const Request request{table, options.Digits(), options.name};
+    const Request request{table, options.Digits(), options.name, options.notes};
+    if (!options.toneSaid.empty())
+        std::fputs(ForTerminal(options.toneSaid).c_str(), stderr);
     std::optional<Testbench> testbench;
     if (options.testbenchPath)
         testbench.emplace(options, request, plan);
@@ -185,10 +187,10 @@ int WriteUnit(const Options& options, const SineTable& table)
         if (testbench)
             testbench->Commit();
     };
-    if (options.frequency) {
+    if (options.frequency && (options.report || options.plotPath)) {
         write();
-        const NcoSpectrum spectrum = MeasureNco(plan, table, *options.frequency, options.plotPath.has_value());
-        return ReportAndPlot(options, NcoReportText(spectrum, plan, table), [&](std::FILE* out, PlotKind kind) {
+        const NcoSpectrum spectrum = MeasureNco(plan, table, *options.frequency, options.plotPath.has_value(), options.fraction);
+        return ReportAndPlot(options, NcoReportText(spectrum, plan, table, options.clockHz), [&](std::FILE* out, PlotKind kind) {
             return WriteNcoPlot(out, kind, spectrum, plan, table);
         });
     }

@@ -7,7 +7,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,11 @@ struct NcoPlan {
     // Samples a clock: lane j is the accumulator, which adds lanes times the
     // frequency word, plus j times it, through log2(lanes) more adders.
     int lanes = 1;
+    // D: a second accumulator counts the input fraction modulo D and carries
+    // one into the first as it wraps, so that after n clocks the accumulator
+    // holds floor(n (F D + B) / D) mod 2^A; 1: none.
+    std::uint64_t modulus = 1;
+    int fractionBits() const { return static_cast<int>(std::bit_width(modulus - 1)); }
     int truncatedBits() const { return accumulatorBits - phaseBits; }
     // Its adders work in carry segments of this many bits, each a clock after
     // the one below, so that no carry chain is longer whatever A: the
@@ -46,11 +53,6 @@ struct NcoPlan {
     }
 };
 
-// The worst spur of phase truncation without dither, below the carrier, in dB
-// (the SFDR it allows): for t truncated bits and a word with s trailing zeros
-// the truncation error has period M = 2^(t - s), and its worst spur is
-// (pi / 2^P) / (M sin(pi / M)) of the carrier. Infinite where no bit that
-// matters is truncated (s >= t).
 // The unit's error as one complex output, cosine + j sine, against
 // A e^(2 pi j p/N) (A the word for +1), as shares of A: the largest, and the
 // RMS over the phases a word visits where it visits a set of them evenly
@@ -73,9 +75,35 @@ double GuaranteedSfdr(const NcoPlan& plan, const ComplexError& error);
 // offset: log2 of the lanes.
 int LaneDepth(const NcoPlan& plan);
 
-double PredictedTruncationSfdr(const NcoPlan& plan, std::uint64_t frequency);
+// The worst spur of phase truncation without dither, below the carrier, in dB
+// (the SFDR it allows): for t truncated bits and a word with s trailing zeros
+// the truncation error has period M = 2^(t - s), and its worst spur is
+// (pi / 2^P) / (M sin(pi / M)) of the carrier. Infinite where no bit that
+// matters is truncated (s >= t).
+// With a modulus D the accumulator is one of 2^A D steps of F D + B, and M is
+// D 2^t over gcd(F D + B, D 2^t).
+double PredictedTruncationSfdr(const NcoPlan& plan, std::uint64_t frequency, std::uint64_t fraction = 0);
 
-// Clocks until the output repeats: 2^A / gcd(frequency, 2^A).
-std::uint64_t NcoPeriod(const NcoPlan& plan, std::uint64_t frequency);
+// Clocks until the output repeats: 2^A D / gcd(F D + B, 2^A D); 0 where that
+// is 2^64 or more.
+std::uint64_t NcoPeriod(const NcoPlan& plan, std::uint64_t frequency, std::uint64_t fraction = 0);
+
+// A tone as a share of the clock: the frequency word nearest it, and the
+// exact oscillator for it, F + B/D steps of 2^-A a clock.
+struct Tone {
+    std::uint64_t numerator;    // the tone over the clock, in lowest terms
+    std::uint64_t denominator;
+    std::uint64_t nearest;      // the word nearest the tone without a modulus
+    std::uint64_t frequency;    // F
+    std::uint64_t fraction;     // B, below D
+    std::uint64_t modulus;      // D
+    bool exact;                 // F + B/D is the tone
+};
+inline constexpr std::uint64_t kMostModulus = std::uint64_t{1} << 32;
+// For a tone of numerator/denominator of the clock, 0 < it < 1/2: with `modulus`
+// 0, the least D up to kMostModulus that makes it exact (else none: nullopt);
+// with a modulus given, the F and B nearest the tone for it.
+std::optional<Tone> ToneFor(const NcoPlan& plan, std::uint64_t numerator, std::uint64_t denominator,
+                            std::uint64_t modulus = 0);
 
 }  // namespace lumiro

@@ -89,22 +89,32 @@ double Sfdr(const std::vector<double>& powers, double carrier, bool windowed, st
     return 10 * std::log10(carrierPower / summed(strongest, false));
 }
 
+// The tone as a share of the clock.
+double Cycles(const NcoPlan& nco, std::uint64_t frequency, std::uint64_t fraction)
+{
+    const double steps = static_cast<double>(frequency & nco.mask()) +
+                         static_cast<double>(fraction) / static_cast<double>(nco.modulus);
+    return std::ldexp(steps, -nco.accumulatorBits);
+}
+
 }  // namespace
 
-NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency, bool keepSpectrum)
+NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency, bool keepSpectrum,
+                       std::uint64_t fraction)
 {
     const NcoPlan& nco = *plan.nco;
     NcoSpectrum result{};
     result.frequency = frequency;
-    result.predicted = PredictedTruncationSfdr(nco, frequency);
-    const std::uint64_t period = NcoPeriod(nco, frequency);
+    result.fraction = fraction;
+    result.predicted = PredictedTruncationSfdr(nco, frequency, fraction);
+    const std::uint64_t period = NcoPeriod(nco, frequency, fraction);
     result.exactPeriod = period != 0 && period <= kLongestExactPeriod;
     result.clocks = result.exactPeriod ? period : kWindowedClocks;
     const auto n = static_cast<std::size_t>(result.clocks);
 
     // The quadrature output, cosine + j sine, so that a carrier near 0 or
     // near half the clock has no image to beat with.
-    hardware::OscillatorModel model(plan, quarter, frequency);
+    hardware::OscillatorModel model(plan, quarter, frequency, 0, fraction);
     const WordKind& kind = quarter.shape().word;
     std::vector<double> cosines(n);
     std::vector<double> sines(n);
@@ -113,8 +123,8 @@ NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint
         cosines[k] = kind.ValueOf(words.cosine);
         sines[k] = kind.ValueOf(words.sine);
     }
-    // The carrier's bin: frequency / 2^A of the clock rate.
-    const double cycles = std::ldexp(static_cast<double>(frequency & nco.mask()), -nco.accumulatorBits);
+    // The carrier's bin: (frequency + fraction / D) / 2^A of the clock rate.
+    const double cycles = Cycles(nco, frequency, fraction);
     const double carrier = std::fmod(cycles * static_cast<double>(n), static_cast<double>(n));
     if (!result.exactPeriod) {
         // Blackman-Harris of seven terms (Albrecht's), periodic: its side lobes
@@ -145,14 +155,20 @@ std::string GuaranteeText(const UnitPlan& plan, const SineTable& quarter)
                   GuaranteedSfdr(*plan.nco, hardware::ComplexErrorOf(plan, quarter)));
 }
 
-std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter)
+std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter,
+                          std::optional<double> clockHz)
 {
     const NcoPlan& nco = *plan.nco;
-    const double cycles = std::ldexp(static_cast<double>(spectrum.frequency & nco.mask()), -nco.accumulatorBits);
+    const double cycles = Cycles(nco, spectrum.frequency, spectrum.fraction);
     std::string text = Printf(_("Oscillator report (%s words, N = %d, A = %d bits, frequency word 0x%llX, "
                                 "f/fs = %.9g):\n"),
                               quarter.shape().word.Name().c_str(), plan.divisions, nco.accumulatorBits,
                               static_cast<unsigned long long>(spectrum.frequency), cycles);
+    if (nco.modulus > 1)
+        text += Printf(_("  fraction %llu of D = %llu: a tone of (F + B/D) / 2^A of the clock\n"),
+                       static_cast<unsigned long long>(spectrum.fraction), static_cast<unsigned long long>(nco.modulus));
+    if (clockHz)
+        text += Printf(_("  tone: %.12g Hz at a clock of %.12g Hz\n"), cycles * *clockHz, *clockHz);
     text += Printf(_("  phase truncation: %d bits below the phase's %d%s\n"), nco.truncatedBits(), plan.phaseBits,
                    nco.dither ? _(", with dither") : "");
     if (std::isinf(spectrum.predicted))
@@ -160,9 +176,12 @@ std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, con
     else
         text += Printf(_("  SFDR predicted by phase truncation, without dither: %.2f dB\n"), spectrum.predicted);
     const int exponent = std::countr_zero(spectrum.clocks);
-    const std::string record = spectrum.exactPeriod
-                                   ? Printf(_("over one exact period of 2^%d clocks"), exponent)
-                                   : Printf(_("over 2^%d clocks through a Blackman-Harris window"), exponent);
+    // A modulus makes periods of any length.
+    const std::string record =
+        !spectrum.exactPeriod ? Printf(_("over 2^%d clocks through a Blackman-Harris window"), exponent)
+        : std::has_single_bit(spectrum.clocks)
+            ? Printf(_("over one exact period of 2^%d clocks"), exponent)
+            : Printf(_("over one exact period of %llu clocks"), static_cast<unsigned long long>(spectrum.clocks));
     if (std::isnan(spectrum.measured))
         text += Printf(_("  measured: no carrier to measure against, %s\n"), record.c_str());
     else if (std::isinf(spectrum.measured))

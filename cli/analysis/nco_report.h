@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ inline constexpr std::uint64_t kWindowedClocks = kLongestExactPeriod;
 
 struct NcoSpectrum {
     std::uint64_t frequency;
+    std::uint64_t fraction;   // with a modulus
     std::uint64_t clocks;     // of the record
     bool exactPeriod;         // else windowed
     double predicted;         // dB; infinite where truncation makes no spur
@@ -32,13 +34,15 @@ struct NcoSpectrum {
 };
 
 NcoSpectrum MeasureNco(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency,
-                       bool keepSpectrum = false);
+                       bool keepSpectrum = false, std::uint64_t fraction = 0);
 
 // The SFDR every frequency word keeps, for --report with --nco, in the
 // user's language; empty with dither, which it does not cover.
 std::string GuaranteeText(const UnitPlan& plan, const SineTable& quarter);
 
 // The report in the user's language, for standard error.
-std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter);
+// With the clock in Hz, the tone in Hz too.
+std::string NcoReportText(const NcoSpectrum& spectrum, const UnitPlan& plan, const SineTable& quarter,
+                          std::optional<double> clockHz = {});
 
 }  // namespace lumiro::coe

@@ -320,6 +320,19 @@ constexpr std::array kOptions{
                   "through both ports of its block RAM (sine and cosine). Not with **--dither** or "
                   "**--axi-stream**; the C and Python models give one sample a clock."),
                [](Options& o, std::string_view value) { o.lanesGiven = Counted(value); }, {NeedsOscillator}},
+    OptionSpec{OptionId::Modulus, "modulus", 0, N_("D"),
+               N_("an input fraction (below D, from 2 to {most-modulus}) and a second\n"
+                  "accumulator that counts it modulo D and carries one into the first as\n"
+                  "it wraps: after n clocks the accumulator holds floor(n (F D + B) / D)\n"
+                  "mod 2^A, a tone of F + B/D steps a clock, exactly"),
+               Completion::None, Section::Oscillator, false,
+               N_("An input **fraction** (//B//, below //D//; //D// from 2 to {most-modulus}) and a second "
+                  "accumulator that counts it modulo //D// and carries one into the first as it wraps, so that "
+                  "after //n// clocks the accumulator holds floor(//n// (//F// //D// + //B//) / //D//) mod 2^//A//: "
+                  "a tone of //F// + //B/////D// steps a clock, exactly, whose output repeats after 2^//A// //D// / "
+                  "gcd(//F// //D// + //B//, 2^//A// //D//) clocks. Reset clears both accumulators. Not with "
+                  "**--samples-per-clock** or **--axi-stream**."),
+               [](Options& o, std::string_view value) { o.modulusGiven = Counted(value); }, {NeedsOscillator}},
     OptionSpec{OptionId::Frequency, "frequency", 0, N_("F"),
                N_("with --report or --plot: the frequency word whose output\n"
                   "they measure (decimal, or hexadecimal after 0x): the SFDR that phase\n"
@@ -346,6 +359,40 @@ constexpr std::array kOptions{
                [](Options& o, std::string_view value) { o.frequencyGiven = Counted(value, true); },
                {NeedsOscillator, Rule{false, {OptionId::Report, OptionId::Plot}, 2,
                                       N_("option %s chooses the word that %s measure: give either.")}}},
+    OptionSpec{OptionId::Fraction, "fraction", 0, N_("B"),
+               N_("with --modulus, beside --frequency: the fraction B, below D, whose\n"
+                  "oscillator --report and --plot measure"),
+               Completion::None, Section::Oscillator, false,
+               N_("With **--modulus** and **--frequency**, the fraction //B// (below //D//) of the oscillator "
+                  "that **--report** and **--plot** measure: a tone of (//F// + //B/////D//) / 2^//A// of the clock."),
+               [](Options& o, std::string_view value) { o.fractionGiven = Counted(value); },
+               {Rule{false, {OptionId::Modulus}, 1, N_("option %s is the modulus's fraction: it needs %s.")},
+                Rule{false, {OptionId::Frequency}, 1, N_("option %s goes with the word it completes: it needs %s.")}}},
+    OptionSpec{OptionId::Clock, "clock", 0, N_("HZ"),
+               N_("the clock in Hz (decimal, with an exponent if need be: 122.88e6):\n"
+                  "the file's comment and the reports give frequencies in Hz beside\n"
+                  "their share of the clock"),
+               Completion::None, Section::Oscillator, false,
+               N_("The oscillator's clock in Hz, a decimal number with an exponent if need be (122.88e6): the "
+                  "file's comment gives the accumulator's step in Hz, and the reports the tone in Hz beside its "
+                  "share of the clock."),
+               [](Options& o, std::string_view value) { o.clockGiven = std::string(value); }, {NeedsOscillator}},
+    OptionSpec{OptionId::Tone, "tone", 0, N_("HZ"),
+               N_("with --clock: says the frequency word nearest the tone and its error\n"
+                  "in Hz, and makes the tone exact: with the least modulus D up to\n"
+                  "{most-modulus} that does (or --modulus's D), the unit gets --modulus, and\n"
+                  "F, B and D are said on standard error (and measured by --report)"),
+               Completion::None, Section::Oscillator, false,
+               N_("With **--clock**, a tone in Hz (a decimal number, with an exponent if need be). Standard error "
+                  "says the frequency word nearest it and its error in Hz, and the oscillator that makes it exact: "
+                  "the least modulus //D// up to {most-modulus} for which //F// + //B/////D// steps of 2^-//A// a clock "
+                  "is the tone (or, with **--modulus**, the //F// and //B// nearest it for that //D//), given to the "
+                  "unit as with **--modulus**, and the clocks after which its outputs repeat; where //D// is 1 the word "
+                  "alone is exact and the unit has no modulus. **--report** measures that oscillator. The tone must "
+                  "lie above 0 and below half the clock."),
+               [](Options& o, std::string_view value) { o.toneGiven = std::string(value); },
+               {Rule{false, {OptionId::Clock}, 1, N_("option %s is a frequency in Hz: it needs %s.")},
+                Rule{true, {OptionId::Frequency}, 1, N_("option %s chooses the frequency word, so it does not combine with %s.")}}},
     OptionSpec{OptionId::Radix, "radix", 0, N_("2|10|16"),
                N_("the words as binary digits, as many as a word has bits\n"
                   "(2, the default), as hexadecimal digits (16), or, in coe and\n"
@@ -532,6 +579,8 @@ std::string Owned(std::string_view name)
             return std::to_string(value);
     if (name == "windowed-clocks")
         return PowerOfTwo(kWindowedClocks);
+    if (name == "most-modulus")
+        return PowerOfTwo(kMostModulus);
     if (name == "most-bench-phases")
         return PowerOfTwo(hardware::kMostBenchPhases);
     if (name == "dither-polynomial")

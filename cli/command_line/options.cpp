@@ -226,7 +226,7 @@ UnitChoices Options::Unit() const
 {
     std::optional<NcoPlan> nco;
     if (ncoBits > 0)
-        nco = NcoPlan{ncoBits, 0, phaseOffset, reset, dither, lanes};
+        nco = NcoPlan{ncoBits, 0, phaseOffset, reset, dither, lanes, modulus};
     return {latency.value_or(DefaultLatency(shape, tableWords, ncoBits > 0, ports)), clockEnable, tableWords, nco,
             ports, valid, axiStream};
 }

@@ -44,7 +44,9 @@ struct Options {
     std::optional<std::string> plotPath;    // the picture of the table's quality
     std::optional<std::string> testbenchPath;  // the unit's self-checking testbench
     // The values taken as numbers, as given, until N and the unit are known.
-    std::optional<Given> latencyGiven, tableWordsGiven, ncoGiven, frequencyGiven, lanesGiven;
+    std::optional<Given> latencyGiven, tableWordsGiven, ncoGiven, frequencyGiven, lanesGiven, modulusGiven,
+        fractionGiven;
+    std::optional<std::string> clockGiven, toneGiven;
     std::optional<std::string> multiplierGiven;
     // ...and as they are then.
     std::optional<int> latency;
@@ -52,6 +54,11 @@ struct Options {
     Ports ports;                            // the interpolating unit's multipliers
     int ncoBits = 0;                        // the accumulator's; 0: no oscillator
     int lanes = 1;                          // the oscillator's samples a clock
+    std::uint64_t modulus = 1;              // of the fraction's accumulator; 1: none
+    std::uint64_t fraction = 0;             // with the word --report measures
+    std::optional<double> clockHz;
+    std::string toneSaid;                   // what --tone found, for standard error
+    std::vector<std::string> notes;         // the header's lines for --clock and --tone
     std::optional<std::uint64_t> frequency; // the word --report measures the oscillator at
 
     bool Has(OptionId id) const { return given.test(static_cast<std::size_t>(id)); }

@@ -3,6 +3,10 @@
 // format are known: each number said against the one range it has here, in
 // the same words whichever side of it the value falls on.
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <utility>
 #include <bit>
 
 #include "i18n.h"
@@ -198,6 +202,194 @@ void ResolveLanes(Options& options)
     options.lanes = static_cast<int>(*given.number);
 }
 
+__extension__ typedef unsigned __int128 Wide;
+
+// A decimal number, digits[.digits][e[+|-]digits], as digits x 10^exponent.
+struct Decimal {
+    std::uint64_t digits = 0;
+    int exponent = 0;
+};
+
+std::optional<Decimal> ReadDecimal(std::string_view text)
+{
+    Decimal value;
+    bool any = false;
+    bool point = false;
+    std::size_t at = 0;
+    for (; at < text.size() && (std::isdigit(static_cast<unsigned char>(text[at])) != 0 || (text[at] == '.' && !point));
+         ++at) {
+        if (text[at] == '.') {
+            point = true;
+            continue;
+        }
+        if (value.digits > (UINT64_MAX - 9) / 10)
+            return std::nullopt;
+        value.digits = value.digits * 10 + static_cast<std::uint64_t>(text[at] - '0');
+        value.exponent -= point ? 1 : 0;
+        any = true;
+    }
+    if (!any)
+        return std::nullopt;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        const std::string_view power = text.substr(at + 1);
+        const bool negative = power.starts_with('-');
+        const Given exponent = Counted(power.substr(power.starts_with('-') || power.starts_with('+') ? 1 : 0));
+        if (!exponent.number || *exponent.number > 30)
+            return std::nullopt;
+        value.exponent += (negative ? -1 : 1) * static_cast<int>(*exponent.number);
+        at = text.size();
+    }
+    if (at != text.size())
+        return std::nullopt;
+    return value;
+}
+
+Decimal ReadHertz(OptionId option, std::string_view text)
+{
+    const std::optional<Decimal> value = ReadDecimal(text);
+    if (!value || value->digits == 0)
+        throw UsageError(Printf(_("option %s takes a frequency in Hz above 0, a decimal number with an exponent if "
+                                  "need be, as 122.88e6 (got %s)."),
+                                Spelled(option).c_str(), Shown(text).c_str()));
+    return *value;
+}
+
+double HertzOf(const Decimal& value)
+{
+    return static_cast<double>(value.digits) * std::pow(10.0, value.exponent);
+}
+
+std::string Hertz(double value)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%.12g", value);
+    return text;
+}
+
+void ResolveModulus(Options& options)
+{
+    const Given& given = *options.modulusGiven;
+    if (!given.number || *given.number < 2 || *given.number > kMostModulus)
+        throw UsageError(Printf(_("option --modulus takes a D from 2 to 2^32 (got %s)."), Shown(given.text).c_str()));
+    if (options.lanes > 1 || options.axiStream)
+        throw UsageError(Printf(_("--modulus counts its fraction a sample a clock, through plain ports: leave out %s."),
+                                options.axiStream ? "--axi-stream" : "--samples-per-clock"));
+    options.modulus = *given.number;
+}
+
+// The tone over the clock, in lowest terms, with both below 2^63.
+std::pair<std::uint64_t, std::uint64_t> Share(const Decimal& tone, const Decimal& clock, std::string_view said)
+{
+    Wide numerator = tone.digits;
+    Wide denominator = clock.digits;
+    for (int k = tone.exponent; k > clock.exponent; --k)
+        numerator *= 10;
+    for (int k = clock.exponent; k > tone.exponent; --k)
+        denominator *= 10;
+    Wide a = numerator;
+    Wide b = denominator;
+    while (b != 0)
+        a = std::exchange(b, a % b);
+    numerator /= a;
+    denominator /= a;
+    if (numerator >> 63 != 0 || denominator >> 63 != 0)
+        throw UsageError(Printf(_("--tone %s Hz is a share of the clock with too many digits: give the tone and "
+                                  "the clock with fewer."),
+                                std::string(said).c_str()));
+    if (2 * numerator >= denominator)
+        throw UsageError(Printf(_("--tone %s Hz is not below half the clock, %s Hz: give a tone below %s Hz."),
+                                std::string(said).c_str(), Hertz(HertzOf(clock)).c_str(),
+                                Hertz(HertzOf(clock) / 2).c_str()));
+    return {static_cast<std::uint64_t>(numerator), static_cast<std::uint64_t>(denominator)};
+}
+
+// What the tone's oscillator is, for standard error and the file's comment.
+void SayTone(Options& options, const Tone& tone, double hertz)
+{
+    const int bits = options.ncoBits;
+    const double clock = *options.clockHz;
+    const auto hertzOf = [&](std::uint64_t word, std::uint64_t fraction, std::uint64_t modulus) {
+        return (static_cast<double>(word) + static_cast<double>(fraction) / static_cast<double>(modulus)) *
+               std::ldexp(clock, -bits);
+    };
+    const NcoPlan plan{bits, 0, false, false, false, 1, tone.modulus};
+    const std::uint64_t period = NcoPeriod(plan, tone.frequency, tone.fraction);
+    std::string said = Printf(_("--tone %s Hz is %llu/%llu of the clock; the nearest frequency word, 0x%llX, gives "
+                                "%s Hz, %.3g Hz off.\n"),
+                              Hertz(hertz).c_str(), static_cast<unsigned long long>(tone.numerator),
+                              static_cast<unsigned long long>(tone.denominator),
+                              static_cast<unsigned long long>(tone.nearest),
+                              Hertz(hertzOf(tone.nearest, 0, 1)).c_str(), hertzOf(tone.nearest, 0, 1) - hertz);
+    const std::string repeats = period == 0 ? std::string("2^64") : std::to_string(period);
+    if (tone.modulus == 1)
+        said += Printf(_("The word alone is exact: frequency 0x%llX; the outputs repeat every %s clocks.\n"),
+                       static_cast<unsigned long long>(tone.frequency), repeats.c_str());
+    else if (tone.exact)
+        said += Printf(_("Exact with --modulus %llu: frequency 0x%llX, fraction %llu; the outputs repeat every %s "
+                         "clocks.\n"),
+                       static_cast<unsigned long long>(tone.modulus), static_cast<unsigned long long>(tone.frequency),
+                       static_cast<unsigned long long>(tone.fraction), repeats.c_str());
+    else
+        said += Printf(_("With --modulus %llu: frequency 0x%llX, fraction %llu give %s Hz, %.3g Hz off.\n"),
+                       static_cast<unsigned long long>(tone.modulus), static_cast<unsigned long long>(tone.frequency),
+                       static_cast<unsigned long long>(tone.fraction),
+                       Hertz(hertzOf(tone.frequency, tone.fraction, tone.modulus)).c_str(),
+                       hertzOf(tone.frequency, tone.fraction, tone.modulus) - hertz);
+    options.toneSaid = said;
+    // The file says the same, in its own words and in English whatever the locale.
+    char note[256];
+    std::snprintf(note, sizeof note, "Tone %s Hz, %llu/%llu of the clock: frequency 0x%llX%s,\n%s%s.", Hertz(hertz).c_str(),
+                  static_cast<unsigned long long>(tone.numerator), static_cast<unsigned long long>(tone.denominator),
+                  static_cast<unsigned long long>(tone.frequency),
+                  tone.modulus > 1 ? (", fraction " + std::to_string(tone.fraction)).c_str() : "",
+                  tone.exact ? "exact; the outputs repeat every " : "not exact",
+                  tone.exact ? (repeats + " clocks").c_str() : "");
+    options.notes.emplace_back(note);
+}
+
+void ResolveTone(Options& options)
+{
+    const Decimal clock = ReadHertz(OptionId::Clock, *options.clockGiven);
+    const Decimal tone = ReadHertz(OptionId::Tone, *options.toneGiven);
+    const auto [numerator, denominator] = Share(tone, clock, *options.toneGiven);
+    const NcoPlan plan{options.ncoBits, 0, false, false, false, 1, 1};
+    const std::optional<Tone> found = ToneFor(plan, numerator, denominator, options.modulusGiven ? options.modulus : 0);
+    if (!found)
+        throw UsageError(Printf(_("--tone %s Hz is %llu/%llu of the clock: no modulus up to 2^32 makes it exact; give "
+                                  "--modulus D for the nearest tone with that D."),
+                                options.toneGiven->c_str(), static_cast<unsigned long long>(numerator),
+                                static_cast<unsigned long long>(denominator)));
+    if (found->modulus > 1 && (options.lanes > 1 || options.axiStream))
+        throw UsageError(Printf(_("--tone %s Hz needs --modulus %llu to be exact, which counts its fraction a sample a "
+                                  "clock, through plain ports: leave out %s."),
+                                options.toneGiven->c_str(), static_cast<unsigned long long>(found->modulus),
+                                options.axiStream ? "--axi-stream" : "--samples-per-clock"));
+    if (found->modulus > 1)
+        options.modulus = found->modulus;
+    options.frequency = found->frequency;
+    options.fraction = found->fraction;
+    SayTone(options, *found, HertzOf(tone));
+}
+
+void ResolveClock(Options& options)
+{
+    const double clock = HertzOf(ReadHertz(OptionId::Clock, *options.clockGiven));
+    options.clockHz = clock;
+    char note[160];
+    std::snprintf(note, sizeof note, "Clock %s Hz: a step of the accumulator, clock / 2^%d, is %s Hz.",
+                  Hertz(clock).c_str(), options.ncoBits, Hertz(std::ldexp(clock, -options.ncoBits)).c_str());
+    options.notes.emplace_back(note);
+}
+
+void ResolveFraction(Options& options)
+{
+    const Given& given = *options.fractionGiven;
+    if (!given.number || *given.number >= options.modulus)
+        throw UsageError(Printf(_("option --fraction takes a B below D = %llu, the modulus (got %s)."),
+                                static_cast<unsigned long long>(options.modulus), Shown(given.text).c_str()));
+    options.fraction = *given.number;
+}
+
 void ResolveFrequency(Options& options)
 {
     const Given& given = *options.frequencyGiven;
@@ -253,8 +445,16 @@ void ResolveUnit(Options& options)
         ResolveNco(options);
     if (options.lanesGiven)
         ResolveLanes(options);
+    if (options.modulusGiven)
+        ResolveModulus(options);
+    if (options.clockGiven)
+        ResolveClock(options);
+    if (options.toneGiven)
+        ResolveTone(options);
     if (options.frequencyGiven)
         ResolveFrequency(options);
+    if (options.fractionGiven)
+        ResolveFraction(options);
 }
 
 }  // namespace lumiro::coe

@@ -69,7 +69,9 @@ std::string Stimulus(const Circuit& c, const UnitPlan& plan)
                ":\n";
         for (const hardware::BenchSetting& setting : settings)
             text += "  frequency " + Hex(setting.frequency) +
-                    (plan.nco->phaseOffset ? ", phase_offset " + Hex(setting.offset) : "") + "\n";
+                    (plan.nco->phaseOffset ? ", phase_offset " + Hex(setting.offset) : "") +
+                    (plan.nco->modulus > 1 ? ", fraction " + Number(static_cast<std::int64_t>(setting.fraction)) : "") +
+                    "\n";
     } else if (plan.divisions <= hardware::kMostBenchPhases) {
         text = "It gives every phase from 0 to " + Number(plan.divisions - 1) + " once, in order.\n";
     } else {

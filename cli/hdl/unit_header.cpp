@@ -139,6 +139,17 @@ std::string Lanes(const UnitPlan& plan)
            " + j of the oscillator that adds frequency each sample.\nEach lane reads a table of its own.\n";
 }
 
+std::string Modulus(const NcoPlan& nco)
+{
+    if (nco.modulus == 1)
+        return "";
+    const std::string d = std::to_string(nco.modulus);
+    return "A second accumulator counts fraction (below " + d + ") modulo D = " + d +
+           " and carries one into\nthe first as it wraps: after n clocks the accumulator holds floor(n (frequency x\n" + d +
+           " + fraction) / " + d + ") mod 2^" + Number(nco.accumulatorBits) + ", a tone of frequency + fraction/" + d +
+           " steps a clock.\n";
+}
+
 // What no frequency word can spoil, without dither.
 std::string Guarantee(const UnitPlan& plan, const SineTable& quarter)
 {
@@ -172,15 +183,20 @@ std::string OscillatorHeader(const UnitPlan& plan, const SineTable& quarter)
            (plan.valid ? "out_valid rises with the words of the first value, D edges after power-up" +
                              std::string(nco.reset ? " or reset" : "") + ".\n"
                        : "") +
-           Guarantee(plan, quarter) + Lanes(plan);
+           Modulus(nco) + Guarantee(plan, quarter) + Lanes(plan);
 }
 
 }  // namespace
 
 std::vector<std::string> UnitHeader(const Request& request, const UnitPlan& plan)
 {
-    return Lines((plan.interpolation ? InterpolatingHeader(request, plan) : LeanHeader(request, plan)) +
-                 OscillatorHeader(plan, request.table) + Stream(plan));
+    std::vector<std::string> lines =
+        Lines((plan.interpolation ? InterpolatingHeader(request, plan) : LeanHeader(request, plan)) +
+              OscillatorHeader(plan, request.table) + Stream(plan));
+    for (const std::string& note : request.notes)
+        for (const std::string& line : Lines(note))
+            lines.push_back(line);
+    return lines;
 }
 
 UnitText UnitTextOf(const Request& request, const UnitPlan& plan)

@@ -28,6 +28,7 @@ struct Request {
     const SineTable& table;
     Radix radix = Radix::Binary;
     std::string name;  // an identifier, for the formats that declare one
+    std::vector<std::string> notes{};  // a unit's header's last lines, from the command line
 };
 
 // The widest word any table has, and so the widest a reader takes.

@@ -154,6 +154,7 @@ std::int64_t RunOscillator(Bench& bench, const UnitPlan& plan)
             } else {
                 bench.Set("frequency", setting.frequency);
                 bench.Set("phase_offset", setting.offset);
+                bench.Set("fraction", setting.fraction);
                 counted = plan.valid ? lastEnabled && bench.Get("out_valid") : lastEnabled && sinceReset >= delay;
             }
             bench.Clock(counted);
@@ -201,7 +202,12 @@ std::vector<BenchSetting> BenchSettings(const UnitPlan& plan)
     const std::vector<BenchSetting> settings{{1, 0},           {3 * step, offset}, {half / 2 + step / 2 + 1, 0},
                                              {half - 1, offset}, {golden, offset}, {top(0xD1B54A32D192ED03ULL), half}};
     static_assert(kBenchSettings == 6);
-    return settings;
+    std::vector<BenchSetting> given = settings;
+    const std::uint64_t d = plan.nco->modulus;
+    const std::uint64_t fractions[kBenchSettings] = {0, 1, d - 1, d / 2, golden % d, (golden >> 7) % d};
+    for (std::size_t k = 0; k < given.size(); ++k)
+        given[k].fraction = fractions[k];
+    return given;
 }
 
 bool IsHandshake(std::string_view output)

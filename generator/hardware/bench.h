@@ -26,6 +26,7 @@ std::vector<std::int64_t> BenchPhases(std::int32_t divisions);
 struct BenchSetting {
     std::uint64_t frequency;
     std::uint64_t offset;
+    std::uint64_t fraction = 0;  // below the modulus, where there is one
 };
 inline constexpr std::int64_t kClocksPerSetting = 4096;
 inline constexpr int kBenchSettings = 6;

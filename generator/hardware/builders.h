@@ -15,11 +15,12 @@ void ControlPorts(Circuit& circuit, const UnitPlan& plan);
 // The phase: the port phase, or the oscillator's top bits, a phase a lane.
 std::vector<Signal> PhaseSource(Circuit& circuit, const UnitPlan& plan);
 // What the oscillator takes: its reset (where the plan has one), frequency
-// word and offset (where it has one), ports or registers.
+// word, offset and fraction (where it has them), ports or registers.
 struct OscillatorInputs {
     Signal reset;
     Signal frequency;
     Signal offset;
+    Signal fraction;  // with a modulus
 };
 OscillatorInputs OscillatorPorts(Circuit& circuit, const UnitPlan& plan);
 // The phase of each of the plan's lanes (one without --samples-per-clock).

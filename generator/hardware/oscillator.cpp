@@ -98,8 +98,24 @@ std::vector<Signal> ResetPending(Circuit& c, Signal reset, std::size_t segments)
     return pending;
 }
 
-// The accumulator adds the skewed frequency word to itself, a segment a clock.
-Skewed Accumulated(Circuit& c, const Skewed& frequency, Signal reset, int width)
+// The second accumulator: the fraction counted modulo D, cleared by reset;
+// the one it carries on the clock it wraps.
+Signal Wraps(Circuit& c, const NcoPlan& nco, Signal fraction, Signal reset)
+{
+    const Type type = Unsigned(nco.fractionBits());
+    const Signal counted = c.Register("fraction_count", type, RegisterOptions::ResetBy(reset));
+    const Signal sum = c.Add(counted, fraction, "fraction_sum");
+    const Signal modulus = c.Constant(static_cast<std::int64_t>(nco.modulus), c.At(sum).type, "modulus");
+    const Signal wraps = c.Not(c.Less(sum, modulus, "fraction_below"), "fraction_wraps");
+    c.Connect(counted, c.Slice(c.Choice(wraps, c.Subtract(sum, modulus, "fraction_wrapped", c.At(sum).type), sum,
+                                        "fraction_next"),
+                               0, type));
+    return wraps;
+}
+
+// The accumulator adds the skewed frequency word to itself, a segment a clock,
+// and the fraction's carry into its lowest segment where it has a modulus.
+Skewed Accumulated(Circuit& c, const Skewed& frequency, Signal reset, int width, Signal wraps = {})
 {
     const std::vector<Signal> pending = ResetPending(c, reset, frequency.segments.size());
     Skewed accumulator;
@@ -109,7 +125,10 @@ Skewed Accumulated(Circuit& c, const Skewed& frequency, Signal reset, int width)
         const bool top = i + 1 == frequency.segments.size();
         const RegisterOptions options = i == 0 ? RegisterOptions::ResetBy(reset) : RegisterOptions{};
         const Signal reg = c.Register(Numbered("accumulator", i), Unsigned(w), options);
-        const Signal total = SegmentSum(c, {reg, frequency.segments[i]}, carry, w, top, Numbered("accumulator_sum", i));
+        std::vector<Signal> operands{reg, frequency.segments[i]};
+        if (i == 0 && wraps)
+            operands.push_back(wraps);
+        const Signal total = SegmentSum(c, operands, carry, w, top, Numbered("accumulator_sum", i));
         const auto cleared = [&](Signal value, int bits) {
             return pending[i] ? c.Choice(pending[i], c.Constant(0, Unsigned(bits)), value) : value;
         };
@@ -186,6 +205,7 @@ OscillatorInputs OscillatorPorts(Circuit& c, const UnitPlan& plan)
     in.reset = nco.reset ? c.Input("reset", Unsigned(1)) : Signal{};
     in.frequency = c.Input("frequency", Unsigned(nco.accumulatorBits));
     in.offset = nco.phaseOffset ? c.Input("phase_offset", Unsigned(nco.accumulatorBits)) : Signal{};
+    in.fraction = nco.modulus > 1 ? c.Input("fraction", Unsigned(nco.fractionBits())) : Signal{};
     return in;
 }
 
@@ -203,7 +223,15 @@ std::vector<Signal> Oscillator(Circuit& c, const UnitPlan& plan, const Oscillato
     const int lanes = nco.lanes;
     const Signal step =
         lanes == 1 ? frequency : c.Sum({{frequency, std::countr_zero(static_cast<unsigned>(lanes))}}, "lanes_step", Unsigned(a));
-    Skewed last = Accumulated(c, Skew(c, step, a, "frequency"), reset, a);
+    Signal wraps;
+    if (in.fraction) {
+        c.Section("The fraction, counted modulo " + std::to_string(nco.modulus) +
+                  ", carries one into the accumulator as it wraps:\nafter n clocks it holds floor(n (frequency x " +
+                  std::to_string(nco.modulus) + " + fraction) / " + std::to_string(nco.modulus) + ") mod 2^" +
+                  std::to_string(a) + ".");
+        wraps = Wraps(c, nco, in.fraction, reset);
+    }
+    Skewed last = Accumulated(c, Skew(c, step, a, "frequency"), reset, a, wraps);
     const bool lanesAfter = lanes > 1;
     if (nco.dither) {
         c.Section("The dither: a 64-bit LFSR, " + DitherPolynomial() + ", seed " + DitherSeedText() + ",\nstepped " +

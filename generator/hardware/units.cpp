@@ -174,7 +174,7 @@ ComplexError ComplexErrorOf(const UnitPlan& plan, const SineTable& quarter)
 }
 
 OscillatorModel::OscillatorModel(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency,
-                                 std::uint64_t offset)
+                                 std::uint64_t offset, std::uint64_t fraction)
     : circuit_(UnitCircuit(Bare(plan), quarter)),
       simulation_(circuit_),
       sine_(circuit_.OutputNamed("sine")),
@@ -184,6 +184,8 @@ OscillatorModel::OscillatorModel(const UnitPlan& plan, const SineTable& quarter,
     simulation_.Set(circuit_.InputNamed("frequency"), static_cast<std::int64_t>(frequency));
     if (const Signal input = circuit_.InputNamed("phase_offset"))
         simulation_.Set(input, static_cast<std::int64_t>(offset));
+    if (const Signal input = circuit_.InputNamed("fraction"))
+        simulation_.Set(input, static_cast<std::int64_t>(fraction));
     if (const Signal ce = circuit_.InputNamed("ce"))
         simulation_.Set(ce, 1);
 }

@@ -51,7 +51,7 @@ ComplexError ComplexErrorOf(const UnitPlan& plan, const SineTable& quarter);
 class OscillatorModel {
 public:
     OscillatorModel(const UnitPlan& plan, const SineTable& quarter, std::uint64_t frequency,
-                    std::uint64_t offset = 0);
+                    std::uint64_t offset = 0, std::uint64_t fraction = 0);
     SineCosine Next();
     // Edges from the accumulator holding a value to its words at the outputs.
     int Delay() const { return delay_; }

@@ -323,6 +323,54 @@ TEST(Options, SamplesPerClockAreRefusedWhereTheyCannotBe)
               8);
 }
 
+// A clock and a tone in Hz, read exactly; the tone's oscillator made exact.
+TEST(Options, TonesAreMadeExactAndBadFrequenciesRefused)
+{
+    const auto unit = [](std::vector<std::string_view> more) {
+        std::vector<std::string_view> call{"4096", "--sincos", "--format", "verilog", "--nco", "32"};
+        call.insert(call.end(), more.begin(), more.end());
+        return call;
+    };
+    // 10 MHz of 122.88 MHz is 125/1536: 2^32 x 125/1536 = 2^23 x 125/3 = 0x14D55555 + 1/3.
+    const Options tone = Parse(unit({"--clock", "122.88e6", "--tone", "10000000"}));
+    EXPECT_EQ(tone.modulus, 3U);
+    EXPECT_EQ(tone.frequency, 0x14D55555U);
+    EXPECT_EQ(tone.fraction, 1U);
+    EXPECT_EQ(tone.Unit().nco->modulus, 3U);
+    // 25 MHz of 100 MHz is a quarter: the word alone, no modulus.
+    const Options quarter = Parse(unit({"--clock", "1e8", "--tone", "25e6"}));
+    EXPECT_EQ(quarter.modulus, 1U);
+    EXPECT_EQ(quarter.frequency, 0x40000000U);
+    // With a modulus given, the nearest for it: 1 MHz of 100 MHz with D = 4 is 2^32/100 = 0x28F5C28 + 0.96.
+    const Options nearest = Parse(unit({"--clock", "100e6", "--tone", "1e6", "--modulus", "4"}));
+    EXPECT_EQ(nearest.frequency, 0x28F5C29U);
+    EXPECT_EQ(nearest.fraction, 0U);
+    for (const char* clock : {"0", "-5", "1e", "1.2.3", "x"})
+        EXPECT_EQ(Refusal(unit({"--clock", clock})),
+                  Printf(_("option %s takes a frequency in Hz above 0, a decimal number with an exponent if need be, "
+                           "as 122.88e6 (got %s)."),
+                         "--clock", Plain(clock).c_str()));
+    EXPECT_EQ(Refusal(unit({"--clock", "100e6", "--tone", "50e6"})),
+              Printf(_("--tone %s Hz is not below half the clock, %s Hz: give a tone below %s Hz."), "50e6", "100000000",
+                     "50000000"));
+    EXPECT_EQ(Refusal(unit({"--tone", "1e6"})), Printf(_("option %s is a frequency in Hz: it needs %s."), "--tone",
+                                                       "--clock"));
+    // 1/(2^32 + 1) of the clock: its odd part is above 2^32.
+    EXPECT_EQ(Refusal(unit({"--clock", "4294967297", "--tone", "1"})),
+              Printf(_("--tone %s Hz is %llu/%llu of the clock: no modulus up to 2^32 makes it exact; give --modulus D "
+                       "for the nearest tone with that D."),
+                     "1", 1ULL, 4294967297ULL));
+    for (const char* modulus : {"0", "1", "4294967297"})
+        EXPECT_EQ(Refusal(unit({"--modulus", modulus})),
+                  Printf(_("option --modulus takes a D from 2 to 2^32 (got %s)."), Plain(modulus).c_str()));
+    EXPECT_EQ(Refusal(unit({"--modulus", "3", "--frequency", "1", "--fraction", "3", "--report"})),
+              Printf(_("option --fraction takes a B below D = %llu, the modulus (got %s)."), 3ULL, "'3'"));
+    EXPECT_EQ(Refusal(unit({"--clock", "122.88e6", "--tone", "10e6", "--axi-stream"})),
+              Printf(_("--tone %s Hz needs --modulus %llu to be exact, which counts its fraction a sample a clock, "
+                       "through plain ports: leave out %s."),
+                     "10e6", 3ULL, "--axi-stream"));
+}
+
 // A number of the unit is refused with the one range it has there, in the same
 // words below it, above it (however far) and for what is no number at all.
 TEST(Options, UnitNumbersAreRefusedWithTheirRange)

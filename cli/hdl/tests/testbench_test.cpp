@@ -97,6 +97,7 @@ TEST_F(Testbench, PassesOnTheUnitAndFailsOnOneWithATableBitFlipped)
         {Call({"4096"}, {"--nco", "32", "--clock-enable", "--reset", "--phase-offset", "--dither", "--valid"}), 0},
         {Call({"4096"}, {"--nco", "24", "--axi-stream", "--clock-enable", "--reset", "--phase-offset"}), 0},
         {Call({"4096"}, {"--nco", "32", "--samples-per-clock", "4", "--clock-enable", "--reset", "--phase-offset"}), 0},
+        {Call({"4096"}, {"--nco", "24", "--modulus", "1000003", "--clock-enable", "--reset"}), 0},
     };
     for (const Case& unit : cases) {
         Prove(unit.call, unit.outputs, &Testbench::Icarus, ".v");
@@ -105,11 +106,14 @@ TEST_F(Testbench, PassesOnTheUnitAndFailsOnOneWithATableBitFlipped)
 }
 
 // Above 2^20 phases, a stated 2^20 of them, as Verilator runs them: a unit of
-// fixed:24 words on N = 2^22.
+// fixed:24 words on N = 2^22; and an oscillator with a modulus.
 TEST_F(Testbench, VerilatorRunsItAsWrittenOnALargeUnit)
 {
     Prove({"4194304", "--word", "fixed:24", "--angle", "exact", "--table-words", "1024"}, std::int64_t{1} << 20,
           &Testbench::Verilator, ".v");
+    // The exact 10 MHz of a 122.88 MHz clock: an oscillator with a modulus.
+    Prove(Call({"4096"}, {"--nco", "32", "--clock", "122.88e6", "--tone", "10e6", "--reset"}), 0, &Testbench::Verilator,
+          ".v");
 }
 
 }  // namespace

@@ -175,8 +175,9 @@ int WriteUnit(const Options& options, const SineTable& table)
                                         "true value at phase %lld; nothing was written."),
                                       static_cast<long long>(*plan.interpolation->missedPhase)));
     const Request request{table, options.Digits(), options.name, options.notes};
-    if (!options.toneSaid.empty())
-        std::fputs(ForTerminal(options.toneSaid).c_str(), stderr);
+    for (const std::string* said : {&options.designSaid, &options.toneSaid})
+        if (!said->empty())
+            std::fputs(ForTerminal(*said).c_str(), stderr);
     std::optional<Testbench> testbench;
     if (options.testbenchPath)
         testbench.emplace(options, request, plan);

@@ -6,6 +6,7 @@
 #include <bit>
 #include <stdexcept>
 
+#include "design.h"
 #include "hardware/bench.h"
 #include "i18n.h"
 #include "names.h"
@@ -376,7 +377,8 @@ constexpr std::array kOptions{
                N_("The oscillator's clock in Hz, a decimal number with an exponent if need be (122.88e6): the "
                   "file's comment gives the accumulator's step in Hz, and the reports the tone in Hz beside its "
                   "share of the clock."),
-               [](Options& o, std::string_view value) { o.clockGiven = std::string(value); }, {NeedsOscillator}},
+               [](Options& o, std::string_view value) { o.clockGiven = std::string(value); },
+               {Rule{false, {OptionId::Nco, OptionId::Design}, 2, N_("option %s is the oscillator's clock: it needs %s.")}}},
     OptionSpec{OptionId::Tone, "tone", 0, N_("HZ"),
                N_("with --clock: says the frequency word nearest the tone and its error\n"
                   "in Hz, and makes the tone exact: with the least modulus D up to\n"
@@ -393,6 +395,40 @@ constexpr std::array kOptions{
                [](Options& o, std::string_view value) { o.toneGiven = std::string(value); },
                {Rule{false, {OptionId::Clock}, 1, N_("option %s is a frequency in Hz: it needs %s.")},
                 Rule{true, {OptionId::Frequency}, 1, N_("option %s chooses the frequency word, so it does not combine with %s.")}}},
+    OptionSpec{OptionId::Design, "design", 0, nullptr,
+               N_("instead of N: from --clock, --resolution and --sfdr, the oscillator\n"
+                  "with the fewest block RAM bits whose SFDR guaranteed for every\n"
+                  "frequency word meets --sfdr: the accumulator (its step at most the\n"
+                  "resolution), the phase bits, the word (unless --word fixed:W), the\n"
+                  "lean or the interpolating unit; standard error gets the same unit's\n"
+                  "command line and a summary"),
+               Completion::None, Section::Oscillator, false,
+               N_("Instead of N, the unit from the engineer's requirements: with **--clock**, **--resolution** and "
+                  "**--sfdr**, the oscillator whose accumulator steps in at most the resolution (//A// the least "
+                  "that does), and, of the lean and the interpolating units of the {design-phase-bits} phase counts from the "
+                  "least whose truncation could reach the SFDR, each with the narrowest fixed:W word that does "
+                  "(or **--word** fixed://W//), the one with the fewest block RAM bits whose SFDR guaranteed for "
+                  "every frequency word (as **--nco** states it) meets **--sfdr**. It writes that unit, and says on "
+                  "standard error the command line that writes the same unit and a summary: the resolution in Hz, "
+                  "the guaranteed SFDR, the table's words and bits, the multipliers. **--dither** may be added; "
+                  "the guarantee holds without it. Requirements no unit tried meets are refused, with the best "
+                  "reached."),
+               [](Options& o, std::string_view) { o.design = true; },
+               {Rule{false, {OptionId::Clock}, 1, N_("option %s designs for a clock: it needs %s.")},
+                Rule{true, {OptionId::Nco, OptionId::TableWords}, 2,
+                     N_("option %s chooses the unit, so it does not combine with %s.")}}},
+    OptionSpec{OptionId::Resolution, "resolution", 0, N_("HZ"),
+               N_("with --design: the frequency step asked for, in Hz"),
+               Completion::None, Section::Oscillator, false,
+               N_("With **--design**, the step in Hz that the oscillator's frequency may take at most."),
+               [](Options& o, std::string_view value) { o.resolutionGiven = std::string(value); },
+               {Rule{false, {OptionId::Design}, 1, N_("option %s is a requirement: it needs %s.")}}},
+    OptionSpec{OptionId::Sfdr, "sfdr", 0, N_("DB"),
+               N_("with --design: the SFDR asked for, in dB, for every frequency word"),
+               Completion::None, Section::Oscillator, false,
+               N_("With **--design**, the SFDR in dB that every frequency word must keep, at least."),
+               [](Options& o, std::string_view value) { o.sfdrGiven = std::string(value); },
+               {Rule{false, {OptionId::Design}, 1, N_("option %s is a requirement: it needs %s.")}}},
     OptionSpec{OptionId::Radix, "radix", 0, N_("2|10|16"),
                N_("the words as binary digits, as many as a word has bits\n"
                   "(2, the default), as hexadecimal digits (16), or, in coe and\n"
@@ -573,6 +609,7 @@ std::string Owned(std::string_view name)
         {"bench-clocks", hardware::kClocksPerSetting},
         {"bench-idle", hardware::kIdleOneIn},
         {"bench-reset", hardware::kResetOneIn},
+        {"design-phase-bits", kDesignPhaseBitsTried},
     };
     for (const auto& [known, value] : numbers)
         if (known == name)

@@ -22,7 +22,7 @@ struct Options;
 
 enum class OptionId {
     Format, Word, Function, Angle, Span, WithEnd, HalfStep, Report, Plot,
-    Sincos, TableWords, Multiplier, Latency, ClockEnable, Valid, AxiStream, Testbench, Nco, PhaseOffset, Reset, Dither, SamplesPerClock, Modulus, Frequency, Fraction, Clock, Tone,
+    Sincos, TableWords, Multiplier, Latency, ClockEnable, Valid, AxiStream, Testbench, Nco, PhaseOffset, Reset, Dither, SamplesPerClock, Modulus, Frequency, Fraction, Clock, Tone, Design, Resolution, Sfdr,
     Radix, Name, Output, Check, Quiet, Version, Help,
 };
 inline constexpr std::size_t kOptionCount = static_cast<std::size_t>(OptionId::Help) + 1;

@@ -255,8 +255,10 @@ void CheckKindTakes(const Options& options, const Format& format)
                                 std::string(format.name).c_str(), options.shape.divisions));
 }
 
-// The unit's options, resolved now that N and the table are known; in unit.cpp.
+// The unit's options, resolved now that N and the table are known; and the
+// unit --design chooses, as if its options were given. In unit_options.cpp.
 void ResolveUnit(Options& options);
+void ResolveDesign(Options& options);
 
 namespace {
 
@@ -346,14 +348,18 @@ Options ParseOptions(std::span<const std::string_view> arguments)
     const std::vector<std::string> operands = TakeOptions(options, arguments);
     if (options.help || options.version)
         return options;
-    if (operands.empty())
+    if (options.design && !operands.empty())
+        throw UsageError(_("--design chooses N: give no N."));
+    if (operands.empty() && !options.design)
         throw UsageError(_("missing N: into how many parts to divide 360 degrees."));
     if (operands.size() > 1)
         throw UsageError(_("more than one N given."));
     CheckRules(options);
-    // An interpolating unit takes more phases than any table has words.
-    options.shape.divisions =
-        Divisions(operands.front(), options.tableWordsGiven ? kMostInterpolatedDivisions : kMaxDivisions);
+    if (options.design)
+        ResolveDesign(options);
+    else  // an interpolating unit takes more phases than any table has words
+        options.shape.divisions =
+            Divisions(operands.front(), options.tableWordsGiven ? kMostInterpolatedDivisions : kMaxDivisions);
     CheckShape(options);
     ResolveFormat(options);
     if (options.sincos)

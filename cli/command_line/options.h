@@ -46,7 +46,9 @@ struct Options {
     // The values taken as numbers, as given, until N and the unit are known.
     std::optional<Given> latencyGiven, tableWordsGiven, ncoGiven, frequencyGiven, lanesGiven, modulusGiven,
         fractionGiven;
-    std::optional<std::string> clockGiven, toneGiven;
+    std::optional<std::string> clockGiven, toneGiven, resolutionGiven, sfdrGiven;
+    bool design = false;                    // the unit chosen from the requirements
+    std::string designSaid;                 // what it chose, for standard error
     std::optional<std::string> multiplierGiven;
     // ...and as they are then.
     std::optional<int> latency;

@@ -11,6 +11,7 @@
 
 #include "i18n.h"
 #include "nco.h"
+#include "design.h"
 #include "hardware/circuit.h"
 #include "options.h"
 #include "output_file.h"
@@ -381,6 +382,49 @@ void ResolveClock(Options& options)
     options.notes.emplace_back(note);
 }
 
+double ReadDecibels(std::string_view text)
+{
+    const std::optional<Decimal> value = ReadDecimal(text);
+    const double decibels = value ? HertzOf(*value) : 0;
+    if (!value || decibels <= 0 || decibels > 400)
+        throw UsageError(Printf(_("option --sfdr takes an SFDR in dB above 0, as 90 (got %s)."), Shown(text).c_str()));
+    return decibels;
+}
+
+std::string Requirement(OptionId id, const std::optional<std::string>& given)
+{
+    if (!given)
+        throw UsageError(Printf(_("--design designs from --clock, --resolution and --sfdr: give %s too."),
+                                Spelled(id).c_str()));
+    return *given;
+}
+
+// What --design chose, as the command line that makes the same unit and in figures.
+std::string DesignSaid(const Options& options, const Design& design, const Requirements& asked)
+{
+    const std::string format =
+        options.Has(OptionId::Format) ? " --format " + std::string(options.format->name) : std::string();
+    const std::string table =
+        design.tableWords > 0 ? " --table-words " + std::to_string(design.tableWords) : std::string();
+    // A command line, the same in every language.
+    const std::string line = "lumiro-coe " + std::to_string(design.divisions) + " --sincos --word fixed:" +
+                             std::to_string(design.width) + " --angle exact" + table + " --nco " +
+                             std::to_string(design.accumulatorBits) + (options.dither ? " --dither" : "") + format +
+                             " --clock " + *options.clockGiven + " -o " +
+                             (options.outputPath ? Shown(*options.outputPath) : std::string("-"));
+    const std::string unit =
+        design.tableWords > 0
+            ? Printf(_("interpolating from %d table words, %lld bits of block RAM, %d multipliers"), design.tableWords,
+                     static_cast<long long>(design.memoryBits), design.multipliers)
+            : Printf(_("a quarter table of %d words, %lld bits of block RAM, no multiplier"), design.divisions / 4,
+                     static_cast<long long>(design.memoryBits));
+    return Printf(_("--design: N = %d, A = %d bits, fixed:%d words, %s;\nresolution %s Hz (asked: %s Hz), SFDR "
+                    "guaranteed for every frequency word %.2f dB (asked: %s dB).\nThe same unit: %s\n"),
+                  design.divisions, design.accumulatorBits, design.width, unit.c_str(),
+                  Hertz(std::ldexp(asked.clockHz, -design.accumulatorBits)).c_str(), Hertz(asked.resolutionHz).c_str(),
+                  design.guaranteed, Hertz(asked.sfdrDb).c_str(), line.c_str());
+}
+
 void ResolveFraction(Options& options)
 {
     const Given& given = *options.fractionGiven;
@@ -427,6 +471,46 @@ void CheckTestbench(const Options& options)
         throw UsageError(Printf(_("the testbench %s would be its own vectors: give it a name with another "
                                   "extension than .vectors."),
                                 ShownPath(bench).c_str()));
+}
+
+void ResolveDesign(Options& options)
+{
+    Requirements asked{};
+    asked.clockHz = HertzOf(ReadHertz(OptionId::Clock, Requirement(OptionId::Clock, options.clockGiven)));
+    asked.resolutionHz =
+        HertzOf(ReadHertz(OptionId::Resolution, Requirement(OptionId::Resolution, options.resolutionGiven)));
+    asked.sfdrDb = ReadDecibels(Requirement(OptionId::Sfdr, options.sfdrGiven));
+    if (options.Has(OptionId::Word)) {
+        if (options.shape.word.family() != WordKind::Family::Fixed)
+            throw UsageError(Printf(_("--design makes units of fixed:W words, not %s."),
+                                    options.shape.word.Name().c_str()));
+        asked.width = options.shape.word.width();
+    }
+    const int accumulator = AccumulatorFor(asked);
+    if (accumulator == 0)
+        throw UsageError(Printf(_("a resolution of %s Hz at a clock of %s Hz needs more than 64 accumulator bits: the "
+                                  "finest is %s Hz."),
+                                Hertz(asked.resolutionHz).c_str(), Hertz(asked.clockHz).c_str(),
+                                Hertz(std::ldexp(asked.clockHz, -kWidestAccumulator)).c_str()));
+    const DesignOutcome outcome = DesignUnit(asked);
+    if (outcome.truncationAllows)
+        throw UsageError(Printf(_("no unit reaches an SFDR of %s dB for every frequency word: the truncation of the "
+                                  "most phases there are, 2^26, allows %.2f dB at best; ask for less."),
+                                Hertz(asked.sfdrDb).c_str(), *outcome.truncationAllows));
+    if (!outcome.chosen)
+        throw UsageError(Printf(_("no unit reaches an SFDR of %s dB for every frequency word: the best found is %.2f dB, "
+                                  "N = %d with fixed:%d words; ask for less, or a wider --word."),
+                                Hertz(asked.sfdrDb).c_str(), outcome.best.guaranteed, outcome.best.divisions,
+                                outcome.best.width));
+    const Design& design = *outcome.chosen;
+    options.shape.divisions = design.divisions;
+    options.shape.word = *WordKind::Named("fixed:" + std::to_string(design.width));
+    options.shape.angle = AngleMode::Exact;
+    options.sincos = true;
+    options.ncoGiven = Given{std::to_string(design.accumulatorBits), static_cast<std::uint64_t>(design.accumulatorBits)};
+    if (design.tableWords > 0)
+        options.tableWordsGiven = Given{std::to_string(design.tableWords), static_cast<std::uint64_t>(design.tableWords)};
+    options.designSaid = DesignSaid(options, design, asked);
 }
 
 void ResolveUnit(Options& options)

@@ -5,10 +5,13 @@
 // dither turns the truncation spurs into noise.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <limits>
 #include <vector>
 
+#include "design.h"
 #include "hardware/units.h"
 #include "nco_report.h"
 
@@ -129,6 +132,59 @@ TEST(OscillatorGuarantee, NoWordMeasuresBelowItAndTheWorstComesClose)
                                           << worstWord << " measures " << worst << " dB, the guarantee " << guaranteed;
         EXPECT_GT(tried.size(), 40U);
     }
+}
+
+// --design over a grid of requirements: each unit steps in at most the
+// resolution, its guarantee meets the SFDR, words measured by FFT over exact
+// periods (the worst truncation's, one of whole phases, random ones) meet it,
+// and its table is no larger than the plain rule's.
+TEST(OscillatorDesign, MeetsTheRequirementsWithNoMoreMemoryThanThePlainRule)
+{
+    struct Asked {
+        double clock;
+        double resolution;
+        double sfdr;
+    };
+    for (const auto& [clock, resolution, sfdr] : {Asked{100e6, 1, 50}, Asked{100e6, 1, 72}, Asked{100e6, 1, 90},
+                                                  Asked{100e6, 5000, 50}, Asked{100e6, 5000, 90},
+                                                  Asked{122.88e6, 1, 90}}) {
+                const DesignOutcome outcome = DesignUnit({clock, resolution, sfdr});
+                ASSERT_TRUE(outcome.chosen) << clock << " " << resolution << " " << sfdr;
+                const Design& design = *outcome.chosen;
+                SCOPED_TRACE(std::to_string(design.divisions) + " fixed:" + std::to_string(design.width) + " M " +
+                             std::to_string(design.tableWords) + " A " + std::to_string(design.accumulatorBits));
+                EXPECT_LE(std::ldexp(clock, -design.accumulatorBits), resolution);
+                EXPECT_GE(design.guaranteed, sfdr);
+                EXPECT_LE(design.memoryBits, PlainRuleBits(sfdr));
+                TableShape shape;
+                shape.divisions = design.divisions;
+                shape.word = *WordKind::Named("fixed:" + std::to_string(design.width));
+                shape.angle = AngleMode::Exact;
+                const SineTable quarter(shape);
+                UnitChoices choices;
+                choices.tableWords = design.tableWords;
+                choices.latency = DefaultLatency(shape, design.tableWords, true);
+                choices.nco = NcoPlan{design.accumulatorBits, 0, false, false, false};
+                const UnitPlan plan = PlanUnit(quarter, choices);
+                const int a = design.accumulatorBits;
+                const int t = plan.nco->truncatedBits();
+                // Periods of at most 2^20 clocks: words of 2^(A - 20) and up.
+                const int low = std::max(0, a - 20);
+                std::vector<std::uint64_t> words{std::uint64_t{3} << std::max(low, t - 1),
+                                                 std::uint64_t{5} << std::max(low, t)};
+                std::uint64_t x = 12345;
+                for (int k = 0; k < 4; ++k) {
+                    x = x * 6364136223846793005ULL + 1442695040888963407ULL;
+                    words.push_back(((x >> 40) | 1) << low & ((std::uint64_t{1} << (a - 1)) - 1));
+                }
+                for (const std::uint64_t word : words) {
+                    if (word == 0)
+                        continue;
+                    const NcoSpectrum spectrum = MeasureNco(plan, quarter, word);
+                    ASSERT_TRUE(spectrum.exactPeriod) << std::hex << word;
+                    EXPECT_GE(spectrum.measured, sfdr) << "word 0x" << std::hex << word;
+                }
+            }
 }
 
 }  // namespace

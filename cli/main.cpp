@@ -174,7 +174,7 @@ int WriteUnit(const Options& options, const SineTable& table)
         throw std::logic_error(Printf(_("internal error: the interpolating unit is 1 LSB or more from the "
                                         "true value at phase %lld; nothing was written."),
                                       static_cast<long long>(*plan.interpolation->missedPhase)));
-    const Request request{table, options.Digits(), options.name, options.notes};
+    const Request request{table, options.Digits(), options.name, options.notes, options.frequency, options.fraction};
     for (const std::string* said : {&options.designSaid, &options.toneSaid})
         if (!said->empty())
             std::fputs(ForTerminal(*said).c_str(), stderr);

@@ -55,11 +55,18 @@ private:
     std::string bits_;
 };
 
-std::string Stimulus(const Circuit& c, const UnitPlan& plan)
+std::optional<hardware::BenchSetting> Asked(const Request& request)
+{
+    if (!request.frequency)
+        return std::nullopt;
+    return hardware::BenchSetting{*request.frequency, 0, request.fraction};
+}
+
+std::string Stimulus(const Circuit& c, const UnitPlan& plan, const std::optional<hardware::BenchSetting>& asked)
 {
     std::string text;
     if (plan.nco) {
-        const std::vector<hardware::BenchSetting> settings = hardware::BenchSettings(plan);
+        const std::vector<hardware::BenchSetting> settings = hardware::BenchSettings(plan, asked);
         text = "It gives the oscillator " + Number(static_cast<std::int64_t>(settings.size())) +
                " frequency words for " + Number(hardware::kClocksPerSetting) + " clocks each" +
                (plan.nco->phaseOffset ? ", with the offsets beside them" : "") + ",\n" +
@@ -94,7 +101,7 @@ std::vector<std::string> Header(const Circuit& c, const Request& request, const 
 {
     std::string prose = "Self-checking testbench of " + request.name + ": it ends with the line\n\"PASS: N outputs\", or " +
                         "\"FAIL: K of N outputs\" and a failure (K the clocks that differ).\n";
-    prose += Stimulus(c, plan);
+    prose += Stimulus(c, plan, Asked(request));
     prose += "It compares the unit's outputs on each clock, before its rising edge, with\n" + text.vectors +
              ", a line a clock: the inputs, the outputs expected (the ports in\n"
              "their order, the first the most significant, in hexadecimal), and 1 where the\n"
@@ -175,7 +182,7 @@ void WriteBench(std::FILE* bench, std::FILE* vectors, const BenchNames& names, c
         line += clock.counted ? " 1\n" : " 0\n";
         Put(vectors, line);
         ++clocks;
-    });
+    }, Asked(request));
     BenchText text{request.name + "_tb", request.name, names.vectors, {}, outputs, clocks, print.vectorsParameter,
                    print.runs};
     for (const auto& [key, value] : {std::pair<std::string, std::string>{"{unit}", names.unit},

@@ -29,6 +29,9 @@ struct Request {
     Radix radix = Radix::Binary;
     std::string name;  // an identifier, for the formats that declare one
     std::vector<std::string> notes{};  // a unit's header's last lines, from the command line
+    // The oscillator's word (and fraction) asked for, which a testbench gives first.
+    std::optional<std::uint64_t> frequency{};
+    std::uint64_t fraction = 0;
 };
 
 // The widest word any table has, and so the widest a reader takes.

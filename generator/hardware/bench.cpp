@@ -132,14 +132,14 @@ std::int64_t RunPhases(Bench& bench, const UnitPlan& plan)
     return bench.Outputs();
 }
 
-std::int64_t RunOscillator(Bench& bench, const UnitPlan& plan)
+std::int64_t RunOscillator(Bench& bench, const UnitPlan& plan, const std::optional<BenchSetting>& asked)
 {
     const int bytes = WholeBytes(plan.nco->accumulatorBits);
     const int delay = OscillatorDelay(plan);
     Pattern pattern;
     std::int64_t sinceReset = 0;  // enabled edges since power-up or the last reset
     bool lastEnabled = false;
-    for (const BenchSetting& setting : BenchSettings(plan)) {
+    for (const BenchSetting& setting : BenchSettings(plan, asked)) {
         for (std::int64_t clock = 0; clock < kClocksPerSetting; ++clock) {
             const bool enable = Enable(bench, pattern);
             const bool reset = plan.nco->reset && (clock == 0 || pattern.Next() % kResetOneIn == 0);
@@ -189,7 +189,7 @@ std::vector<std::int64_t> BenchPhases(std::int32_t divisions)
     return phases;
 }
 
-std::vector<BenchSetting> BenchSettings(const UnitPlan& plan)
+std::vector<BenchSetting> BenchSettings(const UnitPlan& plan, const std::optional<BenchSetting>& asked)
 {
     const int a = plan.nco->accumulatorBits;
     const auto top = [a](std::uint64_t bits) { return a >= 64 ? bits : bits >> (64 - a); };
@@ -207,6 +207,8 @@ std::vector<BenchSetting> BenchSettings(const UnitPlan& plan)
     const std::uint64_t fractions[kBenchSettings] = {0, 1, d - 1, d / 2, golden % d, (golden >> 7) % d};
     for (std::size_t k = 0; k < given.size(); ++k)
         given[k].fraction = fractions[k];
+    if (asked)
+        given.front() = *asked;
     return given;
 }
 
@@ -215,7 +217,8 @@ bool IsHandshake(std::string_view output)
     return output == "out_valid" || output == "s_axis_phase_tready" || output == "m_axis_data_tvalid";
 }
 
-std::int64_t RunBench(const Circuit& circuit, const UnitPlan& plan, const std::function<void(const BenchClock&)>& each)
+std::int64_t RunBench(const Circuit& circuit, const UnitPlan& plan, const std::function<void(const BenchClock&)>& each,
+                      const std::optional<BenchSetting>& asked)
 {
     for (const OutputPort& output : circuit.Outputs()) {
         const std::string& name = output.bus.empty() ? output.name : output.bus;
@@ -223,7 +226,7 @@ std::int64_t RunBench(const Circuit& circuit, const UnitPlan& plan, const std::f
             throw std::logic_error("bench: no rule for the output " + name);
     }
     Bench bench(circuit, each);
-    return plan.nco ? RunOscillator(bench, plan) : RunPhases(bench, plan);
+    return plan.nco ? RunOscillator(bench, plan, asked) : RunPhases(bench, plan);
 }
 
 }  // namespace lumiro::hardware

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,8 @@ struct BenchSetting {
 };
 inline constexpr std::int64_t kClocksPerSetting = 4096;
 inline constexpr int kBenchSettings = 6;
-std::vector<BenchSetting> BenchSettings(const UnitPlan& plan);
+// `asked`, where given (the word of --frequency or --tone), comes first.
+std::vector<BenchSetting> BenchSettings(const UnitPlan& plan, const std::optional<BenchSetting>& asked = {});
 
 // Each handshake the unit has is driven at random, low one clock in
 // kIdleOneIn (ce, in_valid, the master's tvalid, the slave's tready); reset
@@ -53,6 +55,7 @@ bool IsHandshake(std::string_view output);
 // Runs `circuit`, the unit `plan` lays out, through its testbench's stimulus
 // from power-up, calling `each` for every clock with the inputs given before
 // its rising edge and the outputs they show; returns the outputs counted.
-std::int64_t RunBench(const Circuit& circuit, const UnitPlan& plan, const std::function<void(const BenchClock&)>& each);
+std::int64_t RunBench(const Circuit& circuit, const UnitPlan& plan, const std::function<void(const BenchClock&)>& each,
+                      const std::optional<BenchSetting>& asked = {});
 
 }  // namespace lumiro::hardware
